@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/BulkDevice.h"
+#include "platform/LibUsbDevice.h"
+
+namespace scanora {
+
+// A USB vendor and product id, as the user names a device ("1d6b:0104").
+struct UsbId {
+    std::uint16_t vendor = 0;
+    std::uint16_t product = 0;
+
+    bool operator==(const UsbId&) const = default;
+};
+
+// Finds the USB camera through libusb: the first device with a still-image interface (class 6),
+// or the one device the user names by vendor and product id. Claims the interface (detaching a
+// kernel driver that holds it) and uses its first bulk OUT and bulk IN endpoints. Every Open
+// searches the bus again, so a camera plugged in after start-up is found on the next attempt.
+class LibUsbDeviceFinder final : public BulkDeviceFinder {
+public:
+    // `vidPid` empty: the first still-image device; otherwise "VID:PID" in hexadecimal.
+    explicit LibUsbDeviceFinder(std::string_view vidPid = {}, LibUsbTimeouts timeouts = {});
+
+    std::unique_ptr<BulkDevice> Open(DeviceError& why) override;
+
+    // "1d6b:0104" -> {0x1d6b, 0x0104}; nothing for anything else.
+    static std::optional<UsbId> ParseUsbId(std::string_view text);
+
+private:
+    std::string vidPid_;
+    std::optional<UsbId> wanted_;
+    LibUsbTimeouts timeouts_;
+};
+
+}  // namespace scanora
