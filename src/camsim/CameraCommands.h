@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+#include "camsim/CameraState.h"
+#include "camsim/CommandOutcome.h"
+#include "camsim/CommandSet.h"
+
+namespace camsim {
+
+// The camera's command handlers: identity, status, disk directory, motor output and carriage.
+// Each reads or changes the CameraState and composes the reply. A known command with a malformed
+// parameter is answered "#E02".
+class CameraCommands {
+public:
+    explicit CameraCommands(CameraState& state);
+
+    // Enters every handler into `commands`; this object must outlive the table.
+    void AddTo(CommandSet& commands);
+
+private:
+    CommandOutcome QueryModel(std::string_view parameters) const;
+    CommandOutcome QueryFirmware(std::string_view parameters) const;
+    CommandOutcome QuerySerial(std::string_view parameters) const;
+    CommandOutcome QueryStatus(std::string_view parameters) const;
+    CommandOutcome QueryDirectoryCount(std::string_view parameters) const;
+    CommandOutcome SelectMotorOutput(std::string_view parameters);
+    CommandOutcome SetDestination(std::string_view parameters);
+    CommandOutcome MoveToDestination(std::string_view parameters);
+    CommandOutcome MoveHome(std::string_view parameters);
+
+    // `text` as exactly `digits` hexadecimal digits (either case).
+    static std::optional<unsigned> ParseHex(std::string_view text, std::size_t digits);
+
+    CameraState& state_;
+};
+
+}  // namespace camsim

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "camsim/CameraCommands.h"
+#include "camsim/CameraState.h"
+#include "camsim/CommandSet.h"
+#include "camsim/LinkRequest.h"
+#include "camsim/ReplySlot.h"
+#include "camsim/SimClock.h"
+#include "camsim/SimConfig.h"
+#include "camsim/SimFaultPlan.h"
+
+namespace camsim {
+
+// The camera's control unit as both links see it: it takes command texts, keeps the one reply
+// slot behind the reply-ready bit, runs the commands against the camera state, injects the
+// configured faults and serves the data phases. Not thread-safe: SimCamera serialises the calls.
+class CameraController {
+public:
+    static constexpr std::uint8_t kReplyReadyFlag = 0x10;
+
+    CameraController(SimConfig config, SimTimeSource timeSource);
+    CameraController(const CameraController&) = delete;
+    CameraController& operator=(const CameraController&) = delete;
+
+    [[nodiscard]] const SimConfig& Config() const { return config_; }
+    [[nodiscard]] const CameraState& State() const { return state_; }
+    // True once a drop fault has killed the link: every transfer fails from then on.
+    [[nodiscard]] bool IsLinkDead() const { return linkDead_; }
+
+    // One command text as it arrived, carriage return included. False when the link dies as it
+    // arrives (the command is then lost).
+    bool ReceiveText(std::span<const std::uint8_t> text);
+    // The 6-byte reply-ready answer: bit 0x10 of the first byte while a reply waits.
+    void AnswerReplyReady(std::span<std::uint8_t> out) const;
+    // Moves the waiting reply into `out` as its text, "\r", then NULs, emptying the slot (with
+    // no reply ready `out` is all NULs). Returns the bytes of text and carriage return, or
+    // nothing when the transfer of this reply fails.
+    std::optional<std::size_t> TakeReply(std::span<std::uint8_t> out);
+    // The data phase of a read request into `out`. False when the camera cannot deliver it.
+    bool ReadData(const LinkRequest& request, std::span<std::uint8_t> out) const;
+    // The data phase of a write request. False when the camera refuses it.
+    bool WriteData(const LinkRequest& request, std::span<const std::uint8_t> data);
+
+    [[nodiscard]] const std::vector<std::string>& ReceivedCommands() const { return received_; }
+
+private:
+    [[nodiscard]] CommandOutcome Run(const std::string& command, bool wellFormed);
+
+    SimConfig config_;
+    SimClock clock_;
+    CameraState state_;
+    CameraCommands handlers_;
+    CommandSet commands_;
+    SimFaultPlan faults_;
+    ReplySlot reply_;
+    std::vector<std::string> received_;
+    bool linkDead_ = false;
+};
+
+}  // namespace camsim

@@ -1,0 +1,47 @@
+#include "camsim/CameraState.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace camsim {
+
+CameraState::CameraState(const SimConfig& config, const SimClock& clock)
+    : clock_(clock),
+      model_(CameraModel::ForCode(config.model)),
+      modelCode_(config.model),
+      firmware_(config.firmware),
+      serial_(config.serial),
+      carriage_(kCarriageStepsPerSecond, kHome),
+      stage_(kStageStepsPerSecond, kHome),
+      disk_(config.diskDir)
+{
+}
+
+std::uint16_t CameraState::StatusFlags() const
+{
+    const SimTimePoint now = clock_.Now();
+    const bool moving = carriage_.IsMoving(now) || stage_.IsMoving(now);
+    return moving ? kMotorMovingFlag : 0;
+}
+
+std::uint16_t CameraState::MotorPosition() const
+{
+    return SelectedMotor().Position(clock_.Now());
+}
+
+std::uint16_t CameraState::DiskFreeMegabytes() const
+{
+    return static_cast<std::uint16_t>(
+        std::min<std::uint32_t>(disk_.FreeMegabytes(), std::numeric_limits<std::uint16_t>::max()));
+}
+
+void CameraState::ReadLines(std::span<std::uint8_t> out) const
+{
+    std::fill(out.begin(), out.end(), std::uint8_t{0});
+}
+
+void CameraState::ReceiveTablePlane(std::span<const std::uint8_t> /*plane*/)
+{
+}
+
+}  // namespace camsim

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "camsim/CameraModel.h"
+#include "camsim/SimClock.h"
+#include "camsim/SimConfig.h"
+#include "camsim/SimDisk.h"
+#include "camsim/SimMotor.h"
+
+namespace camsim {
+
+// Everything the camera back knows about itself: identity, the motor output and its two motors,
+// the status words, the disk. The command handlers read and change it; the links move its data.
+class CameraState {
+public:
+    // Motor positions in steps. Both motors rest at home (0) when the camera starts; "CMH"
+    // brings the selected one back there.
+    static constexpr std::uint16_t kHome = 0;
+    static constexpr double kCarriageStepsPerSecond = 2000.0;
+    static constexpr double kStageStepsPerSecond = 4000.0;
+    // Raw supply voltage word: 0x0333 × 15.143 mV ≈ 12.4 V.
+    static constexpr std::uint16_t kSupplyVoltageRaw = 0x0333;
+    static constexpr std::uint16_t kMotorMovingFlag = 0x0010;
+
+    CameraState(const SimConfig& config, const SimClock& clock);
+
+    [[nodiscard]] const CameraModel& Model() const { return model_; }
+    [[nodiscard]] int ModelCode() const { return modelCode_; }
+    [[nodiscard]] std::uint16_t Firmware() const { return firmware_; }
+    [[nodiscard]] std::uint16_t Serial() const { return serial_; }
+    [[nodiscard]] const SimClock& Clock() const { return clock_; }
+
+    // The motor output drives the sensor carriage, or the turntable stage in auxiliary mode.
+    void SelectStage(bool stage) { stageSelected_ = stage; }
+    [[nodiscard]] bool IsStageSelected() const { return stageSelected_; }
+    [[nodiscard]] SimMotor& SelectedMotor() { return stageSelected_ ? stage_ : carriage_; }
+    [[nodiscard]] const SimMotor& SelectedMotor() const
+    {
+        return stageSelected_ ? stage_ : carriage_;
+    }
+    // The destination register that the next move goes to.
+    void SetDestination(std::uint16_t destination) { destination_ = destination; }
+    [[nodiscard]] std::uint16_t Destination() const { return destination_; }
+
+    // The five status words, in the order of the status reply.
+    [[nodiscard]] std::uint16_t StatusFlags() const;
+    [[nodiscard]] std::uint16_t LinesScanned() const { return linesScanned_; }
+    [[nodiscard]] std::uint16_t MotorPosition() const;
+    [[nodiscard]] std::uint16_t SupplyVoltageRaw() const { return kSupplyVoltageRaw; }
+    [[nodiscard]] std::uint16_t DiskFreeMegabytes() const;
+
+    [[nodiscard]] SimDisk& Disk() { return disk_; }
+    [[nodiscard]] const SimDisk& Disk() const { return disk_; }
+
+    // Data phases of the links. Line reads deliver the lines of a running prescan; until one
+    // runs they read as zeros. Lookup-table planes are taken and not yet used.
+    void ReadLines(std::span<std::uint8_t> out) const;
+    void ReceiveTablePlane(std::span<const std::uint8_t> plane);
+
+private:
+    const SimClock& clock_;
+    const CameraModel& model_;
+    int modelCode_;
+    std::uint16_t firmware_;
+    std::uint16_t serial_;
+    SimMotor carriage_;
+    SimMotor stage_;
+    bool stageSelected_ = false;
+    std::uint16_t destination_ = 0;
+    std::uint16_t linesScanned_ = 0;
+    SimDisk disk_;
+};
+
+}  // namespace camsim

@@ -1,0 +1,54 @@
+#pragma once
+
+// The simulated camera back, seen from the camera's side of the cable. It decodes the USB
+// command blocks and SCSI command descriptor blocks itself and keeps no code in common with the
+// host program, so that a mistake in the host's encoding cannot hide behind the same mistake here.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "camsim/SimClock.h"
+#include "camsim/SimConfig.h"
+
+namespace camsim {
+
+class SimCameraImpl;
+
+//
+// It serves the link that `config.link` names; calls on the other link fail as they would with
+// no camera there.
+class SimCamera {
+public:
+    explicit SimCamera(SimConfig config);
+    // The same, reading the time from `timeSource` instead of the steady clock (for tests that
+    // drive the time by hand).
+    SimCamera(SimConfig config, SimTimeSource timeSource);
+    ~SimCamera();
+    SimCamera(const SimCamera&) = delete;
+    SimCamera& operator=(const SimCamera&) = delete;
+
+    // USB link: one bulk OUT transfer from the host. Returns the bytes taken, or -1 when the
+    // transfer fails (a dead link, an injected fault).
+    int UsbBulkOut(const std::uint8_t* data, std::size_t size);
+    // USB link: one bulk IN transfer to the host of at most `capacity` bytes. Returns the bytes
+    // delivered, or -1 when the transfer fails.
+    int UsbBulkIn(std::uint8_t* buffer, std::size_t capacity);
+
+    // SCSI link: one command descriptor block with its data phase. Returns 0 when the request
+    // succeeded, otherwise a non-zero failure code; `transferred` receives the data bytes moved.
+    int ScsiCommand(const std::uint8_t* cdb, std::size_t cdbLength, bool dataIn, std::uint8_t* data,
+                    std::size_t length, std::size_t& transferred);
+
+    [[nodiscard]] const SimConfig& Config() const;
+    // Every command text received so far, without its carriage return, oldest first.
+    [[nodiscard]] std::vector<std::string> ReceivedCommands() const;
+
+private:
+    std::unique_ptr<SimCameraImpl> impl_;
+};
+
+}  // namespace camsim

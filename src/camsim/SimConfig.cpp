@@ -1,0 +1,271 @@
+#include "camsim/SimConfig.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+namespace camsim {
+
+namespace {
+
+constexpr unsigned kMaxSlowMilliseconds = 600000;  // ten minutes
+constexpr std::size_t kMaxFaultCommandLength = 32;
+
+std::string Quoted(std::string_view text)
+{
+    return "'" + std::string(text) + "'";
+}
+
+// The whole of `text` as an unsigned number in `base`, no sign, no blanks.
+bool ParseUnsigned(std::string_view text, int base, unsigned long& value)
+{
+    if (text.empty() || text.front() == '+' || text.front() == '-')
+        return false;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value, base);
+    return ec == std::errc() && ptr == end;
+}
+
+bool ParseModel(std::string_view value, int& model, std::string& error)
+{
+    unsigned long code = 0;
+    if (!ParseUnsigned(value, 10, code) || code < 1 || code > 7) {
+        error = "model must be a model code from 1 to 7, not " + Quoted(value);
+        return false;
+    }
+    model = static_cast<int>(code);
+    return true;
+}
+
+bool ParseLink(std::string_view value, SimLink& link, std::string& error)
+{
+    if (value == "usb") {
+        link = SimLink::Usb;
+    } else if (value == "scsi") {
+        link = SimLink::Scsi;
+    } else {
+        error = "link must be usb or scsi, not " + Quoted(value);
+        return false;
+    }
+    return true;
+}
+
+bool ParseSpeed(std::string_view value, double& speed, std::string& error)
+{
+    double parsed = 0.0;
+    const char* end = value.data() + value.size();
+    const auto [ptr, ec] = std::from_chars(value.data(), end, parsed);
+    if (value.empty() || ec != std::errc() || ptr != end || !std::isfinite(parsed) ||
+        parsed < 0.0) {
+        error = "speed must be a number of at least 0 (1 = real time, 0 = no waiting), not " +
+                Quoted(value);
+        return false;
+    }
+    speed = parsed;
+    return true;
+}
+
+// A decimal version "4.14" (at most two decimals) as hundredths: 414 = 0x019E.
+bool ParseFirmware(std::string_view value, std::uint16_t& firmware, std::string& error)
+{
+    const std::size_t dot = value.find('.');
+    const std::string_view whole = value.substr(0, dot);
+    const std::string_view fraction =
+        dot == std::string_view::npos ? std::string_view() : value.substr(dot + 1);
+    unsigned long major = 0;
+    unsigned long minor = 0;
+    bool valid = ParseUnsigned(whole, 10, major);
+    if (valid && dot != std::string_view::npos) {
+        valid = fraction.size() >= 1 && fraction.size() <= 2 && ParseUnsigned(fraction, 10, minor);
+        if (fraction.size() == 1)
+            minor *= 10;
+    }
+    constexpr unsigned long kLargest = std::numeric_limits<std::uint16_t>::max();
+    if (!valid || major > kLargest / 100 || major * 100 + minor > kLargest) {
+        error = "firmware must be a version such as 4.14 (at most 655.35), not " + Quoted(value);
+        return false;
+    }
+    firmware = static_cast<std::uint16_t>(major * 100 + minor);
+    return true;
+}
+
+bool ParseSerial(std::string_view value, std::uint16_t& serial, std::string& error)
+{
+    unsigned long parsed = 0;
+    if (value.size() > 4 || !ParseUnsigned(value, 16, parsed)) {
+        error = "serial must be one to four hexadecimal digits, not " + Quoted(value);
+        return false;
+    }
+    serial = static_cast<std::uint16_t>(parsed);
+    return true;
+}
+
+bool ParseRevision(std::string_view value, std::string& revision, std::string& error)
+{
+    bool printable = !value.empty() && value.size() <= 4;
+    for (const char c : value) printable = printable && c >= 0x20 && c < 0x7F;
+    if (!printable) {
+        error =
+            "revision must be one to four printable characters such as 4.14, not " + Quoted(value);
+        return false;
+    }
+    revision = std::string(value);
+    return true;
+}
+
+// The command a fault applies to: the start of a command text, without blanks or separators.
+bool ParseFaultCommand(std::string_view command, std::string_view fault, std::string& error)
+{
+    bool valid = !command.empty() && command.size() <= kMaxFaultCommandLength;
+    for (const char c : command)
+        valid = valid && c > 0x20 && c < 0x7F && c != ':' && c != '+' && c != ',';
+    if (!valid)
+        error = "fault " + Quoted(fault) + " needs a command name such as CS";
+    return valid;
+}
+
+bool ParseOneFault(std::string_view text, SimFault& fault, std::string& error)
+{
+    const std::size_t colon = text.find(':');
+    const std::string_view kind = text.substr(0, colon);
+    const std::string_view rest =
+        colon == std::string_view::npos ? std::string_view() : text.substr(colon + 1);
+    unsigned long number = 0;
+
+    if (kind == "noreply" || kind == "xfer") {
+        fault.kind = kind == "noreply" ? SimFault::Kind::NoReply : SimFault::Kind::Transfer;
+        if (!ParseFaultCommand(rest, text, error))
+            return false;
+        fault.command = std::string(rest);
+        return true;
+    }
+    if (kind == "error") {
+        fault.kind = SimFault::Kind::Error;
+        const std::size_t codeColon = rest.rfind(':');
+        const std::string_view command = rest.substr(0, codeColon);
+        const std::string_view code =
+            codeColon == std::string_view::npos ? std::string_view() : rest.substr(codeColon + 1);
+        if (!ParseFaultCommand(command, text, error))
+            return false;
+        if (code.size() > 4 || !ParseUnsigned(code, 16, number)) {
+            error = "fault " + Quoted(text) + " needs a hexadecimal error code, as in error:CS:33";
+            return false;
+        }
+        fault.command = std::string(command);
+        fault.value = static_cast<unsigned>(number);
+        return true;
+    }
+    if (kind == "drop") {
+        fault.kind = SimFault::Kind::Drop;
+        if (!ParseUnsigned(rest, 10, number) || number > std::numeric_limits<unsigned>::max()) {
+            error = "fault " + Quoted(text) + " needs a command count, as in drop:5";
+            return false;
+        }
+        fault.value = static_cast<unsigned>(number);
+        return true;
+    }
+    if (kind == "slow") {
+        fault.kind = SimFault::Kind::Slow;
+        if (!ParseUnsigned(rest, 10, number) || number > kMaxSlowMilliseconds) {
+            error = "fault " + Quoted(text) + " needs a delay of 0 to " +
+                    std::to_string(kMaxSlowMilliseconds) + " milliseconds, as in slow:200";
+            return false;
+        }
+        fault.value = static_cast<unsigned>(number);
+        return true;
+    }
+    error = "unknown fault " + Quoted(text) +
+            " (known: noreply:CMD, error:CMD:CODE, xfer:CMD, drop:N, slow:MS)";
+    return false;
+}
+
+}  // namespace
+
+bool ParseSimFaults(std::string_view text, std::vector<SimFault>& faults, std::string& error)
+{
+    std::vector<SimFault> parsed;
+    while (true) {
+        const std::size_t plus = text.find('+');
+        const std::string_view item = text.substr(0, plus);
+        SimFault fault;
+        if (item.empty()) {
+            error = "empty fault in the fault list (faults are joined by '+')";
+            return false;
+        }
+        if (!ParseOneFault(item, fault, error))
+            return false;
+        parsed.push_back(std::move(fault));
+        if (plus == std::string_view::npos)
+            break;
+        text.remove_prefix(plus + 1);
+    }
+    faults = std::move(parsed);
+    return true;
+}
+
+bool SetSimConfigKey(std::string_view key, std::string_view value, SimConfig& config,
+                     std::string& error)
+{
+    if (key == "model")
+        return ParseModel(value, config.model, error);
+    if (key == "link")
+        return ParseLink(value, config.link, error);
+    if (key == "speed")
+        return ParseSpeed(value, config.speed, error);
+    if (key == "firmware")
+        return ParseFirmware(value, config.firmware, error);
+    if (key == "serial")
+        return ParseSerial(value, config.serial, error);
+    if (key == "revision")
+        return ParseRevision(value, config.revision, error);
+    if (key == "disk") {
+        if (value.empty()) {
+            error = "disk needs a folder";
+            return false;
+        }
+        config.diskDir = std::string(value);
+        return true;
+    }
+    if (key == "fault") {
+        std::vector<SimFault> faults;
+        if (!ParseSimFaults(value, faults, error))
+            return false;
+        config.faults.insert(config.faults.end(), faults.begin(), faults.end());
+        return true;
+    }
+    error = "unknown simulator key " + Quoted(key) +
+            " (known: model, link, speed, firmware, serial, revision, disk, fault)";
+    return false;
+}
+
+bool ParseSimConfig(std::string_view keys, SimConfig& config, std::string& error)
+{
+    SimConfig parsed;
+    while (!keys.empty()) {
+        const std::size_t comma = keys.find(',');
+        const std::string_view item = keys.substr(0, comma);
+        const std::size_t equals = item.find('=');
+        if (item.empty()) {
+            error = "empty simulator key (keys are separated by ',')";
+            return false;
+        }
+        if (equals == std::string_view::npos) {
+            error = "simulator key " + Quoted(item) + " needs a value, as in model=6";
+            return false;
+        }
+        if (!SetSimConfigKey(item.substr(0, equals), item.substr(equals + 1), parsed, error))
+            return false;
+        if (comma == std::string_view::npos)
+            break;
+        keys.remove_prefix(comma + 1);
+        if (keys.empty()) {
+            error = "empty simulator key (keys are separated by ',')";
+            return false;
+        }
+    }
+    config = std::move(parsed);
+    return true;
+}
+
+}  // namespace camsim

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace camsim {
+
+enum class SimLink { Usb, Scsi };
+
+// One injected fault (see the `fault=` key).
+struct SimFault {
+    enum class Kind {
+        NoReply,   // noreply:CMD   the camera never answers CMD
+        Error,     // error:CMD:CODE  CMD is answered "#E" with the hex CODE
+        Transfer,  // xfer:CMD      the transport transfer of CMD's reply fails
+        Drop,      // drop:N        the link goes dead after N commands
+        Slow,      // slow:MS       every reply MS milliseconds late
+    };
+    Kind kind = Kind::NoReply;
+    std::string command;  // NoReply, Error, Transfer: the command name, e.g. "CS"
+    unsigned value = 0;   // Error: the code; Drop: N; Slow: milliseconds
+};
+
+// How the simulated camera is set up: the `sim:key=value,...` keys and the scanora-camsim options.
+struct SimConfig {
+    int model = 6;  // model code 1..7
+    SimLink link = SimLink::Usb;
+    double speed = 1.0;               // 1 = real time, 0 = no waiting
+    std::uint16_t firmware = 0x019E;  // "MV" value: hundredths of a version, 0x019E = 4.14
+    std::uint16_t serial = 0x1234;
+    std::string revision;  // SCSI identification revision text; empty = from `firmware`
+    std::string diskDir;   // persist the camera disk here; empty = in memory
+    std::vector<SimFault> faults;
+};
+
+// Parses "model=6,link=scsi,speed=0,firmware=4.14,disk=DIR,fault=noreply:CS+drop:5" (every key
+// optional, empty text = defaults) into `config`. False with a one-line reason on bad input.
+bool ParseSimConfig(std::string_view keys, SimConfig& config, std::string& error);
+// Parses one fault list "F+F+..." into `faults`.
+bool ParseSimFaults(std::string_view text, std::vector<SimFault>& faults, std::string& error);
+// Sets one key ("model", "link", "speed", "firmware", "serial", "revision", "disk", "fault"; a
+// fault list is added to the faults already set). False with a one-line reason on bad input,
+// leaving `config` as it was.
+bool SetSimConfigKey(std::string_view key, std::string_view value, SimConfig& config,
+                     std::string& error);
+
+}  // namespace camsim

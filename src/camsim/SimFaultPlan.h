@@ -1,0 +1,35 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "camsim/SimConfig.h"
+
+namespace camsim {
+
+// The injected faults of a SimConfig, as questions about one command or the link.
+class SimFaultPlan {
+public:
+    explicit SimFaultPlan(std::vector<SimFault> faults);
+
+    // noreply:CMD: the camera carries `command` out but never answers it.
+    [[nodiscard]] bool Silences(std::string_view command) const;
+    // error:CMD:CODE: the camera refuses `command` with this error code instead of running it.
+    [[nodiscard]] std::optional<unsigned> ErrorFor(std::string_view command) const;
+    // xfer:CMD: the transfer that carries the reply to `command` fails.
+    [[nodiscard]] bool FailsTransfer(std::string_view command) const;
+    // drop:N: true when the link dies as text command number `count` + 1 arrives.
+    [[nodiscard]] bool DropsLinkAfter(std::size_t count) const;
+    // slow:MS: the extra real time before every reply is ready (the longest when given twice).
+    [[nodiscard]] std::chrono::milliseconds ReplyDelay() const;
+
+private:
+    [[nodiscard]] const SimFault* Find(SimFault::Kind kind, std::string_view command) const;
+
+    std::vector<SimFault> faults_;
+};
+
+}  // namespace camsim

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "camsim/FileDescriptor.h"
+#include "camsim/SimCamera.h"
+
+namespace camsim {
+
+// Serves a simulated camera's USB link over a stream socket, so that a host program in another
+// process can use it (see UsbLinkSession for the framing). It listens on a Unix socket path or on
+// "tcp:127.0.0.1:PORT" (loopback only), serves one host at a time on its own thread, and after a
+// host leaves waits for the next one, which finds the same camera.
+class SimServer {
+public:
+    explicit SimServer(SimCamera& camera);
+    ~SimServer();
+    SimServer(const SimServer&) = delete;
+    SimServer& operator=(const SimServer&) = delete;
+
+    // True when `endpoint` is one that Start takes; false with a one-line reason otherwise.
+    static bool CheckEndpoint(std::string_view endpoint, std::string& error);
+    // Starts listening on `endpoint`: a socket path (optionally "socket:PATH") or
+    // "tcp:127.0.0.1:PORT"; port 0 picks a free port. False with a one-line reason when it
+    // cannot.
+    bool Start(std::string_view endpoint, std::string& error);
+    // Disconnects the host, stops listening and removes the socket file. Safe to call twice.
+    void Stop();
+    // Where the server listens, in the form Start takes, with the chosen port filled in.
+    [[nodiscard]] const std::string& Endpoint() const { return endpoint_; }
+
+private:
+    bool ListenUnix(const std::string& path, std::string& error);
+    bool ListenTcp(std::uint16_t port, std::string& error);
+    void Serve();
+
+    SimCamera& camera_;
+    FileDescriptor listener_;
+    FileDescriptor stopEvent_;
+    std::thread thread_;
+    std::string endpoint_;
+    std::string socketPath_;  // the Unix socket file this server created
+    bool tcp_ = false;
+};
+
+}  // namespace camsim
