@@ -1,0 +1,181 @@
+#include "cli/CliApp.h"
+
+#include "acquire/AppContext.h"
+#include "camera/QVCamera.h"
+
+namespace scanora::cli {
+
+namespace {
+
+constexpr int kSendTimeoutTicks = 1000;
+
+std::string Format(const char* format, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+std::string Hex4(unsigned value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04X", value);
+    return text;
+}
+
+}  // namespace
+
+CliApp::CliApp(CliOptions options, std::FILE* out, std::FILE* err, bool interactive,
+               const std::atomic<bool>& stopRequested)
+    : options_(std::move(options)),
+      out_(out),
+      err_(err),
+      stopRequested_(stopRequested),
+      ui_(err, options_.yes, interactive)
+{
+}
+
+CliApp::~CliApp() = default;
+
+int CliApp::Usage(const std::string& error)
+{
+    std::fprintf(err_, "scanora-cli: %s\nTry 'scanora-cli --help'.\n", error.c_str());
+    return kExitUsage;
+}
+
+int CliApp::Failed(const std::string& fallback)
+{
+    const std::string message = ui_.MessageShown() ? ui_.LastMessage() : fallback;
+    if (!ui_.MessageShown())
+        std::fprintf(err_, "%s\n", message.c_str());
+    if (options_.json)
+        std::fprintf(out_, "{\"error\": %s}\n", CliReport::JsonString(message).c_str());
+    return kExitCameraFailure;
+}
+
+void CliApp::Print(const CliReport& report) const
+{
+    if (options_.json)
+        report.PrintJson(out_);
+    else
+        report.PrintText(out_);
+}
+
+int CliApp::Run()
+{
+    if (options_.help) {
+        std::fputs(CliUsage().c_str(), out_);
+        return kExitSuccess;
+    }
+    if (options_.command != "info" && options_.command != "status" && options_.command != "send")
+        return Usage("unknown command '" + options_.command + "'");
+    if (options_.command == "send" && options_.arguments.empty())
+        return Usage("send needs the command text, e.g. scanora-cli send CS");
+    if (options_.command != "send" && !options_.arguments.empty())
+        return Usage(options_.command + " takes no arguments");
+
+    std::string error;
+    if (!options_.traceFile.empty()) {
+        trace_ = TraceFile::Create(options_.traceFile, error);
+        if (!trace_)
+            return Usage(error);
+    }
+    CameraOptions cameraOptions;
+    cameraOptions.trace = trace_.get();
+    context_ = AppContext::Create(options_.cameraSpec, ui_, error, cameraOptions);
+    if (!context_)
+        return Usage(error);
+    if (Stopped())
+        return kExitStopped;
+
+    const QVCamera& camera = context_->Camera();
+    if (!camera.IsConnected()) {
+        const std::string& why = camera.OpenError().message;
+        return Failed(why.empty() ? "No camera found." : why);
+    }
+    ui_.Forget();
+    if (options_.command == "info")
+        return Info();
+    if (options_.command == "status")
+        return Status();
+    return Send();
+}
+
+int CliApp::Info()
+{
+    QVCamera& camera = context_->Camera();
+    const double firmware = camera.GetFirmwareVersion();
+    if (camera.Errors().HasError())
+        return Failed("The camera did not report its firmware version.");
+    if (Stopped())
+        return kExitStopped;
+    const std::uint16_t serial = camera.GetSerialNumber();
+    if (camera.Errors().HasError())
+        return Failed("The camera did not report its serial number.");
+
+    CliReport report;
+    report.AddInteger("modelCode", "Model code", camera.GetModelCode());
+    report.AddText("modelName", "Model", camera.GetModelName());
+    report.AddNumber("firmware", "Firmware", firmware, Format("%.2f", firmware));
+    report.AddBool("newFirmware", "New firmware", camera.HasNewFirmware());
+    report.AddInteger("serialNumber", "Serial number", serial, Hex4(serial).substr(2));
+    report.AddInteger("sensorWidth", "Sensor width", camera.GetSensorWidth(),
+                      std::to_string(camera.GetSensorWidth()) + " pixels");
+    report.AddInteger("lines", "Lines", camera.GetMaxLines());
+    report.AddNumber("pixelPitchMicrons", "Pixel pitch", camera.GetPixelPitch() / 100.0,
+                     Format("%.2f µm", camera.GetPixelPitch() / 100.0));
+    report.AddInteger("minSizeStep", "Smallest size step", camera.GetMinSizeStep());
+    report.AddInteger("maxSizeStep", "Largest size step", camera.GetMaxSizeStep());
+    report.AddInteger("maxLineTimeIndex", "Shortest line-time index",
+                      camera.GetMaxLineTimeIndex());
+    report.AddText("link", "Link",
+                   camera.GetTransportKind() == TransportKind::Usb ? "USB" : "SCSI");
+    Print(report);
+    return kExitSuccess;
+}
+
+int CliApp::Status()
+{
+    QVCamera& camera = context_->Camera();
+    const int result = camera.QueryStatus();
+    if (result != 0) {
+        return Failed(result == -2 ? "The camera sent an empty status."
+                                   : "The camera did not report its status.");
+    }
+    const double volts = camera.FilterVoltage();
+    const unsigned flags = camera.GetStatusWord(0);
+
+    CliReport report;
+    report.AddInteger("flags", "Flags", flags,
+                      Hex4(flags) + (camera.GetStatusBit4() ? " (motor moving)" : " (idle)"));
+    report.AddBool("motorMoving", "Motor moving", camera.GetStatusBit4());
+    report.AddInteger("linesScanned", "Lines scanned", camera.GetStatusWord1());
+    report.AddInteger("motorPosition", "Motor position", camera.GetStatusWord(2));
+    report.AddInteger("rawVoltage", "Supply voltage (raw)", camera.GetStatusWord(3),
+                      Hex4(camera.GetStatusWord(3)));
+    report.AddNumber("voltage", "Supply voltage", volts, Format("%.2f V", volts));
+    report.AddInteger("diskFreeMB", "Disk free", camera.GetDiskFreeMB(),
+                      std::to_string(camera.GetDiskFreeMB()) + " MB");
+    Print(report);
+    return kExitSuccess;
+}
+
+int CliApp::Send()
+{
+    std::string text;
+    for (const std::string& word : options_.arguments)
+        text += (text.empty() ? "" : " ") + word;
+    QVCamera& camera = context_->Camera();
+    if (!camera.Command(text + "\r", "", kSendTimeoutTicks))
+        return Failed("The camera did not accept the command.");
+    CliReport report;
+    report.AddText("command", "Command", text);
+    report.AddText("reply", "Reply", camera.ReplyText());
+    if (options_.json)
+        report.PrintJson(out_);
+    else
+        std::fprintf(out_, "%s\n", camera.ReplyText().c_str());
+    return kExitSuccess;
+}
+
+}  // namespace scanora::cli

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "cli/CliOptions.h"
+#include "cli/CliReport.h"
+#include "cli/CliUiPort.h"
+#include "cli/TraceFile.h"
+
+namespace scanora {
+class AppContext;
+}
+
+namespace scanora::cli {
+
+enum ExitCode : int { kExitSuccess = 0, kExitCameraFailure = 1, kExitUsage = 2, kExitStopped = 130 };
+
+// Runs one scanora-cli command against the camera and prints its result.
+class CliApp {
+public:
+    // `stopRequested` is raised by the first Ctrl+C; operations check it between steps.
+    CliApp(CliOptions options, std::FILE* out, std::FILE* err, bool interactive,
+           const std::atomic<bool>& stopRequested);
+    ~CliApp();
+
+    int Run();
+
+private:
+    int Info();
+    int Status();
+    int Send();
+    // Prints a failed camera operation: the message the camera object showed, or `fallback`
+    // when it showed none. Returns the exit status for it.
+    int Failed(const std::string& fallback);
+    int Usage(const std::string& error);
+    void Print(const CliReport& report) const;
+    [[nodiscard]] bool Stopped() const { return stopRequested_.load(); }
+
+    CliOptions options_;
+    std::FILE* out_;
+    std::FILE* err_;
+    const std::atomic<bool>& stopRequested_;
+    CliUiPort ui_;
+    std::unique_ptr<TraceFile> trace_;
+    std::unique_ptr<AppContext> context_;
+};
+
+}  // namespace scanora::cli

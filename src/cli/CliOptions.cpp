@@ -1,0 +1,88 @@
+#include "cli/CliOptions.h"
+
+namespace scanora::cli {
+
+std::string CliUsage()
+{
+    return R"(Usage: scanora-cli [options] COMMAND [arguments]
+
+Works the Qorvane camera back from a terminal.
+
+Options:
+  --camera SPEC   the camera link (default: $SCANORA_CAMERA, else auto):
+                    auto                 SCSI first, then USB
+                    usb[:VID:PID]        the USB camera (or the device VID:PID)
+                    scsi[:/dev/sgN]      the SCSI camera (or that device)
+                    sim[:key=value,...]  the simulated camera; keys model=1..7,
+                                         link=usb|scsi, speed=F, firmware=4.14,
+                                         disk=DIR, fault=F+F...
+                    socket:PATH          a scanora-camsim listening on PATH
+                    tcp:127.0.0.1:PORT   a scanora-camsim listening on PORT
+  --trace FILE    write every command, reply and data transfer to FILE
+  --json          print results as JSON
+  --yes           answer yes to every question
+  --help          show this text
+
+Commands:
+  info            identify the camera: model, firmware, serial number, sensor
+  status          the camera's status words, supply voltage and free disk space
+  send TEXT       send one raw command (a carriage return is added) and print
+                  the camera's reply
+
+Exit status: 0 success, 1 the camera failed, 2 usage error.
+Ctrl+C asks the running operation to stop; a second Ctrl+C exits at once.
+)";
+}
+
+bool ParseCliOptions(const std::vector<std::string>& argv, const char* cameraEnvironment,
+                     CliOptions& options, std::string& error)
+{
+    options = {};
+    if (cameraEnvironment && *cameraEnvironment)
+        options.cameraSpec = cameraEnvironment;
+    else
+        options.cameraSpec = "auto";
+
+    bool onlyArguments = false;
+    for (std::size_t i = 1; i < argv.size(); ++i) {
+        const std::string& arg = argv[i];
+        auto value = [&](const char* name) -> const std::string* {
+            if (i + 1 >= argv.size()) {
+                error = std::string(name) + " needs a value";
+                return nullptr;
+            }
+            return &argv[++i];
+        };
+        const bool isOption = !onlyArguments && arg.size() > 1 && arg[0] == '-';
+        if (!isOption) {
+            (options.command.empty() ? options.command : options.arguments.emplace_back()) = arg;
+        } else if (arg == "--") {
+            onlyArguments = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--json") {
+            options.json = true;
+        } else if (arg == "--yes" || arg == "-y") {
+            options.yes = true;
+        } else if (arg == "--camera" || arg == "--trace") {
+            const std::string* text = value(arg.c_str());
+            if (!text)
+                return false;
+            (arg == "--camera" ? options.cameraSpec : options.traceFile) = *text;
+        } else if (arg.starts_with("--camera=")) {
+            options.cameraSpec = arg.substr(9);
+        } else if (arg.starts_with("--trace=")) {
+            options.traceFile = arg.substr(8);
+        } else {
+            error = "unknown option " + arg;
+            return false;
+        }
+    }
+    if (options.command.empty() && !options.help) {
+        error = "no command given";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace scanora::cli

@@ -1,0 +1,81 @@
+#include "cli/CliReport.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace scanora::cli {
+
+std::string CliReport::JsonString(std::string_view text)
+{
+    std::string out = "\"";
+    for (const char c : text) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+                out += escaped;
+            } else {
+                out += c;
+            }
+        }
+    }
+    return out + "\"";
+}
+
+void CliReport::AddText(std::string_view key, std::string_view label, std::string_view value)
+{
+    fields_.push_back({std::string(key), std::string(label), JsonString(value),
+                       std::string(value)});
+}
+
+void CliReport::AddNumber(std::string_view key, std::string_view label, double value,
+                          std::string_view shown)
+{
+    char json[64];
+    std::snprintf(json, sizeof json, "%.6g", std::isfinite(value) ? value : 0.0);
+    fields_.push_back({std::string(key), std::string(label), json,
+                       shown.empty() ? std::string(json) : std::string(shown)});
+}
+
+void CliReport::AddInteger(std::string_view key, std::string_view label, long long value,
+                           std::string_view shown)
+{
+    const std::string json = std::to_string(value);
+    fields_.push_back({std::string(key), std::string(label), json,
+                       shown.empty() ? json : std::string(shown)});
+}
+
+void CliReport::AddBool(std::string_view key, std::string_view label, bool value)
+{
+    fields_.push_back({std::string(key), std::string(label), value ? "true" : "false",
+                       value ? "yes" : "no"});
+}
+
+void CliReport::PrintText(std::FILE* out) const
+{
+    std::size_t width = 0;
+    for (const Field& field : fields_)
+        width = std::max(width, field.label.size());
+    for (const Field& field : fields_) {
+        std::fprintf(out, "%s:%*s %s\n", field.label.c_str(),
+                     static_cast<int>(width - field.label.size()), "", field.shown.c_str());
+    }
+}
+
+void CliReport::PrintJson(std::FILE* out) const
+{
+    std::fputs("{", out);
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        std::fprintf(out, "%s%s: %s", i == 0 ? "" : ", ", JsonString(fields_[i].key).c_str(),
+                     fields_[i].json.c_str());
+    }
+    std::fputs("}\n", out);
+}
+
+}  // namespace scanora::cli

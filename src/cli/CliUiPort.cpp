@@ -1,0 +1,69 @@
+#include "cli/CliUiPort.h"
+
+#include <iostream>
+
+namespace scanora::cli {
+
+CliUiPort::CliUiPort(std::FILE* errors, bool answerYes, bool interactive)
+    : errors_(errors), answerYes_(answerYes), interactive_(interactive)
+{
+}
+
+MessageResult CliUiPort::ShowMessage(std::string_view text, MessageIcon /*icon*/,
+                                     MessageButtons buttons)
+{
+    std::lock_guard guard(mutex_);
+    lastMessage_ = std::string(text);
+    shown_.store(true);
+    std::fprintf(errors_, "%.*s\n", static_cast<int>(text.size()), text.data());
+    std::fflush(errors_);
+    if (buttons == MessageButtons::Ok)
+        return MessageResult::Ok;
+
+    const bool yesNo = buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel;
+    const MessageResult yes = yesNo ? MessageResult::Yes : MessageResult::Ok;
+    const MessageResult no = buttons == MessageButtons::YesNo ? MessageResult::No
+                                                              : MessageResult::Cancel;
+    if (answerYes_)
+        return yes;
+    if (!interactive_)
+        return no;
+    std::fprintf(errors_, "%s ", yesNo ? "[y/N]" : "[OK/cancel: y/N]");
+    std::fflush(errors_);
+    std::string answer;
+    if (!std::getline(std::cin, answer))
+        return no;
+    return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y') ? yes : no;
+}
+
+void CliUiPort::PostCommand(WindowCommand command, std::string_view text)
+{
+    if (command != WindowCommand::ShowStatus || text.empty())
+        return;
+    std::lock_guard guard(mutex_);
+    std::fprintf(errors_, "%.*s\n", static_cast<int>(text.size()), text.data());
+    std::fflush(errors_);
+}
+
+void CliUiPort::Beep()
+{
+    if (!interactive_)
+        return;
+    std::fputc('\a', errors_);
+    std::fflush(errors_);
+}
+
+std::string CliUiPort::LastMessage() const
+{
+    std::lock_guard guard(mutex_);
+    return lastMessage_;
+}
+
+void CliUiPort::Forget()
+{
+    std::lock_guard guard(mutex_);
+    lastMessage_.clear();
+    shown_.store(false);
+}
+
+}  // namespace scanora::cli

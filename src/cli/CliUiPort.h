@@ -1,0 +1,38 @@
+#pragma once
+
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+#include "platform/UiPort.h"
+
+namespace scanora::cli {
+
+// The terminal's face of the program: messages go to standard error as the desktop program would
+// show them, status texts become a status line, questions are answered by --yes or at the
+// terminal (and declined when nobody is there to answer).
+class CliUiPort final : public UiPort {
+public:
+    CliUiPort(std::FILE* errors, bool answerYes, bool interactive);
+
+    MessageResult ShowMessage(std::string_view text, MessageIcon icon,
+                              MessageButtons buttons) override;
+    void PostCommand(WindowCommand command, std::string_view text) override;
+    void Beep() override;
+
+    // The last message shown, and whether any was shown since the last Forget.
+    [[nodiscard]] std::string LastMessage() const;
+    [[nodiscard]] bool MessageShown() const { return shown_.load(); }
+    void Forget();
+
+private:
+    std::FILE* errors_;
+    const bool answerYes_;
+    const bool interactive_;
+    mutable std::mutex mutex_;
+    std::string lastMessage_;
+    std::atomic<bool> shown_{false};
+};
+
+}  // namespace scanora::cli
