@@ -15,6 +15,7 @@
 
 #include "camsim/SimCamera.h"
 #include "camsim/SimClock.h"
+#include "support/TempDir.h"
 
 namespace camsim::test {
 
@@ -37,28 +38,7 @@ private:
     std::shared_ptr<SimTimePoint> now_ = std::make_shared<SimTimePoint>(std::chrono::hours(1));
 };
 
-// A folder under the system's temporary folder, removed with everything in it.
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "camsim-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr)
-            path_ = pattern;
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    [[nodiscard]] const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
+using scanora::test::TempDir;
 
 inline int BulkOut(SimCamera& camera, const Bytes& transfer)
 {

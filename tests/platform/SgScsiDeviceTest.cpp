@@ -10,7 +10,7 @@
 #include <fstream>
 #include <vector>
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 #include "platform/SgScsiDeviceFinder.h"
 
 namespace scanora {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 #include "platform/UniqueFd.h"
 
 namespace scanora {
