@@ -49,8 +49,7 @@ public:
                                     std::uint32_t timeoutHintMs) = 0;
     // Reads or writes one 512-byte storage block. 0 on success.
     virtual std::int16_t TransferBlock(std::uint8_t index,
-                                       std::span<std::uint8_t, kBlockSize> buffer,
-                                       bool write) = 0;
+                                       std::span<std::uint8_t, kBlockSize> buffer, bool write) = 0;
 
     [[nodiscard]] bool IsConnected() const { return connected_.load(); }
     [[nodiscard]] TransportKind Kind() const { return kind_; }

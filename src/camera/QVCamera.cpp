@@ -52,8 +52,7 @@ std::unique_ptr<QVCamComm> QVCamera::ConnectTransport(CameraLinks& links, Device
     return usb;
 }
 
-QVCamera::QVCamera(CameraLinks links, UiPort& ui, CameraOptions options)
-    : ui_(ui), errors_(ui)
+QVCamera::QVCamera(CameraLinks links, UiPort& ui, CameraOptions options) : ui_(ui), errors_(ui)
 {
     trace_.store(options.trace);
     transport_ = ConnectTransport(links, openError_);
@@ -79,8 +78,7 @@ void QVCamera::Identify()
         std::lock_guard guard(textMutex_);
         model_ = LookUpCameraModel(0);
     }
-    for (auto& word : status_)
-        word.store(0);
+    for (auto& word : status_) word.store(0);
     filteredVoltage_.store(0);
     lastCameraError_.store(0);
     newFirmware_.store(true);
@@ -185,8 +183,7 @@ void QVCamera::ApplyModel(std::uint16_t code)
         model_.code = code;
     }
     const double firmware = GetFirmwareVersion();
-    const bool newFirmware =
-        std::lround(firmware * 100.0) >= kNewFirmwareHundredths || code == 0;
+    const bool newFirmware = std::lround(firmware * 100.0) >= kNewFirmwareHundredths || code == 0;
     newFirmware_.store(newFirmware);
     // The new firmware makes every line time usable; the exposure settings apply that rule.
     int maxIndex = row.maxLineTimeIndex;
@@ -258,8 +255,8 @@ QVCamera::Outcome QVCamera::WaitForReply(int timeoutTicks, std::string_view expe
     CommandTrace* trace = trace_.load();
     if (timeoutTicks == 0)
         return {true};
-    const std::int64_t deadline = CurrentTick() + (timeoutTicks < 0 ? kDefaultTimeoutTicks
-                                                                      : timeoutTicks);
+    const std::int64_t deadline =
+        CurrentTick() + (timeoutTicks < 0 ? kDefaultTimeoutTicks : timeoutTicks);
     for (;;) {
         std::this_thread::sleep_for(pollInterval_);
         if (transport_->IsReplyReady())

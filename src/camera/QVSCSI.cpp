@@ -147,8 +147,9 @@ std::int32_t QVSCSI::ReadData(std::uint8_t selector, std::span<std::uint8_t> buf
     for (std::size_t done = 0; done < total;) {
         const std::size_t piece = std::min<std::size_t>(total - done, kPieceBlocks * kBlockSize);
         const auto offset = static_cast<std::uint32_t>(start + done);
-        const std::uint8_t cdb[] = {0x28, 0x00, 0x80, 0x00, selector, Byte(offset, 24),
-                                    Byte(offset, 16), 0x00, kPieceBlocks, 0x00};
+        const std::uint8_t cdb[] = {
+            0x28, 0x00,         0x80, 0x00, selector, Byte(offset, 24), Byte(offset, 16),
+            0x00, kPieceBlocks, 0x00};
         const ScsiResult result =
             Execute(cdb, true, buffer.data() + done, static_cast<std::uint32_t>(piece));
         if (result.error != LinkError::kSuccess)
@@ -178,8 +179,8 @@ std::int16_t QVSCSI::ReadBlocks(std::uint16_t count, std::span<std::uint8_t> buf
     const std::uint16_t rest = count % kPieceBlocks;
     std::uint8_t* target = buffer.data();
     auto readPiece = [&](std::uint16_t blocks, std::uint32_t timeoutMs) {
-        const std::uint8_t cdb[] = {0x28, 0x00, 0x80, 0x00, 0x00, 0x00,
-                                    0x00, Byte(blocks, 8), Byte(blocks, 0), 0x00};
+        const std::uint8_t cdb[] = {
+            0x28, 0x00, 0x80, 0x00, 0x00, 0x00, 0x00, Byte(blocks, 8), Byte(blocks, 0), 0x00};
         const std::uint32_t bytes = std::uint32_t{blocks} * kBlockSize;
         const ScsiResult result = Execute(cdb, true, target, bytes, timeoutMs);
         target += bytes;
@@ -200,7 +201,15 @@ std::int16_t QVSCSI::TransferBlock(std::uint8_t index, std::span<std::uint8_t, k
                                    bool write)
 {
     const std::uint8_t cdb[] = {static_cast<std::uint8_t>(write ? 0x2A : 0x28),
-                                0x00, 0x83, 0x00, index, 0x00, 0x00, 0x00, 0x01, 0x00};
+                                0x00,
+                                0x83,
+                                0x00,
+                                index,
+                                0x00,
+                                0x00,
+                                0x00,
+                                0x01,
+                                0x00};
     return static_cast<std::int16_t>(
         CompleteOrError(Execute(cdb, !write, buffer.data(), kBlockSize), kBlockSize));
 }

@@ -26,8 +26,14 @@ constexpr std::size_t kReplyReadySize = 6;
 constexpr std::uint8_t kReplyReadyBit = 0x10;
 constexpr std::size_t kMaxTextLength = 255;
 
-constexpr std::uint8_t High(std::uint16_t value) { return static_cast<std::uint8_t>(value >> 8); }
-constexpr std::uint8_t Low(std::uint16_t value) { return static_cast<std::uint8_t>(value); }
+constexpr std::uint8_t High(std::uint16_t value)
+{
+    return static_cast<std::uint8_t>(value >> 8);
+}
+constexpr std::uint8_t Low(std::uint16_t value)
+{
+    return static_cast<std::uint8_t>(value);
+}
 
 }  // namespace
 

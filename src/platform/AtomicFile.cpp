@@ -11,7 +11,9 @@
 
 namespace scanora {
 
-AtomicFile::AtomicFile(std::filesystem::path target) : target_(std::move(target)) {}
+AtomicFile::AtomicFile(std::filesystem::path target) : target_(std::move(target))
+{
+}
 
 AtomicFile::~AtomicFile()
 {

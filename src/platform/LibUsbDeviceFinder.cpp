@@ -99,21 +99,20 @@ std::string Hex4(std::uint16_t value)
 DeviceError OpenError(int code)
 {
     switch (code) {
-        case LIBUSB_ERROR_ACCESS:
-            return {DeviceError::Kind::NoPermission,
-                    "The camera is connected but this user may not open it. " +
-                        std::string(kInstallUdevRuleAdvice)};
-        case LIBUSB_ERROR_BUSY:
-            return {DeviceError::Kind::Busy,
-                    "The camera is in use by another program. Close any other camera or photo "
-                    "program and try again."};
-        case LIBUSB_ERROR_NO_DEVICE:
-            return {DeviceError::Kind::NotPresent,
-                    "The camera was unplugged while it was being opened."};
-        default:
-            return {DeviceError::Kind::Failed,
-                    std::string("The camera could not be opened on USB: ") +
-                        libusb_strerror(static_cast<libusb_error>(code))};
+    case LIBUSB_ERROR_ACCESS:
+        return {DeviceError::Kind::NoPermission,
+                "The camera is connected but this user may not open it. " +
+                    std::string(kInstallUdevRuleAdvice)};
+    case LIBUSB_ERROR_BUSY:
+        return {DeviceError::Kind::Busy,
+                "The camera is in use by another program. Close any other camera or photo "
+                "program and try again."};
+    case LIBUSB_ERROR_NO_DEVICE:
+        return {DeviceError::Kind::NotPresent,
+                "The camera was unplugged while it was being opened."};
+    default:
+        return {DeviceError::Kind::Failed, std::string("The camera could not be opened on USB: ") +
+                                               libusb_strerror(static_cast<libusb_error>(code))};
     }
 }
 

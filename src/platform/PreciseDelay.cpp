@@ -13,8 +13,7 @@ void PreciseDelay(std::chrono::microseconds duration)
     const auto deadline = Clock::now() + duration;
     if (duration > kSpinPart)
         std::this_thread::sleep_until(deadline - kSpinPart);
-    while (Clock::now() < deadline)
-        std::this_thread::yield();
+    while (Clock::now() < deadline) std::this_thread::yield();
 }
 
 }  // namespace scanora

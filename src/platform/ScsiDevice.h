@@ -18,7 +18,7 @@ struct ScsiRequest {
     bool dataIn = true;                 // true: device to host
     std::uint8_t* data = nullptr;       // the caller's buffer, `length` bytes
     std::uint32_t length = 0;
-    std::uint32_t timeoutSeconds = 1;   // as the pass-through interface takes it
+    std::uint32_t timeoutSeconds = 1;  // as the pass-through interface takes it
     std::uint8_t senseLength = 32;
 };
 

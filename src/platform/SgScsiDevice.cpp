@@ -20,14 +20,14 @@ ScsiResult Failure(std::uint16_t error)
 std::uint16_t ErrorOfErrno(int error)
 {
     switch (error) {
-        case ETIMEDOUT: return LinkError::kTimeout;
-        case ENODEV:
-        case ENXIO: return LinkError::kDeviceNotConnected;
-        case EACCES:
-        case EPERM: return LinkError::kAccessDenied;
-        case EBUSY: return LinkError::kBusy;
-        case EIO: return LinkError::kIoDevice;
-        default: return LinkError::kGeneralFailure;
+    case ETIMEDOUT: return LinkError::kTimeout;
+    case ENODEV:
+    case ENXIO: return LinkError::kDeviceNotConnected;
+    case EACCES:
+    case EPERM: return LinkError::kAccessDenied;
+    case EBUSY: return LinkError::kBusy;
+    case EIO: return LinkError::kIoDevice;
+    default: return LinkError::kGeneralFailure;
     }
 }
 
@@ -35,14 +35,14 @@ std::uint16_t ErrorOfErrno(int error)
 std::uint16_t ErrorOfHostStatus(std::uint16_t host)
 {
     switch (host) {
-        case 0: return LinkError::kSuccess;
-        case SgOutcome::kHostTimeOut: return LinkError::kTimeout;
-        case SgOutcome::kHostNoConnect:
-        case SgOutcome::kHostBadTarget: return LinkError::kDeviceNotConnected;
-        case SgOutcome::kHostBusBusy:
-        case SgOutcome::kHostImmediateRetry:
-        case SgOutcome::kHostRequeue: return LinkError::kBusy;
-        default: return LinkError::kIoDevice;
+    case 0: return LinkError::kSuccess;
+    case SgOutcome::kHostTimeOut: return LinkError::kTimeout;
+    case SgOutcome::kHostNoConnect:
+    case SgOutcome::kHostBadTarget: return LinkError::kDeviceNotConnected;
+    case SgOutcome::kHostBusBusy:
+    case SgOutcome::kHostImmediateRetry:
+    case SgOutcome::kHostRequeue: return LinkError::kBusy;
+    default: return LinkError::kIoDevice;
     }
 }
 
@@ -50,17 +50,17 @@ std::uint16_t ErrorOfHostStatus(std::uint16_t host)
 std::uint16_t ErrorOfScsiStatus(std::uint8_t status, std::uint8_t senseKey)
 {
     switch (status) {
-        case SgOutcome::kStatusGood:
-        case SgOutcome::kStatusConditionMet: return LinkError::kSuccess;
-        case SgOutcome::kStatusCheckCondition:
-        case SgOutcome::kStatusCommandTerminated:
-            // A recovered error is the device saying it coped; the data is good.
-            return senseKey == SgOutcome::kSenseRecoveredError ? LinkError::kSuccess
-                                                               : LinkError::kIoDevice;
-        case SgOutcome::kStatusBusy:
-        case SgOutcome::kStatusReservationConflict:
-        case SgOutcome::kStatusTaskSetFull: return LinkError::kBusy;
-        default: return LinkError::kGeneralFailure;
+    case SgOutcome::kStatusGood:
+    case SgOutcome::kStatusConditionMet: return LinkError::kSuccess;
+    case SgOutcome::kStatusCheckCondition:
+    case SgOutcome::kStatusCommandTerminated:
+        // A recovered error is the device saying it coped; the data is good.
+        return senseKey == SgOutcome::kSenseRecoveredError ? LinkError::kSuccess
+                                                           : LinkError::kIoDevice;
+    case SgOutcome::kStatusBusy:
+    case SgOutcome::kStatusReservationConflict:
+    case SgOutcome::kStatusTaskSetFull: return LinkError::kBusy;
+    default: return LinkError::kGeneralFailure;
     }
 }
 
@@ -104,15 +104,15 @@ std::uint8_t SgScsiDevice::SenseKey(std::span<const std::uint8_t> sense)
         return SgOutcome::kSenseNoSense;
     }
     switch (sense[0] & 0x7F) {
-        case 0x70:  // fixed format, current and deferred errors
-        case 0x71:
-            return sense.size() > 2 ? static_cast<std::uint8_t>(sense[2] & 0x0F)
-                                    : SgOutcome::kSenseNoSense;
-        case 0x72:  // descriptor format
-        case 0x73:
-            return sense.size() > 1 ? static_cast<std::uint8_t>(sense[1] & 0x0F)
-                                    : SgOutcome::kSenseNoSense;
-        default: return SgOutcome::kSenseNoSense;
+    case 0x70:  // fixed format, current and deferred errors
+    case 0x71:
+        return sense.size() > 2 ? static_cast<std::uint8_t>(sense[2] & 0x0F)
+                                : SgOutcome::kSenseNoSense;
+    case 0x72:  // descriptor format
+    case 0x73:
+        return sense.size() > 1 ? static_cast<std::uint8_t>(sense[1] & 0x0F)
+                                : SgOutcome::kSenseNoSense;
+    default: return SgOutcome::kSenseNoSense;
     }
 }
 

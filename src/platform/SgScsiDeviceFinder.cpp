@@ -43,20 +43,19 @@ std::optional<unsigned> SgNumber(std::string_view name)
 DeviceError OpenError(const std::string& name, int error)
 {
     switch (error) {
-        case ENOENT:
-        case ENXIO:
-        case ENODEV:
-            return {DeviceError::Kind::NotPresent, "No generic SCSI device at " + name + "."};
-        case EACCES:
-        case EPERM:
-            return {DeviceError::Kind::NoPermission,
-                    "This user may not open " + name +
-                        ". If it is the camera: " + std::string(kInstallUdevRuleAdvice)};
-        case EBUSY: return {DeviceError::Kind::Busy, name + " is in use by another program."};
-        default:
-            return {DeviceError::Kind::Failed,
-                    "Could not open " + name + ": " +
-                        std::error_code(error, std::generic_category()).message()};
+    case ENOENT:
+    case ENXIO:
+    case ENODEV: return {DeviceError::Kind::NotPresent, "No generic SCSI device at " + name + "."};
+    case EACCES:
+    case EPERM:
+        return {DeviceError::Kind::NoPermission,
+                "This user may not open " + name +
+                    ". If it is the camera: " + std::string(kInstallUdevRuleAdvice)};
+    case EBUSY: return {DeviceError::Kind::Busy, name + " is in use by another program."};
+    default:
+        return {DeviceError::Kind::Failed,
+                "Could not open " + name + ": " +
+                    std::error_code(error, std::generic_category()).message()};
     }
 }
 

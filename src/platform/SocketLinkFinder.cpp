@@ -215,23 +215,23 @@ std::unique_ptr<BulkDevice> SocketLinkFinder::Open(DeviceError& why)
 
     const std::string where = tcp_ ? spec_.substr(kTcpPrefix.size()) : listenHint_;
     switch (firstError) {
-        case ENOENT:
-        case ECONNREFUSED:
-        case ENOTSOCK:
-            why = {DeviceError::Kind::NotPresent, "No simulated camera is listening on " + where +
-                                                      " (start scanora-camsim --listen " +
-                                                      listenHint_ + ")"};
-            break;
-        case EACCES:
-        case EPERM:
-            why = {DeviceError::Kind::NoPermission,
-                   "This user may not connect to the simulated camera at " + where +
-                       " (check the permissions of the socket and its folder)"};
-            break;
-        default:
-            why = {DeviceError::Kind::Failed, "Could not connect to the simulated camera at " +
-                                                  where + ": " + ErrorText(firstError)};
-            break;
+    case ENOENT:
+    case ECONNREFUSED:
+    case ENOTSOCK:
+        why = {DeviceError::Kind::NotPresent, "No simulated camera is listening on " + where +
+                                                  " (start scanora-camsim --listen " + listenHint_ +
+                                                  ")"};
+        break;
+    case EACCES:
+    case EPERM:
+        why = {DeviceError::Kind::NoPermission,
+               "This user may not connect to the simulated camera at " + where +
+                   " (check the permissions of the socket and its folder)"};
+        break;
+    default:
+        why = {DeviceError::Kind::Failed, "Could not connect to the simulated camera at " + where +
+                                              ": " + ErrorText(firstError)};
+        break;
     }
     return nullptr;
 }

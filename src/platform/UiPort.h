@@ -7,12 +7,12 @@ namespace scanora {
 
 // Window commands the worker threads post to the main window. The numbers are the program's own.
 enum class WindowCommand : int {
-    ShowStatus = 36866,       // show the text in the status pane
-    CaptureEnded = 36867,     // a prescan or scan has ended
-    SetElapsedTime = 36868,   // first time display
-    SetRemainingTime = 36869, // second time display
-    NextImage = 36872,        // start the next image of a series
-    OpenDiagnostics = 36873,  // open the diagnostics dialog
+    ShowStatus = 36866,        // show the text in the status pane
+    CaptureEnded = 36867,      // a prescan or scan has ended
+    SetElapsedTime = 36868,    // first time display
+    SetRemainingTime = 36869,  // second time display
+    NextImage = 36872,         // start the next image of a series
+    OpenDiagnostics = 36873,   // open the diagnostics dialog
 };
 
 enum class MessageIcon { None, Information, Exclamation, Error, Question };

@@ -55,12 +55,11 @@ CameraTerms ToCameraTerms(const PixelRect& r, std::int32_t rotation, double full
                           double fullHeight)
 {
     switch (rotation) {
-        case InsertRotation::kFromLeft: return {fullHeight - (r.down + r.y), r.x, r.down, r.across};
-        case InsertRotation::kFromRight:
-            return {r.y, fullWidth - (r.across + r.x), r.down, r.across};
-        case InsertRotation::kFromBottom:
-            return {fullWidth - (r.across + r.x), fullHeight - (r.down + r.y), r.across, r.down};
-        default: return {r.x, r.y, r.across, r.down};
+    case InsertRotation::kFromLeft: return {fullHeight - (r.down + r.y), r.x, r.down, r.across};
+    case InsertRotation::kFromRight: return {r.y, fullWidth - (r.across + r.x), r.down, r.across};
+    case InsertRotation::kFromBottom:
+        return {fullWidth - (r.across + r.x), fullHeight - (r.down + r.y), r.across, r.down};
+    default: return {r.x, r.y, r.across, r.down};
     }
 }
 
@@ -68,15 +67,14 @@ PixelRect FromCameraTerms(const CameraTerms& t, std::int32_t rotation, double fu
                           double fullHeight)
 {
     switch (rotation) {
-        case InsertRotation::kFromLeft:
-            return {t.lines, t.pixelsPerLine, t.firstLine,
-                    fullHeight - t.firstPixel - t.pixelsPerLine};
-        case InsertRotation::kFromRight:
-            return {t.lines, t.pixelsPerLine, fullWidth - t.firstLine - t.lines, t.firstPixel};
-        case InsertRotation::kFromBottom:
-            return {t.pixelsPerLine, t.lines, fullWidth - t.firstPixel - t.pixelsPerLine,
-                    fullHeight - t.firstLine - t.lines};
-        default: return {t.pixelsPerLine, t.lines, t.firstPixel, t.firstLine};
+    case InsertRotation::kFromLeft:
+        return {t.lines, t.pixelsPerLine, t.firstLine, fullHeight - t.firstPixel - t.pixelsPerLine};
+    case InsertRotation::kFromRight:
+        return {t.lines, t.pixelsPerLine, fullWidth - t.firstLine - t.lines, t.firstPixel};
+    case InsertRotation::kFromBottom:
+        return {t.pixelsPerLine, t.lines, fullWidth - t.firstPixel - t.pixelsPerLine,
+                fullHeight - t.firstLine - t.lines};
+    default: return {t.pixelsPerLine, t.lines, t.firstPixel, t.firstLine};
     }
 }
 

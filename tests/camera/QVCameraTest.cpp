@@ -82,7 +82,8 @@ TEST_F(QVCameraTest, ModelRepliesOutsideTheTable)
     QVCamera& bare = Make();
     EXPECT_EQ(bare.GetModelCode(), 0);
     EXPECT_EQ(bare.GetModelName(), "No Camera");
-    EXPECT_THAT(Transport().Sent(), ElementsAre("MM", "MV")) << "no carriage switch without a model";
+    EXPECT_THAT(Transport().Sent(), ElementsAre("MM", "MV"))
+        << "no carriage switch without a model";
 
     Script().Answer("MM", "MM9");
     QVCamera& unknown = Make();
@@ -220,8 +221,7 @@ TEST_F(QVCameraTest, LockHeldByAnotherThreadMakesCommandsGiveUp)
         started = true;
         camera.Command("CMV\r", "#OK", 90);  // holds the lock for 1.5 s
     });
-    while (!started)
-        std::this_thread::yield();
+    while (!started) std::this_thread::yield();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(camera.Command("CS\r", "#S"));

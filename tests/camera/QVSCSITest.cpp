@@ -148,9 +148,7 @@ TEST_F(QVSCSITest, LineReadStopsAtTheFirstFailingPiece)
     EXPECT_EQ(scsi->ReadBlocks(300, buffer, 1000), 1460);
     EXPECT_EQ(calls, 2);
 
-    device->handler = [](const ScsiRequest& request) {
-        return ScsiResult{0, request.length / 2};
-    };
+    device->handler = [](const ScsiRequest& request) { return ScsiResult{0, request.length / 2}; };
     EXPECT_NE(scsi->ReadBlocks(10, buffer, 1000), 0) << "a short piece is not success";
 }
 

@@ -17,10 +17,10 @@
 namespace scanora {
 namespace {
 
-using ::testing::HasSubstr;
-using ::testing::Not;
 using test::ProcessResult;
 using test::RunProcess;
+using ::testing::HasSubstr;
+using ::testing::Not;
 using namespace std::chrono_literals;
 
 ProcessResult Cli(std::vector<std::string> args)
@@ -36,8 +36,7 @@ std::string WithoutLines(const std::string& text, const std::vector<std::string>
     std::string kept;
     for (std::string line; std::getline(lines, line);) {
         bool skip = false;
-        for (const std::string& prefix : skipped)
-            skip = skip || line.starts_with(prefix);
+        for (const std::string& prefix : skipped) skip = skip || line.starts_with(prefix);
         if (!skip)
             kept += line + "\n";
     }
@@ -125,8 +124,8 @@ TEST(CliTrace, RecordsCommandsRepliesAndTimes)
 TEST(CliFaults, NoReplyTimesOutWithinTheTimeoutOnBothLinks)
 {
     for (const char* link : {"usb", "scsi"}) {
-        const ProcessResult status = Cli(
-            {"--camera", std::string("sim:speed=0,fault=noreply:CS,link=") + link, "status"});
+        const ProcessResult status =
+            Cli({"--camera", std::string("sim:speed=0,fault=noreply:CS,link=") + link, "status"});
         EXPECT_EQ(status.exitCode, 1);
         EXPECT_EQ(status.err, "Camera Reported Error: Camera timed out\n");
         // The status query waits 200 ticks (3.33 s), and not much longer.
@@ -151,8 +150,8 @@ TEST(CliFaults, CameraErrorCodeShowsItsText)
 TEST(CliFaults, FailedReplyTransferIsATransportError)
 {
     for (const char* link : {"usb", "scsi"}) {
-        const ProcessResult status = Cli(
-            {"--camera", std::string("sim:speed=0,fault=xfer:CS,link=") + link, "status"});
+        const ProcessResult status =
+            Cli({"--camera", std::string("sim:speed=0,fault=xfer:CS,link=") + link, "status"});
         EXPECT_EQ(status.exitCode, 1);
         EXPECT_THAT(status.err, testing::MatchesRegex("Camera Reported Error: [0-9]+\n"));
         EXPECT_LT(status.elapsed, 2000ms);
@@ -216,7 +215,6 @@ TEST(CliInterrupt, SecondCtrlCExitsAtOnce)
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
 }
 
-
 // The same camera served by scanora-camsim over a socket: the same answers as in-process USB.
 class CliOverSocket : public ::testing::Test {
 protected:
@@ -256,7 +254,6 @@ TEST_F(CliOverSocket, ServerStopsCleanlyAndTheHostNoticesFast)
     EXPECT_EQ(gone.exitCode, 1);
     EXPECT_LT(gone.elapsed, 2000ms);
 }
-
 
 }  // namespace
 }  // namespace scanora

@@ -10,8 +10,8 @@
 #include <fstream>
 #include <vector>
 
-#include "support/TempDir.h"
 #include "platform/SgScsiDeviceFinder.h"
+#include "support/TempDir.h"
 
 namespace scanora {
 namespace {

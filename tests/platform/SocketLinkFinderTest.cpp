@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "support/TempDir.h"
 #include "platform/UniqueFd.h"
+#include "support/TempDir.h"
 
 namespace scanora {
 namespace {

@@ -43,8 +43,11 @@ std::unique_ptr<BulkDevice> FakeBulkFinder::Open(DeviceError& why)
 
 ScsiResult FakeScsiDevice::Execute(const ScsiRequest& request)
 {
-    Request record{Bytes(request.cdb.begin(), request.cdb.end()), request.dataIn, request.length,
-                   request.timeoutSeconds, {}};
+    Request record{Bytes(request.cdb.begin(), request.cdb.end()),
+                   request.dataIn,
+                   request.length,
+                   request.timeoutSeconds,
+                   {}};
     if (!request.dataIn && request.data)
         record.dataOut.assign(request.data, request.data + request.length);
     shared_->requests.push_back(std::move(record));
@@ -63,8 +66,7 @@ void FakeScsiFinder::Add(std::string name, std::shared_ptr<FakeScsiDevice::Share
 std::vector<std::string> FakeScsiFinder::Candidates()
 {
     std::vector<std::string> names;
-    for (const auto& [name, device] : devices_)
-        names.push_back(name);
+    for (const auto& [name, device] : devices_) names.push_back(name);
     return names;
 }
 

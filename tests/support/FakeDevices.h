@@ -21,8 +21,8 @@ public:
     struct Shared {
         std::vector<Bytes> writes;
         std::vector<std::size_t> readSizes;
-        std::deque<Bytes> reads;   // answers for the next reads, in order
-        int failReadsFrom = -1;    // the read with this index and all later ones fail
+        std::deque<Bytes> reads;  // answers for the next reads, in order
+        int failReadsFrom = -1;   // the read with this index and all later ones fail
         bool gone = false;
     };
 

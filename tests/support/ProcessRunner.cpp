@@ -19,8 +19,7 @@ using Clock = std::chrono::steady_clock;
 pid_t Spawn(const std::vector<std::string>& argv, int outFd, int errFd)
 {
     std::vector<char*> args;
-    for (const std::string& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
@@ -73,8 +72,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, std::chrono::mill
     bool errOpen = true;
     bool killed = false;
     while (outOpen || errOpen) {
-        const auto left = limit - std::chrono::duration_cast<std::chrono::milliseconds>(
-                                      Clock::now() - start);
+        const auto left =
+            limit - std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
         if (left.count() <= 0 && !killed) {
             kill(-pid, SIGKILL);
             killed = true;

@@ -38,8 +38,7 @@ std::vector<std::string> RecordingUiPort::MessageTexts() const
 {
     std::lock_guard guard(mutex_);
     std::vector<std::string> texts;
-    for (const Message& message : messages_)
-        texts.push_back(message.text);
+    for (const Message& message : messages_) texts.push_back(message.text);
     return texts;
 }
 
