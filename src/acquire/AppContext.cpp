@@ -1,6 +1,14 @@
 #include "acquire/AppContext.h"
 
+#include <system_error>
+
 #include "camsim/SimCamera.h"
+#include "platform/UserFolders.h"
+#include "settings/HeldSettingTools.h"
+#include "settings/QVCameraSetting.h"
+#include "settings/QVSize.h"
+#include "settings/SensorGeometry.h"
+#include "settings/SettingLists.h"
 
 namespace scanora {
 
@@ -17,11 +25,82 @@ AppContext::AppContext(CameraConnection connection, UiPort& ui, CameraOptions op
     : ui_(ui), connection_(std::move(connection))
 {
     camera_ = std::make_unique<QVCamera>(std::move(connection_.links), ui_, options);
+    size_ = std::make_unique<QVSize>(SensorGeometry::FromCamera(*camera_), ui_);
+    tools_ = std::make_unique<HeldSettingTools>(*size_);
+    lists_ = std::make_unique<SettingLists>();
+    cameraSetting_ = std::make_unique<QVCameraSetting>(camera_->IsOrbiscan());
+    targets_.lists = lists_.get();
+    targets_.size = size_.get();
+    targets_.exposure = tools_.get();
+    preferences_ = std::make_unique<PreferencesFile>(*lists_, *cameraSetting_, *tools_, targets_);
+
+    const UserFolders folders;
+    preferences_->SetBuiltInFolder(folders.PicturesFolder().string());
+    defaultPrefsPath_ = DefaultPreferencesPath(folders);
+    prefsPath_ = defaultPrefsPath_;
+    // The tools start from the preferences' own initial values, as if read from a file.
+    cameraSetting_->Apply(targets_);
 }
 
 AppContext::~AppContext()
 {
+    // The tools go before the camera they were made for.
+    preferences_.reset();
+    cameraSetting_.reset();
+    lists_.reset();
+    tools_.reset();
+    size_.reset();
     camera_.reset();
+}
+
+std::filesystem::path AppContext::DefaultPreferencesPath(const UserFolders& folders)
+{
+    const std::filesystem::path config = folders.ConfigHome();
+    return config.empty() ? config : config / "Scanora" / "Scanora Prefs";
+}
+
+void AppContext::PrepareFolder() const
+{
+    if (!defaultPath_ || prefsPath_.empty())
+        return;
+    std::error_code ignored;
+    std::filesystem::create_directories(prefsPath_.parent_path(), ignored);
+}
+
+void AppContext::UsePreferencesPath(const std::filesystem::path& path)
+{
+    defaultPath_ = path.empty();
+    prefsPath_ = defaultPath_ ? defaultPrefsPath_ : path;
+}
+
+SettingsFileReport AppContext::LoadPreferences(const PreferencesOptions& options)
+{
+    UsePreferencesPath(options.path);
+    if (options.reset)
+        ResetPreferences();
+    return preferences_->ReadSettingsFile(prefsPath_, options.skip);
+}
+
+bool AppContext::ResetPreferences()
+{
+    if (prefsPath_.empty())
+        return false;
+    PrepareFolder();
+    return preferences_->WriteBuiltInDefaults(prefsPath_);
+}
+
+bool AppContext::SavePreferences()
+{
+    if (prefsPath_.empty())
+        return false;
+    PrepareFolder();
+    return preferences_->WriteSettingsFile(prefsPath_);
+}
+
+void AppContext::SavePreferencesOnExit()
+{
+    if (cameraSetting_->Prefs().autoSavePrefs)
+        SavePreferences();
 }
 
 }  // namespace scanora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -7,19 +8,36 @@
 #include "camera/CameraConnection.h"
 #include "camera/QVCamera.h"
 #include "platform/UiPort.h"
+#include "settings/PreferenceTargets.h"
+#include "settings/PreferencesFile.h"
 
 namespace scanora {
 
+class HeldSettingTools;
+class QVCameraSetting;
+class QVSize;
+class SettingLists;
+class UserFolders;
+
+// How the preferences file is loaded at start-up.
+struct PreferencesOptions {
+    std::filesystem::path path;  // empty: the default place
+    bool skip = false;           // do not read it: start from the defaults (Shift held)
+    bool reset = false;          // first replace it with the built-in text (Alt held)
+};
+
 // Owns the program-wide tools for the life of the program (or of a test): the camera link, the
-// camera object and, as they arrive, the other tools. Everything that needs a tool is handed it
-// by reference from here; nothing reaches for a global.
+// camera object, the output geometry, the four setting lists with their current entries, the
+// preferences record and, as they arrive, the other tools. Everything that needs a tool is
+// handed it by reference from here; nothing reaches for a global.
 class AppContext {
 public:
     // Opens the camera link named by `cameraSpec` and identifies the camera (connected or not).
     // Null, with `error` set, when the link text itself is unusable.
     static std::unique_ptr<AppContext> Create(std::string_view cameraSpec, UiPort& ui,
                                               std::string& error, CameraOptions options = {});
-    // Identifies the camera over an already parsed link.
+    // Identifies the camera over an already parsed link (an empty connection: no camera), then
+    // makes the tools and applies the preferences' initial values.
     AppContext(CameraConnection connection, UiPort& ui, CameraOptions options = {});
     ~AppContext();
     AppContext(const AppContext&) = delete;
@@ -31,10 +49,48 @@ public:
     camsim::SimCamera* Simulator() { return connection_.simulator.get(); }
     [[nodiscard]] const std::string& LinkName() const { return connection_.linkName; }
 
+    QVSize& Size() { return *size_; }
+    SettingLists& Lists() { return *lists_; }
+    QVCameraSetting& CameraSetting() { return *cameraSetting_; }
+    // The exposure, curve and histogram state the setting records are made from and applied to.
+    HeldSettingTools& Tools() { return *tools_; }
+    PreferencesFile& Preferences() { return *preferences_; }
+    [[nodiscard]] PreferenceTargets Targets() const { return targets_; }
+
+    // ~/.config/Scanora/Scanora Prefs ($XDG_CONFIG_HOME honoured); empty without a home folder.
+    [[nodiscard]] static std::filesystem::path DefaultPreferencesPath(const UserFolders& folders);
+    // The preferences file in use: the default one, or the one LoadPreferences was given.
+    [[nodiscard]] const std::filesystem::path& PreferencesPath() const { return prefsPath_; }
+
+    // Uses `path` as the preferences file from now on; empty: the default place.
+    void UsePreferencesPath(const std::filesystem::path& path);
+    // The start-up step: rewrites the preferences file from the built-in text when asked to,
+    // then reads it (or, when told to skip it or when it can not be read, makes the defaults).
+    SettingsFileReport LoadPreferences(const PreferencesOptions& options);
+    // Replaces the preferences file with the built-in text. False when it could not be written.
+    bool ResetPreferences();
+    // Writes the preferences file. False when it could not be written.
+    bool SavePreferences();
+    // At exit: writes the preferences file when the user keeps "AutoSavePrefs" on; a file that
+    // can not be written is skipped without a word.
+    void SavePreferencesOnExit();
+
 private:
+    // Makes the folder of the default preferences file on first use.
+    void PrepareFolder() const;
+
     UiPort& ui_;
     CameraConnection connection_;  // declared first: the simulator outlives the camera
     std::unique_ptr<QVCamera> camera_;
+    std::unique_ptr<QVSize> size_;
+    std::unique_ptr<HeldSettingTools> tools_;
+    std::unique_ptr<SettingLists> lists_;
+    std::unique_ptr<QVCameraSetting> cameraSetting_;
+    PreferenceTargets targets_;
+    std::unique_ptr<PreferencesFile> preferences_;
+    std::filesystem::path defaultPrefsPath_;
+    std::filesystem::path prefsPath_;
+    bool defaultPath_ = true;
 };
 
 }  // namespace scanora

@@ -2,6 +2,7 @@
 
 #include "acquire/AppContext.h"
 #include "camera/QVCamera.h"
+#include "cli/PrefsCommand.h"
 
 namespace scanora::cli {
 
@@ -67,6 +68,8 @@ int CliApp::Run()
         std::fputs(CliUsage().c_str(), out_);
         return kExitSuccess;
     }
+    if (options_.command == "prefs")
+        return Prefs();
     if (options_.command != "info" && options_.command != "status" && options_.command != "send")
         return Usage("unknown command '" + options_.command + "'");
     if (options_.command == "send" && options_.arguments.empty())
@@ -85,6 +88,8 @@ int CliApp::Run()
     context_ = AppContext::Create(options_.cameraSpec, ui_, error, cameraOptions);
     if (!context_)
         return Usage(error);
+    // The start-up step of every session; nothing of it is reported.
+    context_->LoadPreferences({options_.prefsFile, options_.noPrefs, options_.resetPrefs});
     if (Stopped())
         return kExitStopped;
 
@@ -99,6 +104,16 @@ int CliApp::Run()
     if (options_.command == "status")
         return Status();
     return Send();
+}
+
+int CliApp::Prefs()
+{
+    if (const std::string error = PrefsCommand::CheckArguments(options_); !error.empty())
+        return Usage(error);
+    // The preferences file is the same whatever camera is attached: no camera is opened, so
+    // nothing is identified and no camera message can come up.
+    context_ = std::make_unique<AppContext>(CameraConnection(), ui_);
+    return PrefsCommand(options_, *context_, out_, err_).Run();
 }
 
 int CliApp::Info()

@@ -32,6 +32,8 @@ private:
     int Info();
     int Status();
     int Send();
+    // The prefs commands, which need no camera.
+    int Prefs();
     // Prints a failed camera operation: the message the camera object showed, or `fallback`
     // when it showed none. Returns the exit status for it.
     int Failed(const std::string& fallback);

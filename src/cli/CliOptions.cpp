@@ -19,6 +19,11 @@ Options:
                     socket:PATH          a scanora-camsim listening on PATH
                     tcp:127.0.0.1:PORT   a scanora-camsim listening on PORT
   --trace FILE    write every command, reply and data transfer to FILE
+  --prefs FILE    the preferences file to use (default:
+                  $XDG_CONFIG_HOME/Scanora/Scanora Prefs, else
+                  ~/.config/Scanora/Scanora Prefs)
+  --no-prefs      do not read the preferences file: start from the defaults
+  --reset-prefs   first replace the preferences file with the built-in one
   --json          print results as JSON
   --yes           answer yes to every question
   --help          show this text
@@ -28,8 +33,15 @@ Commands:
   status          the camera's status words, supply voltage and free disk space
   send TEXT       send one raw command (a carriage return is added) and print
                   the camera's reply
+  prefs show      the setting lists with their current entries, and the
+                  preferences key by key (no camera needed)
+  prefs reset     replace the preferences file with the built-in one
+  prefs check FILE
+                  read a preferences file and report what it holds: entries
+                  per list, current entries, sections that can not be read
 
-Exit status: 0 success, 1 the camera failed, 2 usage error.
+Exit status: 0 success, 1 the camera failed (prefs: the file could not be
+read or written, or has sections that can not be read), 2 usage error.
 Ctrl+C asks the running operation to stop; a second Ctrl+C exits at once.
 )";
 }
@@ -64,15 +76,23 @@ bool ParseCliOptions(const std::vector<std::string>& argv, const char* cameraEnv
             options.json = true;
         } else if (arg == "--yes" || arg == "-y") {
             options.yes = true;
-        } else if (arg == "--camera" || arg == "--trace") {
+        } else if (arg == "--no-prefs") {
+            options.noPrefs = true;
+        } else if (arg == "--reset-prefs") {
+            options.resetPrefs = true;
+        } else if (arg == "--camera" || arg == "--trace" || arg == "--prefs") {
             const std::string* text = value(arg.c_str());
             if (!text)
                 return false;
-            (arg == "--camera" ? options.cameraSpec : options.traceFile) = *text;
+            (arg == "--camera"  ? options.cameraSpec
+             : arg == "--trace" ? options.traceFile
+                                : options.prefsFile) = *text;
         } else if (arg.starts_with("--camera=")) {
             options.cameraSpec = arg.substr(9);
         } else if (arg.starts_with("--trace=")) {
             options.traceFile = arg.substr(8);
+        } else if (arg.starts_with("--prefs=")) {
+            options.prefsFile = arg.substr(8);
         } else {
             error = "unknown option " + arg;
             return false;

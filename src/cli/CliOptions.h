@@ -12,6 +12,9 @@ struct CliOptions {
     bool json = false;       // --json
     bool help = false;       // --help
     bool yes = false;        // --yes: answer questions with yes
+    std::string prefsFile;   // --prefs: the preferences file instead of the default one
+    bool noPrefs = false;    // --no-prefs: start from the defaults, do not read the file
+    bool resetPrefs = false; // --reset-prefs: rewrite the file from the built-in text first
     std::string command;     // info, status, send, ...
     std::vector<std::string> arguments;
 };

@@ -42,6 +42,21 @@ TEST(CliOptions, CameraComesFromTheEnvironmentUnlessGiven)
     EXPECT_EQ(options.cameraSpec, "usb");
 }
 
+TEST(CliOptions, PreferenceOptions)
+{
+    CliOptions options;
+    std::string error;
+    ASSERT_TRUE(Parse({"prefs", "check", "a.snp", "--prefs", "my prefs", "--no-prefs"}, options,
+                      error));
+    EXPECT_EQ(options.prefsFile, "my prefs");
+    EXPECT_TRUE(options.noPrefs);
+    EXPECT_FALSE(options.resetPrefs);
+    EXPECT_EQ(options.arguments, (std::vector<std::string>{"check", "a.snp"}));
+    ASSERT_TRUE(Parse({"--reset-prefs", "--prefs=/tmp/p", "info"}, options, error));
+    EXPECT_EQ(options.prefsFile, "/tmp/p");
+    EXPECT_TRUE(options.resetPrefs);
+}
+
 TEST(CliOptions, UsageErrors)
 {
     CliOptions options;

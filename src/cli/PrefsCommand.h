@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "cli/CliOptions.h"
+
+namespace scanora {
+class AppContext;
+struct SettingsFileReport;
+}  // namespace scanora
+
+namespace scanora::cli {
+
+// The "prefs" commands, which work on the preferences file without a camera:
+//   prefs show         the setting lists with their current entries, and the preferences
+//   prefs reset        replace the preferences file with the built-in one
+//   prefs check FILE   read a preferences file and report what it holds
+class PrefsCommand {
+public:
+    PrefsCommand(const CliOptions& options, AppContext& context, std::FILE* out, std::FILE* err);
+
+    // A usage error for the command's arguments, or empty when they are fine.
+    [[nodiscard]] static std::string CheckArguments(const CliOptions& options);
+
+    // The exit status.
+    int Run();
+
+private:
+    int Show();
+    int Reset();
+    int Check();
+    // Prints why a file could not be used, as text or JSON.
+    int Fail(const std::string& message);
+
+    void PrintShowText(const SettingsFileReport& report) const;
+    void PrintShowJson(const SettingsFileReport& report) const;
+    void PrintCheckText(const std::string& file, const SettingsFileReport& report) const;
+    void PrintCheckJson(const std::string& file, const SettingsFileReport& report) const;
+
+    const CliOptions& options_;
+    AppContext& context_;
+    std::FILE* out_;
+    std::FILE* err_;
+};
+
+}  // namespace scanora::cli

@@ -1,0 +1,95 @@
+#include "settings/HeldSettingTools.h"
+
+#include <algorithm>
+
+#include "imaging/QVToneCurve.h"
+#include "settings/QVSize.h"
+
+namespace scanora {
+
+HeldSettingTools::HeldSettingTools(QVSize& size) : size_(size)
+{
+    const QVToneCurve curve;
+    handles_.assign(curve.Handles().begin(), curve.Handles().end());
+}
+
+void HeldSettingTools::Capture(SizeSetting& record) const
+{
+    record.SetValues(size_.CurrentValues());
+}
+
+void HeldSettingTools::Capture(ExposureSetting& record) const
+{
+    // The level shown is the green channel's total gain.
+    record.SetEv(gains_[1] + filters_[1]);
+    record.SetNeutralRed(gains_[0]);
+    record.SetNeutralGreen(gains_[1]);
+    record.SetNeutralBlue(gains_[2]);
+    record.SetFilterRed(filters_[0]);
+    record.SetFilterGreen(filters_[1]);
+    record.SetFilterBlue(filters_[2]);
+    record.SetLineTimeStep(lineTimeIndex_);
+}
+
+void HeldSettingTools::Capture(CurveSetting& record) const
+{
+    record.SetHandles(handles_);
+    record.SetBlackOnTop(blackOnTop_);
+    record.SetNegative(negative_);
+}
+
+void HeldSettingTools::Capture(HistogramSetting& record) const
+{
+    record.SetSliders(sliders_);
+}
+
+void HeldSettingTools::Apply(SizeSetting& record)
+{
+    record.SetValues(size_.Apply(record.GetValues()));
+}
+
+void HeldSettingTools::Apply(const ExposureSetting& record)
+{
+    const std::array neutral{record.GetNeutralRed(), record.GetNeutralGreen(),
+                             record.GetNeutralBlue()};
+    const std::array filter{record.GetFilterRed(), record.GetFilterGreen(), record.GetFilterBlue()};
+    for (std::size_t channel = 0; channel < gains_.size(); ++channel) {
+        gains_[channel] = neutral[channel] < 0.0 ? 0.0 : std::min(neutral[channel], kMaxGain);
+        const bool inRange = filter[channel] >= -kMaxFilter && filter[channel] <= kMaxFilter;
+        filters_[channel] = inRange ? filter[channel] : 0.0;
+    }
+}
+
+void HeldSettingTools::Apply(const CurveSetting& record)
+{
+    none14_ = record.IsNone14();
+    if (none14_)
+        return;
+    handles_.assign(record.GetHandles().begin(), record.GetHandles().end());
+    blackOnTop_ = record.IsBlackOnTop();
+    negative_ = record.IsNegative();
+}
+
+void HeldSettingTools::Apply(const HistogramSetting& record)
+{
+    sliders_.assign(record.GetSliders().begin(), record.GetSliders().end());
+}
+
+void HeldSettingTools::SelectLineTimeTable(int table)
+{
+    if (table >= kExactTable && table <= k50HzTable)
+        lineTimeTable_ = table;
+}
+
+void HeldSettingTools::SetLineTimeIndex(std::int16_t index)
+{
+    lineTimeIndex_ = std::clamp(index, kLongestLineTime, kShortestLineTime);
+}
+
+void HeldSettingTools::SetSpotWidth(std::int16_t width)
+{
+    if (width == 1 || width == 3 || width == 5)
+        spotWidth_ = width;
+}
+
+}  // namespace scanora

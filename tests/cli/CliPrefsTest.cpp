@@ -1,0 +1,239 @@
+// scanora-cli's prefs commands as a user runs them, each in a home folder of its own.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "support/ProcessRunner.h"
+#include "support/TempDir.h"
+
+namespace scanora {
+namespace {
+
+using test::ProcessResult;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using namespace std::chrono_literals;
+
+std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteFile(const std::filesystem::path& path, std::string_view bytes)
+{
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string Replaced(std::string text, std::string_view from, std::string_view to)
+{
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// The built-in preferences file as the program ships it (with Windows folders).
+std::string BuiltInText()
+{
+    return ReadFile(std::filesystem::path(SCANORA_TEST_DATA_DIR) / "settings" /
+                    "BuiltInPreferences.txt");
+}
+
+class CliPrefsTest : public ::testing::Test {
+protected:
+    // Runs scanora-cli with this test's home and configuration folders.
+    ProcessResult Cli(const std::vector<std::string>& args) const
+    {
+        std::vector<std::string> argv{"/usr/bin/env", "HOME=" + Home().string(),
+                                      "XDG_CONFIG_HOME=" + Config().string(), SCANORA_CLI_PATH};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return test::RunProcess(argv, 20s);
+    }
+
+    [[nodiscard]] std::filesystem::path Home() const { return home_.Path(); }
+    [[nodiscard]] std::filesystem::path Config() const { return home_.Path() / "config"; }
+    [[nodiscard]] std::filesystem::path PrefsFile() const
+    {
+        return Config() / "Scanora" / "Scanora Prefs";
+    }
+
+    test::TempDir home_;
+};
+
+TEST_F(CliPrefsTest, ResetWritesTheBuiltInFileWithTheUsersPicturesFolder)
+{
+    WriteFile(Config() / "user-dirs.dirs",
+              "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
+              "XDG_PICTURES_DIR=\"$HOME/Photos\"\n");
+    const ProcessResult reset = Cli({"prefs", "reset"});
+    ASSERT_EQ(reset.exitCode, 0) << reset.err;
+    EXPECT_EQ(reset.out, "Wrote the built-in preferences to " + PrefsFile().string() + "\n");
+    EXPECT_EQ(reset.err, "");
+    EXPECT_EQ(ReadFile(PrefsFile()),
+              Replaced(BuiltInText(), "\"C:\\\"", "\"" + (Home() / "Photos").string() + "\""));
+
+    // Without a pictures folder of its own the desktop's usual one, else the home folder.
+    std::filesystem::remove(Config() / "user-dirs.dirs");
+    std::filesystem::create_directories(Home() / "Pictures");
+    ASSERT_EQ(Cli({"prefs", "reset"}).exitCode, 0);
+    EXPECT_THAT(ReadFile(PrefsFile()),
+                HasSubstr("SaveScansFolder \"" + (Home() / "Pictures").string() + "\"\r\n"));
+    std::filesystem::remove(Home() / "Pictures");
+    ASSERT_EQ(Cli({"--json", "prefs", "reset"}).exitCode, 0);
+    EXPECT_THAT(ReadFile(PrefsFile()),
+                HasSubstr("SavePrescansFolder \"" + Home().string() + "\"\r\n"));
+}
+
+TEST_F(CliPrefsTest, ShowListsTheCurrentEntriesAndThePreferencesKeyByKey)
+{
+    WriteFile(PrefsFile(), BuiltInText());
+    const ProcessResult show = Cli({"prefs", "show"});
+    ASSERT_EQ(show.exitCode, 0) << show.err;
+    EXPECT_TRUE(show.out.starts_with("Preferences file: " + PrefsFile().string() + "\n" +
+                                     "Size settings (1):\n  *  1  Default Setting\n"))
+        << show.out;
+    EXPECT_THAT(show.out, HasSubstr("Curve settings (13):\n     1  None 14 bit\n"));
+    EXPECT_THAT(show.out, HasSubstr("\n  *  8  bent 6 stops\n     9  bent 5 stops\n"));
+    EXPECT_THAT(show.out, HasSubstr("\n  *  2  Daylight New CCD\n"));
+    EXPECT_THAT(show.out, HasSubstr("\nPreferences:\n  FastPrescan false\n"));
+    EXPECT_THAT(show.out, HasSubstr("\n  SaveScansFolder \"C:\\\"\n"))
+        << "a folder from a Windows file is kept as it is";
+    EXPECT_THAT(show.out, HasSubstr("\n  MotorParams 2618 51200 2048"));
+    EXPECT_THAT(show.out, HasSubstr("\n  LineTimeIndex 9\n"));
+    EXPECT_THAT(show.out, Not(HasSubstr("Comment:")));
+    EXPECT_EQ(show.err, "");
+
+    const ProcessResult json = Cli({"prefs", "show", "--json"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_THAT(json.out, HasSubstr("\"read\": true"));
+    EXPECT_THAT(json.out, HasSubstr("\"curve\": {\"current\": 8, \"entries\": [{\"name\": "
+                                    "\"None 14 bit\", \"changeable\": true}"));
+    EXPECT_THAT(json.out, HasSubstr("\"LineTimeIndex\": 9, "));
+    EXPECT_THAT(json.out, HasSubstr("\"FocalLength\": 150, "));
+    EXPECT_THAT(json.out, HasSubstr("\"AutoSavePrefs\": true, "));
+    EXPECT_THAT(json.out, HasSubstr("\"SaveScansFolder\": \"C:\\\\\", "));
+    EXPECT_THAT(json.out, HasSubstr("\"MaskColor\": \"0 128 255\", "));
+    EXPECT_THAT(json.out, HasSubstr("\"ICCProfile\": []}}\n"));
+    // "CropPrescan", kept twice in the file, is one value here.
+    EXPECT_EQ(json.out.find("\"CropPrescan\""), json.out.rfind("\"CropPrescan\""));
+}
+
+TEST_F(CliPrefsTest, WithoutAFileOrWithNoPrefsTheDefaultsAreShown)
+{
+    const ProcessResult none = Cli({"prefs", "show"});
+    ASSERT_EQ(none.exitCode, 0) << none.err;
+    EXPECT_THAT(none.out, HasSubstr(" (not found or not readable: the defaults are in use)\n"));
+    EXPECT_THAT(none.out, HasSubstr("Curve settings (2):\n     1  None 14 bit (unchangeable)\n"
+                                    "  *  2  Default Setting (unchangeable)\n"));
+    EXPECT_FALSE(std::filesystem::exists(PrefsFile())) << "showing writes nothing";
+
+    WriteFile(PrefsFile(), BuiltInText());
+    const ProcessResult skipped = Cli({"--no-prefs", "prefs", "show"});
+    EXPECT_THAT(skipped.out, HasSubstr("(not read (--no-prefs): the defaults are in use)\n"));
+    EXPECT_THAT(skipped.out, HasSubstr("Exposure settings (1):\n"));
+
+    // --prefs names another file; --reset-prefs first rewrites it from the built-in text.
+    const std::filesystem::path other = Home() / "studio.snp";
+    WriteFile(other, "BeginSettingFile\r\nEndSettingFile\r\n");
+    const ProcessResult otherShow = Cli({"--prefs", other.string(), "prefs", "show"});
+    EXPECT_THAT(otherShow.out, HasSubstr("Preferences file: " + other.string() +
+                                         " (holds no settings: the defaults are in use)\n"));
+    const ProcessResult resetShow =
+        Cli({"--prefs=" + other.string(), "--reset-prefs", "prefs", "show"});
+    EXPECT_THAT(resetShow.out, HasSubstr("\n  *  8  bent 6 stops\n"));
+    EXPECT_THAT(ReadFile(other), HasSubstr("BeginCurveSetting"));
+    EXPECT_EQ(ReadFile(PrefsFile()), BuiltInText()) << "the default file is left alone";
+}
+
+TEST_F(CliPrefsTest, CheckReportsWhatAFileHoldsAndWhatItCanNotRead)
+{
+    const std::filesystem::path good = Home() / "good.snp";
+    WriteFile(good, BuiltInText());
+    const ProcessResult sound = Cli({"prefs", "check", good.string()});
+    ASSERT_EQ(sound.exitCode, 0) << sound.err;
+    EXPECT_EQ(sound.out, "File: " + good.string() + "\n" +
+                             "Size settings: 1 (current: Default Setting)\n"
+                             "Exposure settings: 5 (current: Daylight New CCD)\n"
+                             "Curve settings: 13 (current: bent 6 stops)\n"
+                             "Histogram settings: 3 (current: Default Setting)\n"
+                             "Preferences: yes\n"
+                             "Current state: size, exposure, curve, histogram\n"
+                             "End line: yes\n"
+                             "Problems: none\n");
+
+    // A file cut off inside a curve section, with a section of a kind this program has not.
+    const std::string text = BuiltInText();
+    const std::filesystem::path cut = Home() / "cut.snp";
+    WriteFile(cut, "BeginSettingFile\r\nBeginLensSetting\r\nEndLensSetting\r\n" +
+                       text.substr(text.find("BeginCurveSetting"), 400));
+    const ProcessResult broken = Cli({"prefs", "check", cut.string()});
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_THAT(broken.out, HasSubstr("Curve settings: 2 (current: Default Setting)\n"));
+    EXPECT_THAT(broken.out, HasSubstr("End line: no\n"));
+    EXPECT_THAT(broken.out, HasSubstr("Unknown sections: BeginLensSetting\n"));
+    EXPECT_THAT(broken.out, HasSubstr("Problem: curve setting \"Default Setting\" is not closed: "
+                                      "the file ends before EndCurveSetting\n"));
+
+    const ProcessResult json = Cli({"--json", "prefs", "check", cut.string()});
+    EXPECT_EQ(json.exitCode, 1);
+    EXPECT_THAT(json.out, HasSubstr("\"curve\": {\"count\": 2, \"current\": 2, "
+                                    "\"currentName\": \"Default Setting\"}"));
+    EXPECT_THAT(json.out, HasSubstr("\"unknownSections\": [\"BeginLensSetting\"]"));
+
+    const std::filesystem::path empty = Home() / "empty.snp";
+    WriteFile(empty, "BeginSettingFile\nEndSettingFile\n");
+    const ProcessResult nothing = Cli({"prefs", "check", empty.string()});
+    EXPECT_EQ(nothing.exitCode, 1);
+    EXPECT_THAT(nothing.out, HasSubstr("No settings in the file: the program would start from "
+                                       "its defaults.\n"));
+
+    const ProcessResult missing = Cli({"prefs", "check", (Home() / "none.snp").string()});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "scanora-cli: cannot read " + (Home() / "none.snp").string() + "\n");
+    EXPECT_EQ(Cli({"prefs", "check", Home().string()}).exitCode, 1) << "a folder is no file";
+}
+
+TEST_F(CliPrefsTest, PrefsCommandsNeedNoCamera)
+{
+    // A camera link that leads nowhere is not even tried.
+    const ProcessResult show =
+        Cli({"--camera", "socket:" + (Home() / "nobody.sock").string(), "prefs", "show"});
+    EXPECT_EQ(show.exitCode, 0);
+    EXPECT_EQ(show.err, "");
+    EXPECT_LT(show.elapsed, 2000ms);
+}
+
+TEST_F(CliPrefsTest, CameraCommandsReadThePreferencesAtStartUp)
+{
+    const ProcessResult info = Cli({"--camera", "sim:speed=0", "--reset-prefs", "info"});
+    ASSERT_EQ(info.exitCode, 0) << info.err;
+    EXPECT_THAT(ReadFile(PrefsFile()), HasSubstr("CurrentCurveSettingIndex 8\r\n"));
+
+    // An unreadable preferences file is no reason to fail.
+    std::filesystem::remove(PrefsFile());
+    std::filesystem::create_directories(PrefsFile());
+    const ProcessResult status = Cli({"--camera", "sim:speed=0", "status"});
+    EXPECT_EQ(status.exitCode, 0) << status.err;
+    EXPECT_EQ(status.err, "");
+}
+
+TEST_F(CliPrefsTest, UsageMistakes)
+{
+    EXPECT_EQ(Cli({"prefs"}).exitCode, 2);
+    EXPECT_EQ(Cli({"prefs", "wipe"}).exitCode, 2);
+    EXPECT_EQ(Cli({"prefs", "check"}).exitCode, 2);
+    EXPECT_EQ(Cli({"prefs", "show", "extra"}).exitCode, 2);
+    const ProcessResult noValue = Cli({"prefs", "show", "--prefs"});
+    EXPECT_EQ(noValue.exitCode, 2);
+    EXPECT_THAT(noValue.err, HasSubstr("--prefs needs a value"));
+}
+
+}  // namespace
+}  // namespace scanora
