@@ -1,7 +1,10 @@
 #include "camsim/CameraCommands.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
+
+#include "camsim/HexText.h"
 
 namespace camsim {
 
@@ -10,6 +13,11 @@ namespace {
 CommandOutcome ValueError()
 {
     return CommandOutcome::Error(CameraErrorCode::kValueError);
+}
+
+CommandOutcome Busy()
+{
+    return CommandOutcome::Error(CameraErrorCode::kBusy);
 }
 
 }  // namespace
@@ -24,7 +32,6 @@ void CameraCommands::AddTo(CommandSet& commands)
     commands.Add("MV", [this](std::string_view p) { return QueryFirmware(p); });
     commands.Add("MN", [this](std::string_view p) { return QuerySerial(p); });
     commands.Add("CS", [this](std::string_view p) { return QueryStatus(p); });
-    commands.Add("CDQ", [this](std::string_view p) { return QueryDirectoryCount(p); });
     commands.Add("CMX", [this](std::string_view p) { return SelectMotorOutput(p); });
     commands.Add("MD", [this](std::string_view p) { return SetDestination(p); });
     commands.Add("CMV", [this](std::string_view p) { return MoveToDestination(p); });
@@ -59,11 +66,13 @@ CommandOutcome CameraCommands::QuerySerial(std::string_view parameters) const
     return CommandOutcome::Reply(text);
 }
 
-// "CS": flags, lines scanned, motor position, raw supply voltage, free disk megabytes.
-CommandOutcome CameraCommands::QueryStatus(std::string_view parameters) const
+// "CS": flags, lines scanned, motor position, raw supply voltage, free disk megabytes. During a
+// capture the reply that counts its last line tells the camera that the host has seen the end.
+CommandOutcome CameraCommands::QueryStatus(std::string_view parameters)
 {
     if (!parameters.empty())
         return ValueError();
+    const bool countsLastLine = state_.Capture().NoteStatusQuery();
     char text[40];
     std::snprintf(text, sizeof text, "#S%.4X %.4X %.4X %.4X %.4X",
                   static_cast<unsigned>(state_.StatusFlags()),
@@ -71,26 +80,19 @@ CommandOutcome CameraCommands::QueryStatus(std::string_view parameters) const
                   static_cast<unsigned>(state_.MotorPosition()),
                   static_cast<unsigned>(state_.SupplyVoltageRaw()),
                   static_cast<unsigned>(state_.DiskFreeMegabytes()));
-    return CommandOutcome::Reply(text);
-}
-
-// "CDQ": "DQ" and the number of directory slots in two hexadecimal digits; 256 slots read 00.
-CommandOutcome CameraCommands::QueryDirectoryCount(std::string_view parameters) const
-{
-    if (!parameters.empty())
-        return ValueError();
-    char text[16];
-    std::snprintf(text, sizeof text, "DQ%.2X",
-                  static_cast<unsigned>(state_.Disk().Entries().size() & 0xFF));
-    return CommandOutcome::Reply(text);
+    CommandOutcome outcome = CommandOutcome::Reply(text);
+    outcome.reportsLastLine = countsLastLine;
+    return outcome;
 }
 
 // "CMX00" connects the motor output to the sensor carriage, "CMX01" to the turntable stage.
 CommandOutcome CameraCommands::SelectMotorOutput(std::string_view parameters)
 {
-    const std::optional<unsigned> output = ParseHex(parameters, 2);
+    const std::optional<unsigned> output = HexText::Parse(parameters, 2);
     if (!output || *output > 1)
         return ValueError();
+    if (CaptureRuns())
+        return Busy();
     state_.SelectStage(*output == 1);
     return CommandOutcome::Ok();
 }
@@ -98,9 +100,11 @@ CommandOutcome CameraCommands::SelectMotorOutput(std::string_view parameters)
 // "MD%.4X": sets the destination of the next move and echoes it.
 CommandOutcome CameraCommands::SetDestination(std::string_view parameters)
 {
-    const std::optional<unsigned> destination = ParseHex(parameters, 4);
+    const std::optional<unsigned> destination = HexText::Parse(parameters, 4);
     if (!destination)
         return ValueError();
+    if (CaptureRuns())
+        return Busy();
     state_.SetDestination(static_cast<std::uint16_t>(*destination));
     char text[16];
     std::snprintf(text, sizeof text, "MD%.4X", *destination);
@@ -112,6 +116,8 @@ CommandOutcome CameraCommands::MoveToDestination(std::string_view parameters)
 {
     if (!parameters.empty())
         return ValueError();
+    if (CaptureRuns())
+        return Busy();
     state_.SelectedMotor().MoveTo(state_.Destination(), state_.Clock());
     return CommandOutcome::Ok();
 }
@@ -121,28 +127,10 @@ CommandOutcome CameraCommands::MoveHome(std::string_view parameters)
 {
     if (!parameters.empty())
         return ValueError();
+    if (CaptureRuns())
+        return Busy();
     state_.SelectedMotor().MoveTo(CameraState::kHome, state_.Clock());
     return CommandOutcome::Ok();
-}
-
-std::optional<unsigned> CameraCommands::ParseHex(std::string_view text, std::size_t digits)
-{
-    if (text.size() != digits)
-        return std::nullopt;
-    unsigned value = 0;
-    for (const char c : text) {
-        unsigned digit = 0;
-        if (c >= '0' && c <= '9')
-            digit = static_cast<unsigned>(c - '0');
-        else if (c >= 'A' && c <= 'F')
-            digit = static_cast<unsigned>(c - 'A' + 10);
-        else if (c >= 'a' && c <= 'f')
-            digit = static_cast<unsigned>(c - 'a' + 10);
-        else
-            return std::nullopt;
-        value = value * 16 + digit;
-    }
-    return value;
 }
 
 }  // namespace camsim

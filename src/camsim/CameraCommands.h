@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstddef>
-#include <optional>
 #include <string_view>
 
 #include "camsim/CameraState.h"
@@ -10,9 +8,9 @@
 
 namespace camsim {
 
-// The camera's command handlers: identity, status, disk directory, motor output and carriage.
-// Each reads or changes the CameraState and composes the reply. A known command with a malformed
-// parameter is answered "#E02".
+// The camera's command handlers: identity, status, motor output and carriage. Each reads or
+// changes the CameraState and composes the reply. A known command with a malformed parameter is
+// answered "#E02"; the motor commands are refused "#E11" while a capture drives the carriage.
 class CameraCommands {
 public:
     explicit CameraCommands(CameraState& state);
@@ -24,15 +22,12 @@ private:
     CommandOutcome QueryModel(std::string_view parameters) const;
     CommandOutcome QueryFirmware(std::string_view parameters) const;
     CommandOutcome QuerySerial(std::string_view parameters) const;
-    CommandOutcome QueryStatus(std::string_view parameters) const;
-    CommandOutcome QueryDirectoryCount(std::string_view parameters) const;
+    CommandOutcome QueryStatus(std::string_view parameters);
     CommandOutcome SelectMotorOutput(std::string_view parameters);
     CommandOutcome SetDestination(std::string_view parameters);
     CommandOutcome MoveToDestination(std::string_view parameters);
     CommandOutcome MoveHome(std::string_view parameters);
-
-    // `text` as exactly `digits` hexadecimal digits (either case).
-    static std::optional<unsigned> ParseHex(std::string_view text, std::size_t digits);
+    [[nodiscard]] bool CaptureRuns() const { return state_.Capture().IsBusy(); }
 
     CameraState& state_;
 };

@@ -9,7 +9,9 @@
 
 #include "camsim/CameraCommands.h"
 #include "camsim/CameraState.h"
+#include "camsim/CaptureCommands.h"
 #include "camsim/CommandSet.h"
+#include "camsim/DiskCommands.h"
 #include "camsim/LinkRequest.h"
 #include "camsim/ReplySlot.h"
 #include "camsim/SimClock.h"
@@ -20,12 +22,15 @@ namespace camsim {
 
 // The camera's control unit as both links see it: it takes command texts, keeps the one reply
 // slot behind the reply-ready bit, runs the commands against the camera state, injects the
-// configured faults and serves the data phases. Not thread-safe: SimCamera serialises the calls.
+// configured faults and serves the data phases. A capture's closing reply (the late reply of
+// "CLT") goes into the slot only when the slot is empty and the capture owes it (see
+// CaptureSession), so it never takes the place of a reply the host asked for. Not thread-safe:
+// SimCamera serialises the calls.
 class CameraController {
 public:
     static constexpr std::uint8_t kReplyReadyFlag = 0x10;
 
-    CameraController(SimConfig config, SimTimeSource timeSource);
+    CameraController(SimConfig config, SimTimeSource timeSource, SimWaiter waiter = {});
     CameraController(const CameraController&) = delete;
     CameraController& operator=(const CameraController&) = delete;
 
@@ -38,13 +43,14 @@ public:
     // arrives (the command is then lost).
     bool ReceiveText(std::span<const std::uint8_t> text);
     // The 6-byte reply-ready answer: bit 0x10 of the first byte while a reply waits.
-    void AnswerReplyReady(std::span<std::uint8_t> out) const;
+    void AnswerReplyReady(std::span<std::uint8_t> out);
     // Moves the waiting reply into `out` as its text, "\r", then NULs, emptying the slot (with
     // no reply ready `out` is all NULs). Returns the bytes of text and carriage return, or
     // nothing when the transfer of this reply fails.
     std::optional<std::size_t> TakeReply(std::span<std::uint8_t> out);
-    // The data phase of a read request into `out`. False when the camera cannot deliver it.
-    bool ReadData(const LinkRequest& request, std::span<std::uint8_t> out) const;
+    // The data phase of a read request into `out`; a line read waits for lines not yet exposed.
+    // False when the camera cannot deliver it.
+    bool ReadData(const LinkRequest& request, std::span<std::uint8_t> out);
     // The data phase of a write request. False when the camera refuses it.
     bool WriteData(const LinkRequest& request, std::span<const std::uint8_t> data);
 
@@ -52,11 +58,15 @@ public:
 
 private:
     [[nodiscard]] CommandOutcome Run(const std::string& command, bool wellFormed);
+    // Brings the capture up to the time, then posts a due closing reply into an empty slot.
+    void Service();
 
     SimConfig config_;
     SimClock clock_;
     CameraState state_;
-    CameraCommands handlers_;
+    CameraCommands cameraCommands_;
+    CaptureCommands captureCommands_;
+    DiskCommands diskCommands_;
     CommandSet commands_;
     SimFaultPlan faults_;
     ReplySlot reply_;

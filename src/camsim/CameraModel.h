@@ -12,6 +12,11 @@ struct CameraModel {
     int sensorWidth = 0;         // pixels across the sensor
     int linesAlongTravel = 0;    // lines over the full carriage travel
     int pixelPitch = 0;          // 1/100000 mm
+    int maxSizeStep = 8;         // size steps: a step s samples (maxSizeStep - s) / maxSizeStep
+    int minSizeStep = 0;         // the finest size step the camera allows
+    // The sensor's colour rows lie rowSpacing × maxSizeStep native lines apart, which is
+    // rowSpacing × (maxSizeStep - s) lines of an image at size step s.
+    int rowSpacing = 1;
 
     // The row of `code`; codes outside 1..7 give the row of a camera that is not there.
     static const CameraModel& ForCode(int code);

@@ -13,14 +13,15 @@ CameraState::CameraState(const SimConfig& config, const SimClock& clock)
       serial_(config.serial),
       carriage_(kCarriageStepsPerSecond, kHome),
       stage_(kStageStepsPerSecond, kHome),
-      disk_(config.diskDir)
+      disk_(config.diskDir),
+      capture_(model_, clock_, disk_)
 {
 }
 
 std::uint16_t CameraState::StatusFlags() const
 {
     const SimTimePoint now = clock_.Now();
-    const bool moving = carriage_.IsMoving(now) || stage_.IsMoving(now);
+    const bool moving = carriage_.IsMoving(now) || stage_.IsMoving(now) || capture_.IsBusy();
     return moving ? kMotorMovingFlag : 0;
 }
 
@@ -33,15 +34,6 @@ std::uint16_t CameraState::DiskFreeMegabytes() const
 {
     return static_cast<std::uint16_t>(
         std::min<std::uint32_t>(disk_.FreeMegabytes(), std::numeric_limits<std::uint16_t>::max()));
-}
-
-void CameraState::ReadLines(std::span<std::uint8_t> out) const
-{
-    std::fill(out.begin(), out.end(), std::uint8_t{0});
-}
-
-void CameraState::ReceiveTablePlane(std::span<const std::uint8_t> /*plane*/)
-{
 }
 
 }  // namespace camsim

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 
 #include "camsim/CameraModel.h"
+#include "camsim/CaptureEngine.h"
 #include "camsim/SimClock.h"
 #include "camsim/SimConfig.h"
 #include "camsim/SimDisk.h"
@@ -12,7 +12,8 @@
 namespace camsim {
 
 // Everything the camera back knows about itself: identity, the motor output and its two motors,
-// the status words, the disk. The command handlers read and change it; the links move its data.
+// the status words, the disk and the capture side. The command handlers read and change it; the
+// links move its data.
 class CameraState {
 public:
     // Motor positions in steps. Both motors rest at home (0) when the camera starts; "CMH"
@@ -44,20 +45,18 @@ public:
     void SetDestination(std::uint16_t destination) { destination_ = destination; }
     [[nodiscard]] std::uint16_t Destination() const { return destination_; }
 
-    // The five status words, in the order of the status reply.
+    // The five status words, in the order of the status reply. The moving flag is also up while
+    // a capture runs (the carriage travels).
     [[nodiscard]] std::uint16_t StatusFlags() const;
-    [[nodiscard]] std::uint16_t LinesScanned() const { return linesScanned_; }
+    [[nodiscard]] std::uint16_t LinesScanned() const { return capture_.LinesScanned(); }
     [[nodiscard]] std::uint16_t MotorPosition() const;
     [[nodiscard]] std::uint16_t SupplyVoltageRaw() const { return kSupplyVoltageRaw; }
     [[nodiscard]] std::uint16_t DiskFreeMegabytes() const;
 
     [[nodiscard]] SimDisk& Disk() { return disk_; }
     [[nodiscard]] const SimDisk& Disk() const { return disk_; }
-
-    // Data phases of the links. Line reads deliver the lines of a running prescan; until one
-    // runs they read as zeros. Lookup-table planes are taken and not yet used.
-    void ReadLines(std::span<std::uint8_t> out) const;
-    void ReceiveTablePlane(std::span<const std::uint8_t> plane);
+    [[nodiscard]] CaptureEngine& Capture() { return capture_; }
+    [[nodiscard]] const CaptureEngine& Capture() const { return capture_; }
 
 private:
     const SimClock& clock_;
@@ -69,8 +68,8 @@ private:
     SimMotor stage_;
     bool stageSelected_ = false;
     std::uint16_t destination_ = 0;
-    std::uint16_t linesScanned_ = 0;
     SimDisk disk_;
+    CaptureEngine capture_;
 };
 
 }  // namespace camsim

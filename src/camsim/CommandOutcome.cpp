@@ -11,4 +11,9 @@ CommandOutcome CommandOutcome::Error(unsigned code)
     return Reply(text);
 }
 
+CommandOutcome CommandOutcome::OkOrError(unsigned code)
+{
+    return code == CameraErrorCode::kNone ? Ok() : Error(code);
+}
+
 }  // namespace camsim

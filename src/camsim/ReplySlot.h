@@ -10,9 +10,10 @@ namespace camsim {
 
 // A reply as the camera holds it for the host.
 struct PendingReply {
-    std::string text;            // without the carriage return
-    SimTimePoint readyAt{};      // when the reply-ready bit comes up
-    bool transferFails = false;  // the transfer that carries it to the host fails
+    std::string text;              // without the carriage return
+    SimTimePoint readyAt{};        // when the reply-ready bit comes up
+    bool transferFails = false;    // the transfer that carries it to the host fails
+    bool reportsLastLine = false;  // a status reply that counted every line of the capture
 };
 
 // The camera's one reply slot behind the reply-ready bit. A new command empties it; its reply
@@ -21,6 +22,7 @@ class ReplySlot {
 public:
     void Post(PendingReply reply) { reply_ = std::move(reply); }
     void Clear() { reply_.reset(); }
+    [[nodiscard]] bool IsEmpty() const { return !reply_.has_value(); }
     [[nodiscard]] bool IsReady(SimTimePoint now) const
     {
         return reply_.has_value() && now >= reply_->readyAt;

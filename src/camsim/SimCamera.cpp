@@ -16,8 +16,10 @@ namespace camsim {
 // caller at a time reach them.
 class SimCameraImpl {
 public:
-    SimCameraImpl(SimConfig config, SimTimeSource timeSource)
-        : controller(std::move(config), std::move(timeSource)), usb(controller), scsi(controller)
+    SimCameraImpl(SimConfig config, SimTimeSource timeSource, SimWaiter waiter)
+        : controller(std::move(config), std::move(timeSource), std::move(waiter)),
+          usb(controller),
+          scsi(controller)
     {
     }
 
@@ -34,8 +36,9 @@ SimCamera::SimCamera(SimConfig config)
 {
 }
 
-SimCamera::SimCamera(SimConfig config, SimTimeSource timeSource)
-    : impl_(std::make_unique<SimCameraImpl>(std::move(config), std::move(timeSource)))
+SimCamera::SimCamera(SimConfig config, SimTimeSource timeSource, SimWaiter waiter)
+    : impl_(std::make_unique<SimCameraImpl>(std::move(config), std::move(timeSource),
+                                            std::move(waiter)))
 {
 }
 
@@ -78,6 +81,13 @@ std::vector<std::string> SimCamera::ReceivedCommands() const
 {
     const std::lock_guard lock(impl_->mutex);
     return impl_->controller.ReceivedCommands();
+}
+
+std::optional<CaptureRecipe> SimCamera::LastCaptureRecipe() const
+{
+    const std::lock_guard lock(impl_->mutex);
+    const CaptureSession* capture = impl_->controller.State().Capture().LastCapture();
+    return capture ? std::optional<CaptureRecipe>(capture->Recipe()) : std::nullopt;
 }
 
 }  // namespace camsim

@@ -7,10 +7,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "camsim/CaptureRecipe.h"
 #include "camsim/SimClock.h"
 #include "camsim/SimConfig.h"
 
@@ -25,8 +27,9 @@ class SimCamera {
 public:
     explicit SimCamera(SimConfig config);
     // The same, reading the time from `timeSource` instead of the steady clock (for tests that
-    // drive the time by hand).
-    SimCamera(SimConfig config, SimTimeSource timeSource);
+    // drive the time by hand); `waiter` is how the camera waits for a moment of that time (a
+    // line read waits for its lines), by default a sleep.
+    SimCamera(SimConfig config, SimTimeSource timeSource, SimWaiter waiter = {});
     ~SimCamera();
     SimCamera(const SimCamera&) = delete;
     SimCamera& operator=(const SimCamera&) = delete;
@@ -46,6 +49,10 @@ public:
     [[nodiscard]] const SimConfig& Config() const;
     // Every command text received so far, without its carriage return, oldest first.
     [[nodiscard]] std::vector<std::string> ReceivedCommands() const;
+    // What the last capture (since the last parameter set-up) was made of: pass it to
+    // RenderPreview or RenderCapture (SceneRendering.h) for the image a correct host
+    // reconstructs from it. Nothing before the first "CLT".
+    [[nodiscard]] std::optional<CaptureRecipe> LastCaptureRecipe() const;
 
 private:
     std::unique_ptr<SimCameraImpl> impl_;

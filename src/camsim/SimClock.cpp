@@ -1,6 +1,7 @@
 #include "camsim/SimClock.h"
 
 #include <algorithm>
+#include <thread>
 #include <utility>
 
 namespace camsim {
@@ -12,8 +13,8 @@ constexpr std::chrono::duration<double> kLongestWait = std::chrono::hours(24);
 
 }  // namespace
 
-SimClock::SimClock(double speed, SimTimeSource source)
-    : speed_(speed > 0.0 ? speed : 0.0), source_(std::move(source))
+SimClock::SimClock(double speed, SimTimeSource source, SimWaiter waiter)
+    : speed_(speed > 0.0 ? speed : 0.0), source_(std::move(source)), waiter_(std::move(waiter))
 {
 }
 
@@ -32,6 +33,18 @@ SimDuration SimClock::Scaled(std::chrono::duration<double> simulated) const
 SimTimePoint SimClock::After(std::chrono::duration<double> simulated) const
 {
     return Now() + Scaled(simulated);
+}
+
+void SimClock::WaitUntil(SimTimePoint moment) const
+{
+    const SimTimePoint now = Now();
+    if (moment <= now)
+        return;
+    if (waiter_)
+        waiter_(moment);
+    else
+        std::this_thread::sleep_for(std::min<SimDuration>(
+            moment - now, std::chrono::duration_cast<SimDuration>(kLongestWait)));
 }
 
 }  // namespace camsim

@@ -7,10 +7,15 @@ namespace camsim {
 
 SimDisk::SimDisk(std::string directory) : directory_(std::move(directory))
 {
-    SimDiskEntry whole;
-    whole.sectorCount = kCapacityMegabytes * kSectorsPerMegabyte;
-    entries_.push_back(whole);
+    entries_.push_back(SimDiskEntry::Free(0, kTotalSectors));
+    if (directory_.empty())
+        return;
+    store_ = std::make_unique<SimDiskStore>(directory_);
+    if (store_->Load(kTotalSectors, entries_, images_))
+        JoinFreeSlots();
 }
+
+SimDisk::~SimDisk() = default;
 
 std::uint32_t SimDisk::FreeMegabytes() const
 {
@@ -22,23 +27,144 @@ std::uint32_t SimDisk::FreeMegabytes() const
     return static_cast<std::uint32_t>(sectors / kSectorsPerMegabyte);
 }
 
-void SimDisk::ReadImageData(std::uint8_t /*block*/, std::uint64_t /*offset*/,
-                            std::span<std::uint8_t> out) const
+std::uint64_t SimDisk::ImageBytes(const CaptureRecipe& recipe)
 {
-    // No image is recorded on the disk yet, so every image byte reads as zero.
-    std::fill(out.begin(), out.end(), std::uint8_t{0});
+    return recipe.SensorLines(CaptureKind::Scan) * recipe.LineBytes();
 }
 
-void SimDisk::ReadHeaderBlock(std::uint8_t /*block*/, std::span<std::uint8_t> out) const
+std::uint64_t SimDisk::SectorsFor(std::uint64_t bytes)
 {
-    std::fill(out.begin(), out.end(), std::uint8_t{0});
+    const std::uint64_t units =
+        (bytes + kSectorsPerUnit * kSectorSize - 1) / (kSectorsPerUnit * kSectorSize);
+    return std::max<std::uint64_t>(units, 1) * kSectorsPerUnit;
 }
 
-bool SimDisk::WriteHeaderBlock(std::uint8_t block, std::span<const std::uint8_t> /*data*/)
+std::optional<std::size_t> SimDisk::FindSlot(std::uint64_t sectors) const
 {
-    return std::any_of(entries_.begin(), entries_.end(), [block](const SimDiskEntry& entry) {
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const SimDiskEntry& entry = entries_[i];
+        const bool splits = entry.sectorCount > sectors;
+        if (entry.IsFree() && entry.sectorCount >= sectors &&
+            (!splits || entries_.size() < kMaxEntries))
+            return i;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint8_t> SimDisk::FreeBlockAddress() const
+{
+    for (unsigned block = 1; block <= 255; ++block) {
+        if (!images_.contains(static_cast<std::uint8_t>(block)))
+            return static_cast<std::uint8_t>(block);
+    }
+    return std::nullopt;
+}
+
+bool SimDisk::CanRecord(std::uint64_t bytes) const
+{
+    return FindSlot(SectorsFor(bytes)).has_value() && FreeBlockAddress().has_value();
+}
+
+std::optional<std::uint8_t> SimDisk::Record(RecordedImage image)
+{
+    const std::uint64_t sectors = SectorsFor(ImageBytes(image.recipe));
+    const std::optional<std::size_t> slot = FindSlot(sectors);
+    const std::optional<std::uint8_t> block = FreeBlockAddress();
+    if (!slot || !block)
+        return std::nullopt;
+    const SimDiskEntry free = entries_[*slot];
+    entries_[*slot] = SimDiskEntry::Image(image, *block, free.firstSector, sectors);
+    if (free.sectorCount > sectors) {
+        entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(*slot) + 1,
+                        SimDiskEntry::Free(free.firstSector + sectors, free.sectorCount - sectors));
+    }
+    if (store_)
+        store_->SaveImage(*block, image);
+    images_.insert_or_assign(*block, std::move(image));
+    SaveDirectory();
+    return block;
+}
+
+bool SimDisk::Delete(std::uint8_t block)
+{
+    const auto found = std::find_if(entries_.begin(), entries_.end(), [block](const auto& entry) {
         return !entry.IsFree() && entry.block == block;
     });
+    if (found == entries_.end())
+        return false;
+    *found = SimDiskEntry::Free(found->firstSector, found->sectorCount);
+    images_.erase(block);
+    if (readerBlock_ == block)
+        reader_.reset();
+    JoinFreeSlots();
+    SaveDirectory();
+    if (store_)
+        store_->RemoveImage(block);
+    return true;
+}
+
+void SimDisk::Initialise()
+{
+    const std::map<std::uint8_t, RecordedImage> erased = std::exchange(images_, {});
+    entries_.assign(1, SimDiskEntry::Free(0, kTotalSectors));
+    reader_.reset();
+    SaveDirectory();
+    if (store_) {
+        for (const auto& [block, image] : erased) store_->RemoveImage(block);
+    }
+}
+
+void SimDisk::JoinFreeSlots()
+{
+    std::vector<SimDiskEntry> joined;
+    for (const SimDiskEntry& entry : entries_) {
+        if (entry.IsFree() && !joined.empty() && joined.back().IsFree())
+            joined.back().sectorCount += entry.sectorCount;
+        else
+            joined.push_back(entry);
+    }
+    entries_ = std::move(joined);
+}
+
+void SimDisk::SaveDirectory() const
+{
+    if (store_)
+        store_->SaveDirectory(entries_);
+}
+
+void SimDisk::ReadImageData(std::uint8_t block, std::uint64_t offset, std::span<std::uint8_t> out)
+{
+    const auto found = images_.find(block);
+    if (found == images_.end()) {
+        std::fill(out.begin(), out.end(), std::uint8_t{0});
+        return;
+    }
+    if (!reader_ || readerBlock_ != block) {
+        reader_ = std::make_unique<CaptureRenderer>(found->second.recipe);
+        readerBlock_ = block;
+    }
+    reader_->Read(offset, found->second.recipe.SensorLines(CaptureKind::Scan), out);
+}
+
+void SimDisk::ReadHeaderBlock(std::uint8_t block, std::span<std::uint8_t> out) const
+{
+    std::fill(out.begin(), out.end(), std::uint8_t{0});
+    const auto found = images_.find(block);
+    if (found != images_.end()) {
+        const auto& header = found->second.header;
+        std::copy_n(header.begin(), std::min(out.size(), header.size()), out.begin());
+    }
+}
+
+bool SimDisk::WriteHeaderBlock(std::uint8_t block, std::span<const std::uint8_t> data)
+{
+    const auto found = images_.find(block);
+    if (found == images_.end() || data.size() != RecordedImage::kHeaderSize)
+        return false;
+    std::copy(data.begin(), data.end(), found->second.header.begin());
+    if (store_)
+        store_->SaveImage(block, found->second);
+    return true;
 }
 
 }  // namespace camsim

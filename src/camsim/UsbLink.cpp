@@ -53,7 +53,7 @@ int UsbLink::StartRequest(const LinkRequest& request, std::span<const std::uint8
         case Kind::DiskRead:
         case Kind::BlockRead:
             in_.emplace(request.length);
-            in_->fails = !camera_.ReadData(request, in_->bytes);
+            in_->unread = request;
             break;
         case Kind::TableWrite:
         case Kind::BlockWrite: out_ = request; break;
@@ -64,7 +64,15 @@ int UsbLink::StartRequest(const LinkRequest& request, std::span<const std::uint8
 
 int UsbLink::BulkIn(std::span<std::uint8_t> buffer)
 {
-    if (camera_.IsLinkDead() || !in_ || in_->fails) {
+    if (camera_.IsLinkDead() || !in_) {
+        in_.reset();
+        return -1;
+    }
+    if (in_->unread) {
+        in_->fails = !camera_.ReadData(*in_->unread, in_->bytes);
+        in_->unread.reset();
+    }
+    if (in_->fails) {
         in_.reset();
         return -1;
     }

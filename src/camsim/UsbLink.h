@@ -24,13 +24,16 @@ public:
     int BulkIn(std::span<std::uint8_t> buffer);
 
 private:
-    // The data of the last read block, as far as the host has not fetched it yet.
+    // The data of the last read block, as far as the host has not fetched it yet. The data of a
+    // bulk read is produced when the first bulk IN asks for it, so that a line read waits for
+    // its lines in the data phase, not while the block goes out.
     struct InPhase {
         explicit InPhase(std::size_t length) : bytes(length) {}
 
         std::vector<std::uint8_t> bytes;
         std::size_t sent = 0;
         bool fails = false;
+        std::optional<LinkRequest> unread;  // a read whose data is still to be produced
     };
 
     int StartRequest(const LinkRequest& request, std::span<const std::uint8_t> transfer);

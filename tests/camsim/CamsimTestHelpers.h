@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -33,6 +34,12 @@ public:
         return [now = now_] { return *now; };
     }
     void Advance(std::chrono::steady_clock::duration step) { *now_ += step; }
+    // A waiter that lets the time pass at once: the clock jumps to the moment waited for.
+    [[nodiscard]] SimWaiter Waiter() const
+    {
+        return [now = now_](SimTimePoint moment) { *now = std::max(*now, moment); };
+    }
+    [[nodiscard]] SimTimePoint Now() const { return *now_; }
 
 private:
     std::shared_ptr<SimTimePoint> now_ = std::make_shared<SimTimePoint>(std::chrono::hours(1));
