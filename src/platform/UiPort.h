@@ -33,6 +33,9 @@ public:
     virtual void PostCommand(WindowCommand command, std::string_view text) = 0;
     // The short warning sound of a refused or clamped input.
     virtual void Beep() = 0;
+    // Plays the sound file at `path`; with `wait` the call returns when the sound has ended.
+    // Plays nothing unless the implementation can play sounds.
+    virtual void PlaySound(std::string_view /*path*/, bool /*wait*/) {}
 };
 
 // A UiPort that shows nothing and declines every question (No or Cancel), so nothing is deleted or
