@@ -2,6 +2,9 @@
 
 #include <system_error>
 
+#include "acquire/AppSettingTools.h"
+#include "camera/LineTimeLimits.h"
+#include "camera/QVExposure.h"
 #include "camsim/SimCamera.h"
 #include "platform/UserFolders.h"
 #include "settings/HeldSettingTools.h"
@@ -26,12 +29,14 @@ AppContext::AppContext(CameraConnection connection, UiPort& ui, CameraOptions op
 {
     camera_ = std::make_unique<QVCamera>(std::move(connection_.links), ui_, options);
     size_ = std::make_unique<QVSize>(SensorGeometry::FromCamera(*camera_), ui_);
-    tools_ = std::make_unique<HeldSettingTools>(*size_);
+    exposure_ = std::make_unique<QVExposure>(LineTimeLimits::FromCamera(*camera_), ui_);
+    heldTools_ = std::make_unique<HeldSettingTools>(*size_);
+    tools_ = std::make_unique<AppSettingTools>(*heldTools_, *exposure_);
     lists_ = std::make_unique<SettingLists>();
     cameraSetting_ = std::make_unique<QVCameraSetting>(camera_->IsOrbiscan());
     targets_.lists = lists_.get();
     targets_.size = size_.get();
-    targets_.exposure = tools_.get();
+    targets_.exposure = exposure_.get();
     preferences_ = std::make_unique<PreferencesFile>(*lists_, *cameraSetting_, *tools_, targets_);
 
     const UserFolders folders;
@@ -49,6 +54,8 @@ AppContext::~AppContext()
     cameraSetting_.reset();
     lists_.reset();
     tools_.reset();
+    heldTools_.reset();
+    exposure_.reset();
     size_.reset();
     camera_.reset();
 }

@@ -5,15 +5,18 @@
 #include <string>
 #include <string_view>
 
+#include "acquire/AppSettingTools.h"
 #include "camera/CameraConnection.h"
 #include "camera/QVCamera.h"
 #include "platform/UiPort.h"
 #include "settings/PreferenceTargets.h"
 #include "settings/PreferencesFile.h"
+#include "settings/SettingTools.h"
 
 namespace scanora {
 
 class HeldSettingTools;
+class QVExposure;
 class QVCameraSetting;
 class QVSize;
 class SettingLists;
@@ -52,8 +55,9 @@ public:
     QVSize& Size() { return *size_; }
     SettingLists& Lists() { return *lists_; }
     QVCameraSetting& CameraSetting() { return *cameraSetting_; }
-    // The exposure, curve and histogram state the setting records are made from and applied to.
-    HeldSettingTools& Tools() { return *tools_; }
+    QVExposure& Exposure() { return *exposure_; }
+    // The tools the setting records are made from and applied to.
+    SettingTools& Tools() { return *tools_; }
     PreferencesFile& Preferences() { return *preferences_; }
     [[nodiscard]] PreferenceTargets Targets() const { return targets_; }
 
@@ -83,7 +87,9 @@ private:
     CameraConnection connection_;  // declared first: the simulator outlives the camera
     std::unique_ptr<QVCamera> camera_;
     std::unique_ptr<QVSize> size_;
-    std::unique_ptr<HeldSettingTools> tools_;
+    std::unique_ptr<QVExposure> exposure_;
+    std::unique_ptr<HeldSettingTools> heldTools_;  // curve and histogram until their tools come
+    std::unique_ptr<AppSettingTools> tools_;
     std::unique_ptr<SettingLists> lists_;
     std::unique_ptr<QVCameraSetting> cameraSetting_;
     PreferenceTargets targets_;
