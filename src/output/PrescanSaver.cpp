@@ -8,8 +8,10 @@
 
 #include "acquire/PreviewImage.h"
 #include "imaging/ColorCorrectingToneCurve.h"
+#include "output/ScanNaming.h"
 #include "output/TIFFDescription.h"
 #include "output/TIFFFile.h"
+#include "platform/OpenWith.h"
 #include "platform/UiPort.h"
 #include "settings/CameraPreferences.h"
 #include "settings/QVCameraSetting.h"
@@ -140,6 +142,44 @@ private:
 };
 
 }  // namespace
+
+PrescanSaver::PrescanSaver(UiPort& ui) : ui_(ui), opener_(&OpenWith::Open)
+{
+}
+
+bool PrescanSaver::SaveChosen(const PreviewImage& image, PrescanSaveOptions options,
+                              const std::filesystem::path& path, std::string_view scanName,
+                              const CameraPreferences& prefs, bool capturing)
+{
+    if (capturing) {
+        ui_.ShowMessage(kCaptureRunning, MessageIcon::Exclamation, MessageButtons::Ok);
+        return false;
+    }
+    if (!ScanNaming::HasTiffExtension(path))
+        return false;
+    options.baseName = ScanNaming::PrescanBaseName(scanName);
+    return SaveAndOpen(image, options, path, prefs);
+}
+
+bool PrescanSaver::AutoSave(const PreviewImage& image, PrescanSaveOptions options,
+                            std::string_view scanName, const CameraPreferences& prefs)
+{
+    const auto path = ScanNaming::AutoPrescanPath(prefs.savePrescansFolder, scanName, ui_);
+    if (!path)
+        return false;
+    options.baseName = path->stem().string();
+    return SaveAndOpen(image, options, *path, prefs);
+}
+
+bool PrescanSaver::SaveAndOpen(const PreviewImage& image, const PrescanSaveOptions& options,
+                               const std::filesystem::path& path, const CameraPreferences& prefs)
+{
+    if (!Save(image, options, path))
+        return false;
+    if (prefs.autoOpenPrescans && !prefs.openWithApplicationName.empty() && opener_)
+        opener_(prefs.openWithApplicationName, path);
+    return true;
+}
 
 void PrescanSaveOptions::TakePreferences(const QVCameraSetting& setting)
 {

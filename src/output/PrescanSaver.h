@@ -2,7 +2,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "acquire/PreviewRotation.h"
@@ -12,6 +15,7 @@ namespace scanora {
 class ColorCorrectingToneCurve;
 class PreviewImage;
 class QVCameraSetting;
+struct CameraPreferences;
 class UiPort;
 struct TIFFDescription;
 
@@ -52,7 +56,25 @@ struct PrescanSaveOptions {
 // view's rotation was when it was saved and is when it is loaded.
 class PrescanSaver {
 public:
-    explicit PrescanSaver(UiPort& ui) : ui_(ui) {}
+    static constexpr std::string_view kCaptureRunning = "Prescan/Scan in Progress";
+
+    // Starts a program on a saved file (OpenWith::Open unless a test gives another).
+    using Opener = std::function<bool(const std::string&, const std::filesystem::path&)>;
+
+    explicit PrescanSaver(UiPort& ui);
+    PrescanSaver(UiPort& ui, Opener opener) : ui_(ui), opener_(std::move(opener)) {}
+
+    // The user's Save command with the file chosen in the dialog: refused with "Prescan/Scan in
+    // Progress" while a capture runs; nothing is written unless the file's extension is "tif" or
+    // "tiff" in any case. The written file is opened as the preferences ask.
+    bool SaveChosen(const PreviewImage& image, PrescanSaveOptions options,
+                    const std::filesystem::path& path, std::string_view scanName,
+                    const CameraPreferences& prefs, bool capturing);
+    // The automatic save at the end of a prescan: "<scan name>_pre.tif" in "SavePrescansFolder"
+    // (a scan name that is no legal file name becomes "NeedLegalFileName"), then opened as the
+    // preferences ask. False when no folder is set or the file cannot be written.
+    bool AutoSave(const PreviewImage& image, PrescanSaveOptions options, std::string_view scanName,
+                  const CameraPreferences& prefs);
 
     // Writes the file at `path` (atomically). False, after the message "Could Not Open File: %s"
     // when the file cannot be written, or when there is nothing to save.
@@ -67,7 +89,11 @@ public:
     [[nodiscard]] static ImageRect StoredRegion(const PreviewImage& image, const ImageRect& crop);
 
 private:
+    bool SaveAndOpen(const PreviewImage& image, const PrescanSaveOptions& options,
+                     const std::filesystem::path& path, const CameraPreferences& prefs);
+
     UiPort& ui_;
+    Opener opener_;
 };
 
 }  // namespace scanora

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "LibTiff.h"
@@ -295,6 +297,71 @@ TEST_F(PrescanSaverTest, UnwritableFileIsReportedAndLeavesNothing)
     ASSERT_EQ(ui_.MessageTexts().size(), 1u);
     EXPECT_EQ(ui_.MessageTexts()[0], "Could Not Open File: " + path.string());
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// The Save command and the automatic save, with the program starts recorded.
+class PrescanSaveCommandTest : public PrescanSaverTest {
+protected:
+    PrescanSaveCommandTest()
+    {
+        prefs_.openWithApplicationName = "gimp";
+        prefs_.autoOpenPrescans = true;
+        prefs_.savePrescansFolder = dir_.Path().string();
+    }
+
+    CameraPreferences prefs_;
+    std::vector<std::pair<std::string, std::filesystem::path>> opened_;
+    PrescanSaver command_{ui_,
+                          [this](const std::string& program, const std::filesystem::path& file) {
+                              opened_.emplace_back(program, file);
+                              return true;
+                          }};
+};
+
+TEST_F(PrescanSaveCommandTest, AutomaticSaveNamesTheFileAfterTheScanAndOpensIt)
+{
+    PrescanSaveOptions options = RawOptions();
+    options.descriptionType = CameraPreferences::kDescriptionFileName;
+    ASSERT_TRUE(command_.AutoSave(*PatternPreview(90), options, "Untitled", prefs_));
+    const auto path = dir_.Path() / "Untitled_pre.tif";
+    EXPECT_EQ(ReadBack(path).description, "Untitled_pre");
+    ASSERT_EQ(opened_.size(), 1u);
+    EXPECT_EQ(opened_[0].first, "gimp");
+    EXPECT_EQ(opened_[0].second, path);
+
+    // A scan name with a path in it stays inside the folder.
+    ASSERT_TRUE(command_.AutoSave(*PatternPreview(90), options, "../../etc/x", prefs_));
+    EXPECT_TRUE(std::filesystem::exists(dir_.Path() / "NeedLegalFileName_pre.tif"));
+    EXPECT_EQ(ui_.MessageTexts(),
+              std::vector<std::string>{"Warning - the file name contained illegal characters"});
+
+    prefs_.savePrescansFolder.clear();
+    EXPECT_FALSE(command_.AutoSave(*PatternPreview(90), options, "Untitled", prefs_));
+    EXPECT_EQ(opened_.size(), 2u);
+}
+
+TEST_F(PrescanSaveCommandTest, SaveCommandChecksCaptureAndExtension)
+{
+    const auto chosen = dir_.Path() / "chosen.TIFF";
+    EXPECT_FALSE(
+        command_.SaveChosen(*PatternPreview(0), RawOptions(), chosen, "Untitled", prefs_, true));
+    EXPECT_EQ(ui_.MessageTexts(), std::vector<std::string>{"Prescan/Scan in Progress"});
+    EXPECT_FALSE(command_.SaveChosen(*PatternPreview(0), RawOptions(), dir_.Path() / "c.png",
+                                     "Untitled", prefs_, false));
+    EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "c.png"));
+    EXPECT_TRUE(opened_.empty());
+
+    prefs_.autoOpenPrescans = false;
+    EXPECT_TRUE(
+        command_.SaveChosen(*PatternPreview(0), RawOptions(), chosen, "Untitled", prefs_, false));
+    EXPECT_TRUE(std::filesystem::exists(chosen));
+    EXPECT_TRUE(opened_.empty());
+
+    // No open-with after a failed write.
+    prefs_.autoOpenPrescans = true;
+    EXPECT_FALSE(command_.SaveChosen(*PatternPreview(0), RawOptions(),
+                                     dir_.Path() / "none" / "x.tif", "Untitled", prefs_, false));
+    EXPECT_TRUE(opened_.empty());
 }
 
 class PreviewLoaderTest : public PrescanSaverTest {};
