@@ -74,8 +74,10 @@ public:
         case PrescanSamples::Raw: return true;
         case PrescanSamples::Curve16: return !table_.empty();
         case PrescanSamples::Display8:
-            return image_.DisplayCopy().size() >=
-                   static_cast<std::size_t>(image_.DisplayWidth()) * image_.DisplayHeight() * 3;
+            // A stale copy (after a rotation, before the next conversion) is not written.
+            return image_.DisplayValid() &&
+                   image_.DisplayCopy().size() >=
+                       static_cast<std::size_t>(image_.DisplayWidth()) * image_.DisplayHeight() * 3;
         }
         return false;
     }

@@ -222,9 +222,10 @@ TEST_F(PrescanSaverTest, SixteenBitCurveMapsGainedSamplesThroughTheWordTable)
 TEST_F(PrescanSaverTest, DisplayPathWritesBytesWithFalseColour)
 {
     auto image = PatternPreview(270);
-    image->ConvertAll(curve_);
     PrescanSaveOptions options = RawOptions();
     options.samples = PrescanSamples::Display8;
+    EXPECT_FALSE(saver_.Save(*image, options, dir_.Path() / "stale.tif"));  // not converted yet
+    image->ConvertAll(curve_);
     const auto plain = dir_.Path() / "display.tif";
     ASSERT_TRUE(saver_.Save(*image, options, plain));
     TIFFFile file(plain);
