@@ -218,12 +218,17 @@ TEST(CliInterrupt, SecondCtrlCExitsAtOnce)
 // The same camera served by scanora-camsim over a socket: the same answers as in-process USB.
 class CliOverSocket : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { Serve({}); }
+    // (Re)starts scanora-camsim with the given extra options.
+    void Serve(const std::vector<std::string>& extra)
     {
+        server_.reset();
         socketPath_ = testing::TempDir() + "/scanora-camsim-" + std::to_string(getpid()) + ".sock";
         std::filesystem::remove(socketPath_);
-        server_ = std::make_unique<test::BackgroundProcess>(std::vector<std::string>{
-            SCANORA_CAMSIM_PATH, "--listen", socketPath_, "--model", "6", "--speed", "0"});
+        std::vector<std::string> args{SCANORA_CAMSIM_PATH, "--listen", socketPath_, "--model", "6",
+                                      "--speed",           "0"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        server_ = std::make_unique<test::BackgroundProcess>(args);
         ASSERT_TRUE(server_->WaitForOutput("listening")) << "scanora-camsim did not start";
     }
     std::string Spec() const { return "socket:" + socketPath_; }
@@ -243,6 +248,34 @@ TEST_F(CliOverSocket, SameIdentityAsTheInProcessCamera)
     const ProcessResult again = Cli({"--camera", Spec(), "status"});
     EXPECT_EQ(again.exitCode, 0) << again.err;
     EXPECT_THAT(again.out, HasSubstr("Supply voltage:"));
+}
+
+TEST_F(CliOverSocket, FaultsReachTheHostThroughTheSocket)
+{
+    Serve({"--fault", "error:CS:33+xfer:MN"});
+    const ProcessResult full = Cli({"--camera", Spec(), "status"});
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_EQ(full.err, "Camera Reported Error: The camera disk is full\n");
+    const ProcessResult lost = Cli({"--camera", Spec(), "info"});
+    EXPECT_EQ(lost.exitCode, 1);
+    EXPECT_THAT(lost.err, testing::MatchesRegex("Camera Reported Error: [0-9]+\n"));
+
+    Serve({"--fault", "noreply:CS"});
+    const ProcessResult silent = Cli({"--camera", Spec(), "status"});
+    EXPECT_EQ(silent.exitCode, 1);
+    EXPECT_EQ(silent.err, "Camera Reported Error: Camera timed out\n");
+    EXPECT_LT(silent.elapsed, 5000ms);
+
+    Serve({"--fault", "drop:3"});
+    const ProcessResult dropped = Cli({"--camera", Spec(), "status"});
+    EXPECT_EQ(dropped.exitCode, 1);
+    EXPECT_THAT(dropped.err, HasSubstr("Camera Reported Error: "));
+    EXPECT_LT(dropped.elapsed, 1000ms);
+
+    Serve({"--fault", "slow:200"});
+    const ProcessResult slow = Cli({"--camera", Spec(), "send", "CS"});
+    EXPECT_EQ(slow.exitCode, 0) << slow.err;
+    EXPECT_GE(slow.elapsed, 4 * 200ms);
 }
 
 TEST_F(CliOverSocket, ServerStopsCleanlyAndTheHostNoticesFast)
