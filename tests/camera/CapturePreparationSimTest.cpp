@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "camera/CapturePreparation.h"
 #include "camera/QVCamera.h"
@@ -76,6 +78,20 @@ TEST_P(CapturePreparationSimTest, PrescanIsAcceptedAndEnds)
     EXPECT_EQ(recipe->exposure.gainCodes[0], 336);
     EXPECT_EQ(recipe->exposure.gainCodes[2], 413);
     // With no status queries the prescan's closing reply follows at once.
+    EXPECT_TRUE(camera_->AwaitReply(600, {}));
+    EXPECT_TRUE(ui_.Messages().empty());
+}
+
+TEST_P(CapturePreparationSimTest, FullLengthTextsAndShortCurvesAreAccepted)
+{
+    CaptureRequest request = Request(CaptureKind::Prescan);
+    const std::string notes(300, 'n');  // the combined text is cut at 255
+    request.userText = notes;
+    const std::vector<CurveHandle> three = {{0, 0}, {128, 140}, {255, 255}};
+    request.blocks.handles = three;
+    const std::string name(70, 'x');  // cut at 64
+    request.blocks.name = name;
+    EXPECT_TRUE(prep_->PrepareCapture(request));
     EXPECT_TRUE(camera_->AwaitReply(600, {}));
     EXPECT_TRUE(ui_.Messages().empty());
 }
