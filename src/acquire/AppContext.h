@@ -58,6 +58,8 @@ public:
     QVExposure& Exposure() { return *exposure_; }
     // The tools the setting records are made from and applied to.
     SettingTools& Tools() { return *tools_; }
+    // The tone curve, histogram and exposure values of the last records applied.
+    HeldSettingTools& HeldTools() { return *heldTools_; }
     PreferencesFile& Preferences() { return *preferences_; }
     [[nodiscard]] PreferenceTargets Targets() const { return targets_; }
 

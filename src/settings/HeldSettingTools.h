@@ -52,6 +52,14 @@ public:
     void SetSpotWidth(std::int16_t width) override;
     void RefreshDependentValues() override {}
 
+    // The tone curve of the last curve record applied, as a capture needs it.
+    struct CurveState {
+        std::vector<CurveHandle> handles;
+        bool negative = false;
+        bool none14 = false;
+    };
+    [[nodiscard]] CurveState CurrentCurve() const { return {handles_, negative_, none14_}; }
+
 private:
     QVSize& size_;
     // Red, green, blue, in stops.

@@ -1,0 +1,530 @@
+#include "acquire/CaptureSequence.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+
+#include "acquire/AppContext.h"
+#include "acquire/CaptureStage.h"
+#include "acquire/CaptureView.h"
+#include "acquire/LinePlacement.h"
+#include "acquire/MLooper.h"
+#include "acquire/PrescanReadout.h"
+#include "acquire/PreviewImage.h"
+#include "camera/CapturePreparation.h"
+#include "camera/QVCamera.h"
+#include "camera/QVExposure.h"
+#include "output/CaptureSound.h"
+#include "output/PrescanSaver.h"
+#include "output/ScanNaming.h"
+#include "settings/HeldSettingTools.h"
+#include "settings/QVCameraSetting.h"
+#include "settings/QVSize.h"
+
+namespace scanora {
+
+// The scan monitor: the sequence's looper, one round every 250 ms while a scan runs.
+class ScanMonitor final : public MLooper {
+public:
+    explicit ScanMonitor(CaptureSequence& sequence) : sequence_(sequence) {}
+    ~ScanMonitor() override { StopAndWait(); }
+    ScanMonitor(const ScanMonitor&) = delete;
+    ScanMonitor& operator=(const ScanMonitor&) = delete;
+
+    void Iterate() override { sequence_.MonitorStep(); }
+
+private:
+    CaptureSequence& sequence_;
+};
+
+namespace {
+
+constexpr int kClosingReplyTicks = 1800;
+
+std::int64_t Now()
+{
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+}  // namespace
+
+CaptureSequence::CaptureSequence(AppContext& app, PreviewImage& image, CaptureView& view,
+                                 CaptureStage* stage, CaptureTiming timing)
+    : app_(app),
+      image_(image),
+      view_(view),
+      stage_(stage),
+      timing_(timing),
+      preparation_(std::make_unique<CapturePreparation>(app.Camera())),
+      monitor_(std::make_unique<ScanMonitor>(*this))
+{
+}
+
+CaptureSequence::~CaptureSequence()
+{
+    // A scan still being started or watched is left to the camera; the threads end first.
+    stop_ = true;
+    {
+        const std::lock_guard lock(sleepMutex_);
+        shuttingDown_ = true;
+    }
+    sleepWake_.notify_all();
+    monitor_->StopAndWait();
+    const std::lock_guard lock(threadMutex_);
+    for (std::thread* thread : {&prescanThread_, &scanThread_, &countdownThread_}) {
+        if (thread->joinable())
+            thread->join();
+    }
+}
+
+int CaptureSequence::ScanProgressRow(int firstLine, std::uint32_t linesScanned, int maxStep,
+                                     int minStep, int sizeStep)
+{
+    const int usable = maxStep - std::max(minStep, 0);
+    if (usable <= 0 || maxStep - sizeStep <= 0)
+        return 0;
+    // R: the prescan's resolution percent; S: the scan's.
+    const double prescanPercent = 100.0 * (maxStep - (maxStep - 1)) / usable;
+    const double scanPercent = 100.0 * (maxStep - sizeStep) / usable;
+    const double lines = static_cast<double>(firstLine) + static_cast<double>(linesScanned);
+    return static_cast<int>(std::trunc(lines * prescanPercent / scanPercent));
+}
+
+std::string CaptureSequence::TimeLapseText(int k, int n, int seconds)
+{
+    return "Time Lapse " + std::to_string(k) + " of " + std::to_string(n) + ", in " +
+           std::to_string(seconds) + " seconds";
+}
+
+std::string CaptureSequence::ScanningText(int k, int n)
+{
+    return "Scanning image " + std::to_string(k) + " of " + std::to_string(n);
+}
+
+bool CaptureSequence::IsIdle() const
+{
+    return state_.load() == CaptureState::Idle && !scanThreadRegistered_.load() &&
+           !prescanRunning_.load() && !countdownRunning_.load() && !monitor_->HasThread();
+}
+
+void CaptureSequence::SetUserText(std::string text)
+{
+    const std::lock_guard lock(textMutex_);
+    userText_ = std::move(text);
+}
+
+void CaptureSequence::SetAfterScanRetrieval(std::function<void()> retrieve)
+{
+    afterScanRetrieval_ = std::move(retrieve);
+}
+
+bool CaptureSequence::TimeLapseMode() const
+{
+    return app_.CameraSetting().Prefs().timeLapse;
+}
+
+void CaptureSequence::ShowStatus(std::string_view text)
+{
+    app_.Ui().PostCommand(WindowCommand::ShowStatus, text);
+}
+
+void CaptureSequence::ResetTimeDisplays()
+{
+    const QVExposure& exposure = app_.Exposure();
+    app_.Ui().PostCommand(WindowCommand::SetElapsedTime,
+                          std::to_string(exposure.GetPrescanSeconds()));
+    app_.Ui().PostCommand(WindowCommand::SetRemainingTime,
+                          std::to_string(exposure.GetScanSeconds()));
+}
+
+bool CaptureSequence::Sleep(std::chrono::milliseconds duration)
+{
+    std::unique_lock lock(sleepMutex_);
+    return !sleepWake_.wait_for(lock, duration, [this] { return shuttingDown_ || stop_.load(); });
+}
+
+void CaptureSequence::Wake()
+{
+    { const std::lock_guard lock(sleepMutex_); }
+    sleepWake_.notify_all();
+}
+
+void CaptureSequence::JoinFinished(std::thread& thread)
+{
+    if (thread.joinable())
+        thread.join();
+}
+
+// --- Prescan ---
+
+bool CaptureSequence::Prescan(const PrescanChoice& choice)
+{
+    if (state_.load() == CaptureState::Scan) {
+        app_.Ui().ShowMessage(kScanInProgress, MessageIcon::Exclamation, MessageButtons::Ok);
+        return false;
+    }
+    if (prescanRunning_.load() || app_.Camera().QueryStatus() != 0)
+        return false;
+    {
+        const std::lock_guard lock(threadMutex_);
+        JoinFinished(prescanThread_);
+        prescanRunning_ = true;
+        prescanThread_ = std::thread(&CaptureSequence::PrescanThread, this, choice);
+    }
+    ResetTimeDisplays();
+    if (image_.HasImage())
+        app_.Exposure().DropSamplePointsOutside(image_.Width(), image_.Height());
+    return true;
+}
+
+void CaptureSequence::PrepareDisplayCurve()
+{
+    const HeldSettingTools::CurveState curve = app_.HeldTools().CurrentCurve();
+    displayCurve_.SetHandles(curve.handles);
+    displayCurve_.SetNegative(curve.negative);
+    displayCurve_.SetRawBits(16);
+    displayCurve_.SetSixteenBit(false);
+    displayCurve_.BuildRawTable();
+}
+
+void CaptureSequence::PrescanThread(PrescanChoice choice)
+{
+    stop_ = false;
+    state_ = CaptureState::Prescan;
+    view_.SetCaptureControlsEnabled(false);
+    QVCamera& camera = app_.Camera();
+    if (!camera.IsConnected()) {
+        app_.Ui().ShowMessage(kNoCamera, MessageIcon::Exclamation, MessageButtons::Ok);
+        std::this_thread::sleep_for(timing_.noCameraPrescan);
+        state_ = CaptureState::Idle;
+        app_.Ui().PostCommand(WindowCommand::CaptureEnded, {});
+        prescanRunning_ = false;
+        return;
+    }
+
+    const std::optional<RotatingCapture> rotating =
+        stage_ ? stage_->Rotating() : std::optional<RotatingCapture>{};
+    const CaptureRequestBuilder builder(app_);
+    std::string userText;
+    {
+        const std::lock_guard lock(textMutex_);
+        userText = userText_;
+    }
+    const std::unique_ptr<PreparedCapture> capture =
+        builder.Prescan(choice, rotating, Now(), userText);
+
+    bool ok = false;
+    const PreviewGeometry geometry = builder.PreviewGeometryFor(rotating);
+    if (!image_.Matches(geometry) && !image_.AllocatePreview(geometry)) {
+        camera.Errors().ReportNoMemory();
+    } else {
+        // The preview is shown the way the insert is mounted.
+        const int rotation = ViewRotationForInsert(app_.Size().GetInsertRotation());
+        if (image_.Rotation() != rotation && image_.SetRotation(rotation))
+            view_.RefreshAll();
+        PrepareDisplayCurve();
+        PrescanReadout::Hooks hooks;
+        if (stage_) {
+            hooks.prepareStage = [this] { stage_->PrepareStage(); };
+            if (rotating || stage_->IsObjectMode())
+                hooks.finishStage = [this] { stage_->FinishPrescan(); };
+        }
+        hooks.autoSave = [this] { AutoSavePrescan(); };
+        PrescanReadout readout({camera, *preparation_, app_.Exposure(), image_, view_, app_.Ui(),
+                                &displayCurve_},
+                               std::move(hooks));
+        ok = readout.Run(*capture, choice.superPrescan, stop_);
+    }
+    prescanOk_ = ok;
+    CaptureSound::PlayAfter(CaptureSound::Capture::Prescan, app_.CameraSetting().Prefs(),
+                            app_.Ui());
+    state_ = CaptureState::Idle;
+    FinishCapture();
+    app_.Ui().PostCommand(WindowCommand::CaptureEnded, {});
+    stop_ = false;
+    prescanRunning_ = false;
+}
+
+void CaptureSequence::AutoSavePrescan()
+{
+    const CameraPreferences& prefs = app_.CameraSetting().Prefs();
+    if (!prefs.autoSavePrescans || prefs.savePrescansFolder.empty())
+        return;
+    const HeldSettingTools::CurveState curve = app_.HeldTools().CurrentCurve();
+    PrescanSaveOptions options;
+    options.TakePreferences(app_.CameraSetting());
+    options.samples = curve.none14          ? PrescanSamples::Raw
+                      : prefs.use16BitCurve ? PrescanSamples::Curve16
+                                            : PrescanSamples::Display8;
+    options.curve = &displayCurve_;
+    options.baseName = ScanNaming::PrescanBaseName(prefs.scanName);
+    options.modelName = app_.Camera().GetModelName();
+    options.metricUnits =
+        app_.Size().ResolutionForFile().unit == FileResolution::kPerCentimeter;
+    PrescanSaver(app_.Ui()).AutoSave(image_, std::move(options), prefs.scanName, prefs);
+}
+
+void CaptureSequence::FinishCapture()
+{
+    std::this_thread::sleep_for(timing_.finishPause);
+    if (stop_.load() || remaining_.load() <= 0)
+        view_.SetCaptureControlsEnabled(true);
+}
+
+void CaptureSequence::CaptureEnded()
+{
+    FinishCapture();
+}
+
+// --- Scan ---
+
+bool CaptureSequence::Scan()
+{
+    if (app_.Camera().QueryStatus() != 0)
+        return false;
+    // A refused command leaves a running series and its counters alone.
+    if (state_.load() == CaptureState::Scan) {
+        app_.Ui().ShowMessage(kScanInProgress, MessageIcon::Exclamation, MessageButtons::Ok);
+        return false;
+    }
+    if (scanThreadRegistered_.load())
+        return false;
+    const int lines = app_.Size().NumberOfLines();
+    if (lines > kMaxScanLines) {
+        app_.Ui().ShowMessage("The requested scan size exceeds the maximum number of lines (" +
+                                  std::to_string(kMaxScanLines) + ").",
+                              MessageIcon::Exclamation, MessageButtons::Ok);
+        return false;
+    }
+    // The series: Object mode's views, overruled by a time lapse; otherwise a single scan.
+    int series = 0;
+    if (stage_ && stage_->IsObjectMode())
+        series = std::max(stage_->ObjectSeriesRemaining(), 0);
+    if (TimeLapseMode())
+        series = std::max(app_.CameraSetting().Prefs().timeLapseImages - 1, 0);
+    remaining_ = series;
+    total_ = series;
+    StartScan();
+    return true;
+}
+
+void CaptureSequence::NextImage()
+{
+    if (stage_ && stage_->IsObjectMode())
+        stage_->NextObjectView();
+    ShowStatus(ScanningText(CurrentImage(), SeriesLength()));
+    StartScan();
+}
+
+void CaptureSequence::StartScan()
+{
+    if (scanThreadRegistered_.load())
+        return;
+    if (state_.load() == CaptureState::Scan) {
+        app_.Ui().ShowMessage(kScanInProgress, MessageIcon::Exclamation, MessageButtons::Ok);
+        return;
+    }
+    const std::lock_guard lock(threadMutex_);
+    JoinFinished(scanThread_);
+    scanThreadRegistered_ = true;
+    scanThread_ = std::thread(&CaptureSequence::ScanThread, this);
+}
+
+void CaptureSequence::ScanThread()
+{
+    stop_ = false;
+    state_ = CaptureState::Scan;
+    view_.SetCaptureControlsEnabled(false);
+    if (stage_ && stage_->Rotating())
+        stage_->PrepareStage();
+
+    if (!app_.Camera().IsConnected()) {
+        std::this_thread::sleep_for(timing_.noCameraScan);
+        state_ = CaptureState::Idle;
+        app_.Ui().PostCommand(WindowCommand::CaptureEnded, {});
+    } else {
+        if ((stage_ && stage_->IsObjectMode()) || TimeLapseMode())
+            ShowStatus(ScanningText(CurrentImage(), SeriesLength()));
+        const bool started = StartCameraScan();
+        scanStarted_ = started;
+        if (!started) {
+            state_ = CaptureState::Idle;
+            preparation_->SetScanRunning(false);
+            FinishCapture();
+        }
+        monitor_->Start(static_cast<int>(timing_.monitorInterval.count()));
+        stop_ = false;
+    }
+    scanThreadRegistered_ = false;
+    ResetTimeDisplays();
+}
+
+bool CaptureSequence::StartCameraScan()
+{
+    QVCamera& camera = app_.Camera();
+    if (!camera.IsConnected()) {
+        camera.ReportNotResponding();
+        return false;
+    }
+    preparation_->SetScanRunning(true);
+    preparation_->BeginCapture(CaptureKind::Scan);
+    camera.SetAuxMode(false);
+
+    const std::optional<RotatingCapture> rotating =
+        stage_ ? stage_->Rotating() : std::optional<RotatingCapture>{};
+    std::string userText;
+    {
+        const std::lock_guard lock(textMutex_);
+        userText = userText_;
+    }
+    const std::unique_ptr<PreparedCapture> capture =
+        CaptureRequestBuilder(app_).Scan(rotating, Now(), userText);
+    const QVSize& size = app_.Size();
+    scanFirstLine_ = size.ScanWindow().firstLine;
+    scanLines_ = capture->totalLines;
+    scanSizeStep_ = size.GetResolutionNumber();
+    progressRow_ = -1;
+    return preparation_->PrepareCapture(capture->request);
+}
+
+void CaptureSequence::MonitorStep()
+{
+    if (state_.load() != CaptureState::Scan) {
+        view_.RefreshAll();
+        monitor_->RequestStop();
+        return;
+    }
+    QVCamera& camera = app_.Camera();
+    if (!camera.IsConnected() || camera.QueryStatus() != 0)
+        return;
+    const std::uint32_t scanned = camera.GetStatusWord1();
+    const int total = scanLines_.load();
+    const int row = ScanProgressRow(scanFirstLine_.load(), scanned, camera.GetMaxSizeStep(),
+                                    camera.GetMinSizeStep(), scanSizeStep_.load());
+    if (row != progressRow_.load()) {
+        view_.RepaintAndWait(timing_.paintWait);
+        progressRow_ = row;
+        view_.ShowProgressRow(row);
+        const double left = static_cast<double>(total) - static_cast<double>(scanned);
+        const int seconds =
+            static_cast<int>(std::trunc(app_.Exposure().GetSecondsPerLine() * std::max(left, 0.0)));
+        app_.Ui().PostCommand(WindowCommand::SetRemainingTime, std::to_string(seconds));
+    }
+    view_.ShowScanProgress(static_cast<int>(std::min<std::uint32_t>(scanned, INT32_MAX)), total);
+    if (scanned < static_cast<std::uint32_t>(std::max(total, 0)))
+        return;
+    ScanComplete();
+    SeriesStep();
+    ShowStatus({});
+}
+
+void CaptureSequence::ScanComplete()
+{
+    QVCamera& camera = app_.Camera();
+    // A missing closing reply is reported by the camera's error record; the scan counts as done.
+    camera.AwaitReply(kClosingReplyTicks, "#OK");
+    CameraPreferences& prefs = app_.CameraSetting().Prefs();
+    CaptureSound::PlayAfter(CaptureSound::Capture::Scan, prefs, app_.Ui());
+
+    // The after-scan step.
+    if (stage_ && stage_->Rotating())
+        stage_->AfterRotatingScan();
+    if (prefs.useAutoSuffixes)
+        prefs.scanName = ScanNaming::AdvanceScanName(app_.CameraSetting());
+    if (prefs.autoSaveScans && afterScanRetrieval_)
+        afterScanRetrieval_();
+    app_.Ui().PostCommand(WindowCommand::SetRemainingTime,
+                          std::to_string(app_.Exposure().GetScanSeconds()));
+
+    preparation_->SetScanRunning(false);
+    state_ = CaptureState::Idle;
+    progressRow_ = -1;
+    FinishCapture();
+    view_.ShowProgressRow(-1);
+    view_.RefreshAll();
+    monitor_->RequestStop();
+}
+
+void CaptureSequence::SeriesStep()
+{
+    if (remaining_.load() <= 0)
+        return;
+    --remaining_;
+    bool waited = true;
+    if (TimeLapseMode()) {
+        const int interval = app_.CameraSetting().Prefs().timeLapseSeconds;
+        countdownElapsed_ = interval;
+        {
+            const std::lock_guard lock(threadMutex_);
+            JoinFinished(countdownThread_);
+            countdownRunning_ = true;
+            countdownThread_ = std::thread(&CaptureSequence::CountdownThread, this);
+        }
+        waited = Sleep(timing_.second * std::max(interval, 0));
+    } else {
+        waited = Sleep(timing_.seriesPause);
+    }
+    if (waited && !stop_.load()) {
+        app_.Ui().PostCommand(WindowCommand::NextImage, {});
+        return;
+    }
+    // Stopped during the wait: no further image, and the capture controls come back (the
+    // capture-finished step of the last scan left them off for the series).
+    remaining_ = 0;
+    total_ = 0;
+    FinishCapture();
+}
+
+void CaptureSequence::CountdownThread()
+{
+    const auto start = std::chrono::steady_clock::now();
+    countdownElapsed_ = 0;
+    const int interval = app_.CameraSetting().Prefs().timeLapseSeconds;
+    if (interval <= 0) {
+        countdownRunning_ = false;
+        return;
+    }
+    for (;;) {
+        if (!preparation_->IsScanRunning()) {
+            const auto elapsed = std::chrono::steady_clock::now() - start;
+            countdownElapsed_ = static_cast<int>(elapsed / timing_.second);
+            ShowStatus(TimeLapseText(CurrentImage(), SeriesLength(),
+                                     interval - countdownElapsed_.load()));
+        }
+        Sleep(timing_.second);
+        if (stop_.load() || shuttingDown_)
+            break;
+        if (countdownElapsed_.load() >= interval) {
+            countdownRunning_ = false;
+            return;
+        }
+    }
+    // Stopped: the series ends here.
+    remaining_ = 0;
+    total_ = 0;
+    ShowStatus({});
+    countdownRunning_ = false;
+}
+
+void CaptureSequence::AbortKey()
+{
+    if (state_.load() != CaptureState::Scan) {
+        stop_ = true;
+        Wake();
+        return;
+    }
+    preparation_->AbortCapture();
+    // A stopped scan ends its series too, so the capture controls come back.
+    remaining_ = 0;
+    total_ = 0;
+    state_ = CaptureState::Idle;
+    FinishCapture();
+    if (stage_ && stage_->Rotating())
+        stage_->AfterRotatingScan();
+    app_.Ui().PostCommand(WindowCommand::SetRemainingTime,
+                          std::to_string(app_.Exposure().GetScanSeconds()));
+    view_.ShowProgressRow(-1);
+    view_.RefreshAll();
+}
+
+}  // namespace scanora

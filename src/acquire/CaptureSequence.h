@@ -1,0 +1,176 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "acquire/CaptureRequestBuilder.h"
+#include "imaging/ColorCorrectingToneCurve.h"
+
+namespace scanora {
+
+class AppContext;
+class CapturePreparation;
+class CaptureStage;
+class CaptureView;
+class PreviewImage;
+class ScanMonitor;
+
+// 1 idle, 2 prescan running, 3 scan running: the numbers the program has always used.
+enum class CaptureState : int { Idle = 1, Prescan = 2, Scan = 3 };
+
+// The pauses of a capture sequence. Tests shorten them; the program uses the defaults.
+struct CaptureTiming {
+    std::chrono::milliseconds finishPause{500};        // before the controls come back
+    std::chrono::milliseconds monitorInterval{250};    // scan monitor
+    std::chrono::milliseconds noCameraPrescan{100};    // after "No Camera Connected"
+    std::chrono::milliseconds noCameraScan{1000};      // a scan without a camera
+    std::chrono::milliseconds seriesPause{1000};       // between images of a plain series
+    std::chrono::milliseconds second{1000};            // one second of a time-lapse wait
+    std::chrono::milliseconds paintWait{750};          // for the display to repaint
+};
+
+// The capture sequence: prescans into the preview, scans that run on the camera while the
+// program watches them, and series of scans (time lapse, Object mode). It owns the capture
+// state, the stop request, the series counters and the capture threads: the prescan thread,
+// the scan start thread, the scan monitor (every 250 ms) and the time-lapse countdown.
+//
+// The commands (Prescan, Scan, NextImage, CaptureEnded, AbortKey) come from the program's user
+// thread: the desktop program's main window, or the command-line program's command loop, which
+// also receives the window commands the threads post through UiPort (36867 capture ended, 36872
+// next image) and calls back here.
+class CaptureSequence {
+public:
+    static constexpr int kMaxScanLines = 65000;
+    static constexpr std::string_view kScanInProgress = "Scan in Progress";
+    static constexpr std::string_view kNoCamera = "No Camera Connected";
+    static constexpr std::string_view kTimeLapseStatus = "Time Lapse Mode";
+
+    // `image`, `view` and `stage` are borrowed for the sequence's life; `stage` may be null.
+    CaptureSequence(AppContext& app, PreviewImage& image, CaptureView& view,
+                    CaptureStage* stage = nullptr, CaptureTiming timing = {});
+    ~CaptureSequence();
+    CaptureSequence(const CaptureSequence&) = delete;
+    CaptureSequence& operator=(const CaptureSequence&) = delete;
+
+    // --- Commands of the user thread ---
+
+    // The Prescan command: refused with "Scan in Progress" during a scan; starts the prescan
+    // thread when the camera answers a status query. True when the prescan started.
+    bool Prescan(const PrescanChoice& choice = {});
+    // The Scan command: refuses more than 65000 lines, sets the series up and starts the scan.
+    // True when the scan thread started.
+    bool Scan();
+    // Window command 36872: the next image of a series.
+    void NextImage();
+    // Window command 36867: the view's capture-finished step.
+    void CaptureEnded();
+    // The abort key (Ctrl and "."): aborts a running scan at once; otherwise asks a prescan or a
+    // series to stop.
+    void AbortKey();
+
+    // --- State ---
+
+    [[nodiscard]] CaptureState State() const { return state_.load(); }
+    [[nodiscard]] bool StopRequested() const { return stop_.load(); }
+    [[nodiscard]] int ImagesRemaining() const { return remaining_.load(); }
+    [[nodiscard]] int ImagesTotal() const { return total_.load(); }
+    // No capture, no scan monitor, no countdown and no series wait in progress.
+    [[nodiscard]] bool IsIdle() const;
+    // The result of the last prescan (the camera's closing reply was good).
+    [[nodiscard]] bool LastPrescanSucceeded() const { return prescanOk_.load(); }
+    // Whether the last scan started on the camera.
+    [[nodiscard]] bool LastScanStarted() const { return scanStarted_.load(); }
+    // The preview row the sensor has reached during a capture.
+    [[nodiscard]] int ProgressRow() const { return progressRow_.load(); }
+
+    // The user's notes for the next capture.
+    void SetUserText(std::string text);
+    // What the after-scan step runs when "AutoSaveScans" is on: the camera disk retrieval of the
+    // new image. Set before the first scan.
+    void SetAfterScanRetrieval(std::function<void()> retrieve);
+
+    CapturePreparation& Preparation() { return *preparation_; }
+
+    // The preview row of the sensor during a scan: truncate((s + c) * R / S), with s the scan's
+    // first line, c the lines scanned, R the prescan's resolution percent and S the scan's.
+    [[nodiscard]] static int ScanProgressRow(int firstLine, std::uint32_t linesScanned,
+                                             int maxStep, int minStep, int sizeStep);
+    // The time-lapse status text for image k of n with `seconds` left.
+    [[nodiscard]] static std::string TimeLapseText(int k, int n, int seconds);
+    [[nodiscard]] static std::string ScanningText(int k, int n);
+
+private:
+    friend class ScanMonitor;
+
+    void PrescanThread(PrescanChoice choice);
+    void ScanThread();
+    // Starts the scan thread unless one is registered or a scan runs.
+    void StartScan();
+    bool StartCameraScan();
+    // One round of the scan monitor; false when the monitor is to stop.
+    void MonitorStep();
+    void ScanComplete();
+    void SeriesStep();
+    void CountdownThread();
+    // The capture-finished step: a pause, then the controls come back unless a series goes on.
+    void FinishCapture();
+    void AutoSavePrescan();
+    void PrepareDisplayCurve();
+    void ShowStatus(std::string_view text);
+    void ResetTimeDisplays();
+    // Sleeps `duration`; a stop request or the sequence's end cut it short. False when cut.
+    bool Sleep(std::chrono::milliseconds duration);
+    void Wake();
+    // Image k of the series and the series' length.
+    [[nodiscard]] int CurrentImage() const { return total_.load() + 1 - remaining_.load(); }
+    [[nodiscard]] int SeriesLength() const { return total_.load() + 1; }
+    [[nodiscard]] bool TimeLapseMode() const;
+    void JoinFinished(std::thread& thread);
+
+    AppContext& app_;
+    PreviewImage& image_;
+    CaptureView& view_;
+    CaptureStage* stage_;
+    const CaptureTiming timing_;
+    std::unique_ptr<CapturePreparation> preparation_;
+    std::unique_ptr<ScanMonitor> monitor_;
+    ColorCorrectingToneCurve displayCurve_;
+    std::function<void()> afterScanRetrieval_;
+
+    std::atomic<CaptureState> state_{CaptureState::Idle};
+    std::atomic<bool> stop_{false};
+    std::atomic<int> remaining_{0};
+    std::atomic<int> total_{0};
+    std::atomic<int> countdownElapsed_{0};
+    std::atomic<int> progressRow_{-1};
+    std::atomic<bool> prescanOk_{false};
+    std::atomic<bool> scanStarted_{false};
+    std::atomic<bool> scanThreadRegistered_{false};
+    std::atomic<bool> countdownRunning_{false};
+    std::atomic<bool> prescanRunning_{false};
+
+    // The scan being watched.
+    std::atomic<int> scanFirstLine_{0};
+    std::atomic<int> scanLines_{0};
+    std::atomic<int> scanSizeStep_{0};
+
+    std::mutex textMutex_;
+    std::string userText_;
+
+    std::mutex sleepMutex_;
+    std::condition_variable sleepWake_;
+    std::atomic<bool> shuttingDown_{false};
+
+    std::mutex threadMutex_;
+    std::thread prescanThread_;
+    std::thread scanThread_;
+    std::thread countdownThread_;
+};
+
+}  // namespace scanora

@@ -1,0 +1,357 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "acquire/AppContext.h"
+#include "acquire/CaptureCommandQueue.h"
+#include "acquire/CaptureSequence.h"
+#include "acquire/CaptureView.h"
+#include "acquire/PreviewImage.h"
+#include "cameradisk/DiskDirectory.h"
+#include "camsim/SceneRendering.h"
+#include "camsim/SimCamera.h"
+#include "settings/InsertRotation.h"
+#include "settings/QVCameraSetting.h"
+#include "settings/QVSize.h"
+#include "support/RecordingUiPort.h"
+
+namespace scanora {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Records what the threads post and hands the capture's window commands to the queue, as the
+// main window does. With `stopOn` set, the first status text that starts with it raises the
+// interrupt flag (the user pressing the abort key).
+class SequenceUi final : public UiPort {
+public:
+    MessageResult ShowMessage(std::string_view text, MessageIcon icon,
+                              MessageButtons buttons) override
+    {
+        return record.ShowMessage(text, icon, buttons);
+    }
+    void PostCommand(WindowCommand command, std::string_view text) override
+    {
+        record.PostCommand(command, text);
+        queue.Post(command);
+        if (command == WindowCommand::ShowStatus && !stopOn.empty() &&
+            std::string_view(text).starts_with(stopOn))
+            interrupt = true;
+    }
+    void Beep() override {}
+
+    std::vector<std::string> StatusTexts() const
+    {
+        std::vector<std::string> texts;
+        for (const auto& posted : record.PostedCommands())
+            if (posted.command == WindowCommand::ShowStatus && !posted.text.empty())
+                texts.push_back(posted.text);
+        return texts;
+    }
+
+    test::RecordingUiPort record;
+    CaptureCommandQueue queue;
+    std::string stopOn;
+    std::atomic<bool> interrupt{false};
+};
+
+// A view that can press the abort keys after a number of shown groups.
+class TestView final : public CaptureView {
+public:
+    void ShowPreviewRows(int, int) override { ++groups; }
+    void SetCaptureControlsEnabled(bool enabled) override { controlsEnabled = enabled; }
+    bool AbortKeysDown() const override { return abortAfter >= 0 && groups >= abortAfter; }
+
+    std::atomic<int> groups{0};
+    std::atomic<bool> controlsEnabled{true};
+    int abortAfter = -1;
+};
+
+class CaptureSequenceSimTest : public ::testing::TestWithParam<const char*> {
+protected:
+    void Open(const std::string& extra = {})
+    {
+        std::string error;
+        context_ = AppContext::Create(std::string("sim:speed=0,model=6,link=") + GetParam() + extra,
+                                      ui_, error, CameraOptions{1ms});
+        ASSERT_TRUE(context_) << error;
+        ASSERT_TRUE(context_->Camera().IsConnected());
+        CaptureTiming timing;
+        timing.finishPause = 1ms;
+        timing.monitorInterval = 2ms;
+        timing.noCameraPrescan = 1ms;
+        timing.noCameraScan = 1ms;
+        timing.seriesPause = 2ms;
+        timing.second = 40ms;
+        timing.paintWait = 0ms;
+        sequence_ = std::make_unique<CaptureSequence>(*context_, image_, view_, nullptr, timing);
+    }
+    void SetUp() override { Open(); }
+    void TearDown() override
+    {
+        sequence_.reset();
+        context_.reset();
+    }
+
+    void RunUntilIdle() { ui_.queue.RunUntilIdle(*sequence_, ui_.interrupt, 5ms); }
+
+    bool Prescan(const PrescanChoice& choice = {})
+    {
+        if (!sequence_->Prescan(choice))
+            return false;
+        RunUntilIdle();
+        return sequence_->LastPrescanSucceeded();
+    }
+
+    // Every preview pixel equals the simulator's own rendering of its last capture.
+    void ExpectPreviewIsScene(bool second)
+    {
+        const auto recipe = context_->Simulator()->LastCaptureRecipe();
+        ASSERT_TRUE(recipe.has_value());
+        const camsim::SceneImage scene = camsim::RenderPreview(*recipe);
+        const std::span<const std::uint16_t> samples = image_.Samples(second);
+        ASSERT_EQ(scene.samples.size(), samples.size());
+        EXPECT_EQ(static_cast<int>(scene.width), image_.DisplayWidth());
+        const auto mismatch = std::mismatch(samples.begin(), samples.end(), scene.samples.begin());
+        EXPECT_TRUE(mismatch.first == samples.end())
+            << "first difference at sample " << (mismatch.first - samples.begin());
+    }
+
+    int ImagesOnDisk()
+    {
+        const std::vector<DiskEntry> entries =
+            DiskDirectory(context_->Camera(), [](std::chrono::milliseconds) {}).Read();
+        return static_cast<int>(
+            std::count_if(entries.begin(), entries.end(), [](const DiskEntry& e) {
+                return !e.IsFree();
+            }));
+    }
+
+    void UseSmallScan()
+    {
+        QVSize& size = context_->Size();
+        size.SetInsertRotation(InsertRotation::kFromTop, false);
+        size.SetResolutionNumber(size.GetSensorGeometry().HighestStep() - 1);
+        size.SetCropFromRectangle(30.0, 20.0, 10.0, 10.0);
+    }
+
+    SequenceUi ui_;
+    TestView view_;
+    PreviewImage image_;
+    std::unique_ptr<AppContext> context_;
+    std::unique_ptr<CaptureSequence> sequence_;
+};
+
+TEST_P(CaptureSequenceSimTest, PrescanInEveryInsertDirectionIsTheSceneUpright)
+{
+    for (const int code : {InsertRotation::kFromTop, InsertRotation::kFromLeft,
+                           InsertRotation::kFromRight, InsertRotation::kFromBottom}) {
+        SCOPED_TRACE(code);
+        context_->Size().SetInsertRotation(code, false);
+        ASSERT_TRUE(Prescan());
+        EXPECT_EQ(sequence_->State(), CaptureState::Idle);
+        ExpectPreviewIsScene(false);
+    }
+    EXPECT_TRUE(view_.controlsEnabled);
+    // The prescan-time display counted down and came back to the estimate.
+    const auto posted = ui_.record.PostedCommands();
+    EXPECT_TRUE(std::any_of(posted.begin(), posted.end(), [](const auto& p) {
+        return p.command == WindowCommand::SetElapsedTime;
+    }));
+    EXPECT_TRUE(ui_.record.MessageTexts().empty());
+}
+
+TEST_P(CaptureSequenceSimTest, CropPrescanReadsOnlyTheCropRows)
+{
+    QVSize& size = context_->Size();
+    size.SetInsertRotation(InsertRotation::kFromTop, false);
+    size.SetCropFromRectangle(50.0, 30.0, 20.0, 40.0);
+    size.SetCropPrescan(true);
+    ASSERT_TRUE(image_.AllocatePreview(PreviewGeometry::ForCamera(8000, 10660, 12, 0)));
+    ASSERT_TRUE(image_.SetRotation(0));
+    std::span<std::uint16_t> samples = image_.Samples(false);
+    std::fill(samples.begin(), samples.end(), std::uint16_t{7777});
+
+    ASSERT_TRUE(Prescan());
+    const CameraWindow window = size.PrescanWindow();
+    const auto recipe = context_->Simulator()->LastCaptureRecipe();
+    ASSERT_TRUE(recipe.has_value());
+    ASSERT_EQ(recipe->geometry.lines, static_cast<std::uint32_t>(window.lines));
+    const camsim::SceneImage scene = camsim::RenderPreview(*recipe);
+    const std::size_t rowSamples = static_cast<std::size_t>(image_.Width()) * 3;
+    for (int row = 0; row < image_.Height(); ++row) {
+        const auto begin = samples.begin() + static_cast<std::ptrdiff_t>(row * rowSamples);
+        const auto end = begin + static_cast<std::ptrdiff_t>(rowSamples);
+        if (row < window.firstLine || row >= window.firstLine + window.lines) {
+            ASSERT_TRUE(std::all_of(begin, end, [](std::uint16_t s) { return s == 7777; }))
+                << "row " << row << " outside the crop was written";
+        } else {
+            const auto sceneRow = scene.samples.begin() +
+                                  static_cast<std::ptrdiff_t>((row - window.firstLine) * rowSamples);
+            ASSERT_TRUE(std::equal(begin, end, sceneRow)) << "row " << row;
+        }
+    }
+}
+
+TEST_P(CaptureSequenceSimTest, SuperPrescanFillsTheSecondBuffer)
+{
+    context_->Size().SetInsertRotation(InsertRotation::kFromTop, false);
+    ASSERT_TRUE(Prescan());
+    const std::vector<std::uint16_t> normal(image_.Samples(false).begin(),
+                                            image_.Samples(false).end());
+    context_->Size().SetResolutionNumber(9);
+    PrescanChoice choice;
+    choice.superPrescan = true;
+    choice.superOriginPixel = 1200;
+    choice.superOriginLine = 2400;
+    ASSERT_TRUE(Prescan(choice));
+    EXPECT_TRUE(image_.ShowingSuper());
+    const auto recipe = context_->Simulator()->LastCaptureRecipe();
+    ASSERT_TRUE(recipe.has_value());
+    EXPECT_EQ(recipe->geometry.sizeStep, 9);
+    ExpectPreviewIsScene(true);
+    // The normal preview is kept as it was.
+    EXPECT_TRUE(std::equal(normal.begin(), normal.end(), image_.Samples(false).begin()));
+}
+
+TEST_P(CaptureSequenceSimTest, StoppedPrescanLeavesTheCameraReadyForTheNext)
+{
+    context_->Size().SetInsertRotation(InsertRotation::kFromLeft, false);
+    view_.abortAfter = 10;
+    ASSERT_TRUE(sequence_->Prescan());
+    RunUntilIdle();
+    EXPECT_GE(view_.groups.load(), 10);
+    EXPECT_LT(view_.groups.load(), 888 / 4);
+    EXPECT_FALSE(sequence_->StopRequested());
+
+    view_.abortAfter = -1;
+    view_.groups = 0;
+    ASSERT_TRUE(Prescan());
+    ExpectPreviewIsScene(false);
+    EXPECT_TRUE(ui_.record.MessageTexts().empty()) << ui_.record.MessageTexts().front();
+}
+
+TEST_P(CaptureSequenceSimTest, ScanRunsToItsClosingReplyAndIsOnTheDisk)
+{
+    UseSmallScan();
+    const int before = ImagesOnDisk();
+    ASSERT_TRUE(sequence_->Scan());
+    RunUntilIdle();
+    EXPECT_TRUE(sequence_->LastScanStarted());
+    EXPECT_EQ(sequence_->State(), CaptureState::Idle);
+    EXPECT_EQ(ImagesOnDisk(), before + 1);
+    EXPECT_TRUE(view_.controlsEnabled);
+    EXPECT_EQ(context_->Camera().QueryStatus(), 0);
+    EXPECT_TRUE(ui_.record.MessageTexts().empty()) << ui_.record.MessageTexts().front();
+    // The scan recorded the window the output geometry asked for.
+    const auto recipe = context_->Simulator()->LastCaptureRecipe();
+    ASSERT_TRUE(recipe.has_value());
+    EXPECT_EQ(recipe->geometry.lines,
+              static_cast<std::uint32_t>(context_->Size().ScanWindow().lines));
+}
+
+TEST_P(CaptureSequenceSimTest, TimeLapseOfThreeCountsDownBetweenScans)
+{
+    UseSmallScan();
+    CameraPreferences& prefs = context_->CameraSetting().Prefs();
+    prefs.timeLapse = true;
+    prefs.timeLapseImages = 3;
+    prefs.timeLapseSeconds = 2;
+    const int before = ImagesOnDisk();
+    ASSERT_TRUE(sequence_->Scan());
+    RunUntilIdle();
+    EXPECT_EQ(ImagesOnDisk(), before + 3);
+
+    // The texts in order, each countdown text at least once.
+    const std::vector<std::string> texts = ui_.StatusTexts();
+    const std::vector<std::string> expected{
+        "Scanning image 1 of 3", "Time Lapse 2 of 3, in 2 seconds", "Scanning image 2 of 3",
+        "Time Lapse 3 of 3, in 2 seconds", "Scanning image 3 of 3"};
+    auto at = texts.begin();
+    for (const std::string& text : expected) {
+        at = std::find(at, texts.end(), text);
+        ASSERT_NE(at, texts.end()) << "missing or out of order: " << text;
+    }
+    EXPECT_EQ(sequence_->ImagesRemaining(), 0);
+    EXPECT_TRUE(view_.controlsEnabled);
+}
+
+TEST_P(CaptureSequenceSimTest, StopDuringTheWaitEndsTheSeries)
+{
+    UseSmallScan();
+    CameraPreferences& prefs = context_->CameraSetting().Prefs();
+    prefs.timeLapse = true;
+    prefs.timeLapseImages = 3;
+    prefs.timeLapseSeconds = 5;
+    ui_.stopOn = "Time Lapse";
+    const int before = ImagesOnDisk();
+    ASSERT_TRUE(sequence_->Scan());
+    RunUntilIdle();
+    EXPECT_EQ(ImagesOnDisk(), before + 1);
+    EXPECT_EQ(sequence_->ImagesRemaining(), 0);
+    EXPECT_EQ(sequence_->ImagesTotal(), 0);
+    EXPECT_TRUE(view_.controlsEnabled);
+    const std::vector<std::string> texts = ui_.StatusTexts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Scanning image 2 of 3"), 0);
+}
+
+TEST_P(CaptureSequenceSimTest, PrescanWhileAScanRunsIsRefusedAndTheAbortKeyStopsTheScan)
+{
+    TearDown();
+    Open(",speed=0.02");
+    UseSmallScan();
+    ASSERT_TRUE(sequence_->Scan());
+    for (int i = 0; i < 400 && sequence_->State() != CaptureState::Scan; ++i)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_EQ(sequence_->State(), CaptureState::Scan);
+    EXPECT_FALSE(sequence_->Prescan());
+    EXPECT_EQ(ui_.record.MessageTexts(), std::vector<std::string>{"Scan in Progress"});
+
+    // Once the camera has started, the abort key stops the scan at once.
+    while (sequence_->State() == CaptureState::Scan && !sequence_->LastScanStarted())
+        std::this_thread::sleep_for(1ms);
+    sequence_->AbortKey();
+    RunUntilIdle();
+    EXPECT_EQ(sequence_->State(), CaptureState::Idle);
+    EXPECT_TRUE(view_.controlsEnabled);
+    EXPECT_EQ(context_->Camera().QueryStatus(), 0);
+    ASSERT_TRUE(Prescan());
+}
+
+TEST_P(CaptureSequenceSimTest, ScansOfMoreThan65000LinesAreRefused)
+{
+    EXPECT_EQ(CaptureSequence::ScanProgressRow(0, 0, 12, 0, 11), 0);
+    QVSize& size = context_->Size();
+    size.SetPanoramaLines(200000);
+    size.SetResolutionNumber(size.GetSensorGeometry().lowestStep);
+    size.FullField();
+    ASSERT_GT(size.NumberOfLines(), 65000);
+    EXPECT_FALSE(sequence_->Scan());
+    EXPECT_EQ(ui_.record.MessageTexts(),
+              std::vector<std::string>{
+                  "The requested scan size exceeds the maximum number of lines (65000)."});
+    EXPECT_EQ(sequence_->State(), CaptureState::Idle);
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, CaptureSequenceSimTest, ::testing::Values("usb", "scsi"));
+
+// The sensor's preview row during a scan: the scan's lines scaled to the prescan's step.
+TEST(CaptureSequenceTest, ScanProgressRowScalesScanLinesToPreviewLines)
+{
+    // Step 11 of 12 is the prescan's own: one scan line is one preview line.
+    EXPECT_EQ(CaptureSequence::ScanProgressRow(100, 50, 12, 0, 11), 150);
+    // At the native step a preview line covers 12 scan lines.
+    EXPECT_EQ(CaptureSequence::ScanProgressRow(0, 1200, 12, 0, 0), 100);
+    EXPECT_EQ(CaptureSequence::ScanProgressRow(0, 1211, 12, 0, 0), 100);
+    // Negative steps (finer than native) scale further.
+    EXPECT_EQ(CaptureSequence::ScanProgressRow(0, 1800, 12, -6, -6), 100);
+    EXPECT_EQ(CaptureSequence::TimeLapseText(2, 3, 9), "Time Lapse 2 of 3, in 9 seconds");
+    EXPECT_EQ(CaptureSequence::ScanningText(1, 3), "Scanning image 1 of 3");
+}
+
+}  // namespace
+}  // namespace scanora
