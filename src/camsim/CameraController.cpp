@@ -58,6 +58,9 @@ bool CameraController::ReceiveText(std::span<const std::uint8_t> text)
     }
     const ParsedText parsed = ParseText(text);
     received_.push_back(parsed.command);
+    // The camera still owes a closing reply that the host has not read yet.
+    if (reply_.HoldsClosingReply())
+        state_.Capture().ClosingReplyCleared();
     reply_.Clear();
     state_.Capture().Advance();
 
@@ -87,8 +90,8 @@ void CameraController::Service()
         return;
     const std::optional<std::string> closing = capture.TakeDueClosingReply();
     if (closing && !faults_.Silences(kStartCommand)) {
-        reply_.Post(
-            {*closing, clock_.Now() + faults_.ReplyDelay(), faults_.FailsTransfer(kStartCommand)});
+        reply_.Post({*closing, clock_.Now() + faults_.ReplyDelay(),
+                     faults_.FailsTransfer(kStartCommand), false, true});
     }
 }
 

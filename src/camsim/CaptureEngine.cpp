@@ -156,6 +156,12 @@ void CaptureEngine::NoteLastLineReported()
         session_->NoteLastLineReported();
 }
 
+void CaptureEngine::ClosingReplyCleared()
+{
+    if (session_)
+        session_->MarkClosingReplyOwed();
+}
+
 std::optional<std::string> CaptureEngine::TakeDueClosingReply()
 {
     if (!session_ || !session_->ClosingReplyDue(clock_.Now()))

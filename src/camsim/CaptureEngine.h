@@ -53,6 +53,9 @@ public:
     bool NoteStatusQuery();
     void NoteLastLineReported();
     // The closing reply when it is due now; taking it marks it posted.
+    // The closing reply was posted but a new command emptied the slot before the host read
+    // it: it is posted again when the slot is free.
+    void ClosingReplyCleared();
     std::optional<std::string> TakeDueClosingReply();
 
     // The last capture started since the last set-up, if any.

@@ -48,6 +48,8 @@ public:
     [[nodiscard]] bool OwesClosingReply() const { return !closingReplyPosted_; }
     [[nodiscard]] bool ClosingReplyDue(SimTimePoint now) const;
     void MarkClosingReplyPosted() { closingReplyPosted_ = true; }
+    // A command came before the host read the closing reply: it is still owed.
+    void MarkClosingReplyOwed() { closingReplyPosted_ = false; }
     [[nodiscard]] const std::string& ClosingReply() const { return closingReply_; }
     void SetClosingReply(std::string text) { closingReply_ = std::move(text); }
 

@@ -14,6 +14,7 @@ struct PendingReply {
     SimTimePoint readyAt{};        // when the reply-ready bit comes up
     bool transferFails = false;    // the transfer that carries it to the host fails
     bool reportsLastLine = false;  // a status reply that counted every line of the capture
+    bool closing = false;          // the capture's closing reply
 };
 
 // The camera's one reply slot behind the reply-ready bit. A new command empties it; its reply
@@ -23,6 +24,7 @@ public:
     void Post(PendingReply reply) { reply_ = std::move(reply); }
     void Clear() { reply_.reset(); }
     [[nodiscard]] bool IsEmpty() const { return !reply_.has_value(); }
+    [[nodiscard]] bool HoldsClosingReply() const { return reply_.has_value() && reply_->closing; }
     [[nodiscard]] bool IsReady(SimTimePoint now) const
     {
         return reply_.has_value() && now >= reply_->readyAt;
