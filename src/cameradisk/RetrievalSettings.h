@@ -1,0 +1,33 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "cameradisk/RetrievalFormat.h"
+#include "cameradisk/RetrievalMetadata.h"
+
+namespace scanora {
+
+class AppContext;
+
+// Everything a retrieval takes from the preferences, the current curve and the camera, gathered
+// once by the caller (the file manager, the after-scan step, the terminal).
+struct RetrievalSettings {
+    RetrievalChoice choice;
+    // "Auto save" with "SaveScansFolder": files go to the folder under the image's name.
+    bool autoSave = false;
+    std::filesystem::path saveScansFolder;
+    // "Open after transfer" with "OpenWithApplicationName".
+    bool openAfter = false;
+    std::string openWithApplication;
+    RetrievalMetadataOptions metadata;
+
+    // From the program's state: the preferences, the output geometry's resolution, the current
+    // curve setting, the camera's model name and serial number, and the DNG calibration with the
+    // "DNGColor" file of `programFolder` (none when empty). The output mode and depth are the
+    // file manager's defaults ("saved with scan", 8 bits).
+    [[nodiscard]] static RetrievalSettings FromContext(AppContext& context,
+                                                       const std::filesystem::path& programFolder);
+};
+
+}  // namespace scanora

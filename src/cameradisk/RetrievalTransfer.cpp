@@ -1,0 +1,172 @@
+#include "cameradisk/RetrievalTransfer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "acquire/TryAllocate.h"
+#include "cameradisk/RetrievalProgress.h"
+#include "imaging/LineRealignment.h"
+#include "imaging/QVToneCurve.h"
+#include "output/TIFFFile.h"
+
+namespace scanora {
+
+namespace {
+
+// Pixels realigned and mapped in one go, so that a piece is still in the cache for the table.
+constexpr std::size_t kPiecePixels = 16384;
+// The chunk index of a block is a 16-bit number.
+constexpr std::uint32_t kMaxBlocks = 65536;
+
+}  // namespace
+
+RetrievalTransfer::RetrievalTransfer(const RetrievalFormat& format, std::uint32_t width,
+                                     std::uint32_t height, std::uint32_t rowSpacing)
+    : format_(format), width_(width), height_(height), rowSpacing_(rowSpacing)
+{
+    if (format_.curve && format_.StoredWide()) {
+        QVToneCurve curve;
+        curve.SetHandles(format_.curve->handles);
+        curve.SetRawBits(16);
+        curve.SetNegative(format_.curve->negative);
+        curve.SetSixteenBit(format_.bitsPerSample == 16);
+        curve.BuildRawTable();
+        const auto raw = curve.RawTable();
+        table_.assign(raw.begin(), raw.end());
+    }
+}
+
+RetrievalTransfer::~RetrievalTransfer() = default;
+
+std::size_t RetrievalTransfer::LookAheadBytes() const
+{
+    const int stored = format_.storedBytesPerPixel;
+    if (stored != SampleType::kColour16 && stored != SampleType::kColour8)
+        return 0;
+    return std::size_t{2} * rowSpacing_ * width_ * static_cast<std::size_t>(stored);
+}
+
+std::uint64_t RetrievalTransfer::OutputBytes() const
+{
+    return std::uint64_t{width_} * height_ *
+           static_cast<std::uint64_t>(format_.outputBytesPerPixel);
+}
+
+std::uint32_t RetrievalTransfer::BlockCount() const
+{
+    // The image's own stored bytes and the lines its last rows take their colours from.
+    const std::uint64_t needed =
+        std::uint64_t{width_} * height_ * static_cast<std::uint64_t>(format_.storedBytesPerPixel) +
+        LookAheadBytes();
+    const std::uint64_t blocks = (needed + kBlockBytes - 1) / kBlockBytes;
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(blocks, kMaxBlocks + 1));
+}
+
+bool RetrievalTransfer::Supported() const
+{
+    const int stored = format_.storedBytesPerPixel;
+    const bool knownType = stored == 1 || stored == 2 || stored == 3 || stored == 6;
+    return knownType && width_ > 0 && height_ > 0 && LookAheadBytes() <= kBlockBytes &&
+           BlockCount() <= kMaxBlocks;
+}
+
+std::size_t RetrievalTransfer::Convert(std::uint8_t* block, std::size_t spanBytes,
+                                       std::size_t pixels)
+{
+    const auto stored = static_cast<std::size_t>(format_.storedBytesPerPixel);
+    const std::size_t samplesPerPixel = format_.samplesPerPixel;
+    const bool colour = stored == SampleType::kColour16 || stored == SampleType::kColour8;
+    const std::size_t offset = colour ? std::size_t{rowSpacing_} * width_ * 3 : 0;
+    const bool narrowOutput = format_.bitsPerSample == 8 && format_.StoredWide();
+    const std::uint16_t* const table = table_.empty() ? nullptr : table_.data();
+
+    for (std::size_t first = 0; first < pixels; first += kPiecePixels) {
+        const std::size_t count = std::min(kPiecePixels, pixels - first);
+        RealignLines(std::span(block + first * stored, spanBytes - first * stored), count,
+                     static_cast<int>(stored), offset);
+        if (!table)
+            continue;
+        // The samples are in host order now; the buffer was made as 16-bit words.
+        auto* words = reinterpret_cast<std::uint16_t*>(block);
+        const std::size_t begin = first * samplesPerPixel;
+        const std::size_t end = begin + count * samplesPerPixel;
+        if (narrowOutput) {
+            // Bytes packed at the front: byte i lies before sample i, which is read first.
+            for (std::size_t i = begin; i < end; ++i) {
+                const std::uint16_t sample = words[i];
+                block[i] = static_cast<std::uint8_t>(table[sample]);
+            }
+        } else {
+            for (std::size_t i = begin; i < end; ++i) words[i] = table[words[i]];
+        }
+    }
+    return pixels * static_cast<std::size_t>(format_.outputBytesPerPixel);
+}
+
+RetrievalTransfer::Outcome RetrievalTransfer::Run(const BlockReader& read, TIFFFile& file,
+                                                  const std::atomic<bool>& cancel,
+                                                  RetrievalProgress* progress)
+{
+    readResult_ = 0;
+    if (!Supported())
+        return Outcome::Unsupported;
+    // Two blocks, made as 16-bit words so that the samples can be read as such.
+    const std::size_t words = kBlockBytes;  // 2 blocks of bytes
+    std::unique_ptr<std::uint16_t[]> buffer =
+        TryAllocateForOverwrite<std::uint16_t>(words, 2 * kBlockBytes);
+    if (!buffer)
+        return Outcome::NoMemory;
+    auto* const first = reinterpret_cast<std::uint8_t*>(buffer.get());
+    auto* const second = first + kBlockBytes;
+
+    const auto readBlock = [&](std::uint8_t* into, std::uint32_t index) {
+        const std::int32_t got =
+            read(std::span(into, kBlockBytes), static_cast<std::uint16_t>(index));
+        if (got >= 0 && static_cast<std::size_t>(got) >= kBlockBytes)
+            return Outcome::Done;
+        readResult_ = got;
+        return got < 0 ? Outcome::ReadFailed : Outcome::ShortRead;
+    };
+
+    const std::uint32_t blockCount = BlockCount();
+    const std::uint64_t storedImageBytes =
+        std::uint64_t{width_} * height_ * static_cast<std::uint64_t>(format_.storedBytesPerPixel);
+    const auto stored = static_cast<std::uint64_t>(format_.storedBytesPerPixel);
+    if (progress)
+        progress->OnTransferStarted(blockCount);
+    const RetrievalTimer timer;
+
+    if (const Outcome outcome = readBlock(first, 0); outcome != Outcome::Done)
+        return outcome;
+    for (std::uint32_t k = 0; k < blockCount; ++k) {
+        const bool more = k + 1 < blockCount;
+        if (more) {
+            if (const Outcome outcome = readBlock(second, k + 1); outcome != Outcome::Done)
+                return outcome;
+        }
+        const std::uint64_t start = std::uint64_t{k} * kBlockBytes;
+        const std::uint64_t imageBytes =
+            storedImageBytes > start
+                ? std::min<std::uint64_t>(kBlockBytes, storedImageBytes - start)
+                : 0;
+        const std::size_t out =
+            Convert(first, 2 * kBlockBytes, static_cast<std::size_t>(imageBytes / stored));
+        const bool written = format_.bitsPerSample == 16
+                                 ? file.WriteSamples(std::span(
+                                       reinterpret_cast<const std::uint16_t*>(first), out / 2))
+                                 : file.WriteData(std::span(first, out));
+        if (!written)
+            return Outcome::WriteFailed;
+        if (progress) {
+            const std::uint32_t seconds = timer.RemainingSeconds(k + 1, blockCount);
+            progress->OnProgress(k + 1, blockCount, RetrievalTimer::Format(seconds), seconds);
+        }
+        if (cancel.load())
+            return Outcome::Cancelled;
+        if (more)
+            std::memcpy(first, second, kBlockBytes);
+    }
+    return Outcome::Done;
+}
+
+}  // namespace scanora
