@@ -2,9 +2,12 @@
 
 #include <system_error>
 
+#include "acquire/AppCaptureConditions.h"
 #include "acquire/AppSettingTools.h"
+#include "acquire/PanoCaptureStage.h"
 #include "camera/LineTimeLimits.h"
 #include "camera/QVExposure.h"
+#include "camera/QVPanoControl.h"
 #include "camsim/SimCamera.h"
 #include "platform/UserFolders.h"
 #include "settings/HeldSettingTools.h"
@@ -30,6 +33,9 @@ AppContext::AppContext(CameraConnection connection, UiPort& ui, CameraOptions op
     camera_ = std::make_unique<QVCamera>(std::move(connection_.links), ui_, options);
     size_ = std::make_unique<QVSize>(SensorGeometry::FromCamera(*camera_), ui_);
     exposure_ = std::make_unique<QVExposure>(LineTimeLimits::FromCamera(*camera_), ui_);
+    pano_ = std::make_unique<QVPanoControl>(*camera_, ui_);
+    stage_ = std::make_unique<PanoCaptureStage>(*pano_, *size_);
+    camera_->SetRotatingStageProbe([this] { return pano_->IsRotatingCapture(); });
     heldTools_ = std::make_unique<HeldSettingTools>(*size_);
     tools_ = std::make_unique<AppSettingTools>(*heldTools_, *exposure_);
     lists_ = std::make_unique<SettingLists>();
@@ -37,6 +43,10 @@ AppContext::AppContext(CameraConnection connection, UiPort& ui, CameraOptions op
     targets_.lists = lists_.get();
     targets_.size = size_.get();
     targets_.exposure = exposure_.get();
+    targets_.stage = pano_.get();
+    conditions_ = std::make_unique<AppCaptureConditions>(*camera_, *size_, *pano_,
+                                                         cameraSetting_->Prefs());
+    exposure_->AttachConditions(conditions_.get());
     preferences_ = std::make_unique<PreferencesFile>(*lists_, *cameraSetting_, *tools_, targets_);
 
     const UserFolders folders;
@@ -55,9 +65,19 @@ AppContext::~AppContext()
     lists_.reset();
     tools_.reset();
     heldTools_.reset();
+    exposure_->AttachConditions(nullptr);
+    conditions_.reset();
+    camera_->SetRotatingStageProbe({});
+    stage_.reset();
+    pano_.reset();
     exposure_.reset();
     size_.reset();
     camera_.reset();
+}
+
+CaptureStage& AppContext::Stage()
+{
+    return *stage_;
 }
 
 std::filesystem::path AppContext::DefaultPreferencesPath(const UserFolders& folders)

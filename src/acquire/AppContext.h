@@ -15,8 +15,11 @@
 
 namespace scanora {
 
+class AppCaptureConditions;
+class CaptureStage;
 class HeldSettingTools;
 class QVExposure;
+class QVPanoControl;
 class QVCameraSetting;
 class QVSize;
 class SettingLists;
@@ -56,6 +59,9 @@ public:
     SettingLists& Lists() { return *lists_; }
     QVCameraSetting& CameraSetting() { return *cameraSetting_; }
     QVExposure& Exposure() { return *exposure_; }
+    // The motorised stage, and the stage as the capture sequence uses it.
+    QVPanoControl& Pano() { return *pano_; }
+    CaptureStage& Stage();
     // The tools the setting records are made from and applied to.
     SettingTools& Tools() { return *tools_; }
     // The tone curve, histogram and exposure values of the last records applied.
@@ -90,6 +96,9 @@ private:
     std::unique_ptr<QVCamera> camera_;
     std::unique_ptr<QVSize> size_;
     std::unique_ptr<QVExposure> exposure_;
+    std::unique_ptr<QVPanoControl> pano_;
+    std::unique_ptr<CaptureStage> stage_;
+    std::unique_ptr<AppCaptureConditions> conditions_;
     std::unique_ptr<HeldSettingTools> heldTools_;  // curve and histogram until their tools come
     std::unique_ptr<AppSettingTools> tools_;
     std::unique_ptr<SettingLists> lists_;

@@ -245,11 +245,9 @@ void CaptureSequence::PrescanThread(PrescanChoice choice)
     prescanRunning_ = false;
 }
 
-void CaptureSequence::AutoSavePrescan()
+PrescanSaveOptions CaptureSequence::PreviewSaveOptions()
 {
     const CameraPreferences& prefs = app_.CameraSetting().Prefs();
-    if (!prefs.autoSavePrescans || prefs.savePrescansFolder.empty())
-        return;
     const HeldSettingTools::CurveState curve = app_.HeldTools().CurrentCurve();
     PrescanSaveOptions options;
     options.TakePreferences(app_.CameraSetting());
@@ -259,9 +257,30 @@ void CaptureSequence::AutoSavePrescan()
     options.curve = &displayCurve_;
     options.baseName = ScanNaming::PrescanBaseName(prefs.scanName);
     options.modelName = app_.Camera().GetModelName();
+    options.versionText = SCANORA_VERSION;
     options.metricUnits =
         app_.Size().ResolutionForFile().unit == FileResolution::kPerCentimeter;
-    PrescanSaver(app_.Ui()).AutoSave(image_, std::move(options), prefs.scanName, prefs);
+    return options;
+}
+
+void CaptureSequence::AutoSavePrescan()
+{
+    const CameraPreferences& prefs = app_.CameraSetting().Prefs();
+    if (!prefs.autoSavePrescans || prefs.savePrescansFolder.empty())
+        return;
+    image_.ConvertAll(displayCurve_);
+    PrescanSaver(app_.Ui()).AutoSave(image_, PreviewSaveOptions(), prefs.scanName, prefs);
+}
+
+bool CaptureSequence::SavePreview(const std::filesystem::path& path)
+{
+    const CameraPreferences& prefs = app_.CameraSetting().Prefs();
+    PrepareDisplayCurve();
+    if (image_.HasImage() && !prescanRunning_.load())
+        image_.ConvertAll(displayCurve_);
+    const bool capturing = state_.load() != CaptureState::Idle || prescanRunning_.load();
+    return PrescanSaver(app_.Ui()).SaveChosen(image_, PreviewSaveOptions(), path,
+                                              prefs.scanName, prefs, capturing);
 }
 
 void CaptureSequence::FinishCapture()

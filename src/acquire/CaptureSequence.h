@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -20,6 +21,7 @@ class CaptureStage;
 class CaptureView;
 class PreviewImage;
 class ScanMonitor;
+struct PrescanSaveOptions;
 
 // 1 idle, 2 prescan running, 3 scan running: the numbers the program has always used.
 enum class CaptureState : int { Idle = 1, Prescan = 2, Scan = 3 };
@@ -97,6 +99,11 @@ public:
 
     CapturePreparation& Preparation() { return *preparation_; }
 
+    // Saves the preview as a TIFF file at `path` with the samples the curve settings choose
+    // (raw, 16-bit curve or the display copy) and the preferences' metadata. Refused while a
+    // capture runs. False, after the message, when it could not be written.
+    bool SavePreview(const std::filesystem::path& path);
+
     // The preview row of the sensor during a scan: truncate((s + c) * R / S), with s the scan's
     // first line, c the lines scanned, R the prescan's resolution percent and S the scan's.
     [[nodiscard]] static int ScanProgressRow(int firstLine, std::uint32_t linesScanned,
@@ -121,6 +128,7 @@ private:
     // The capture-finished step: a pause, then the controls come back unless a series goes on.
     void FinishCapture();
     void AutoSavePrescan();
+    [[nodiscard]] PrescanSaveOptions PreviewSaveOptions();
     void PrepareDisplayCurve();
     void ShowStatus(std::string_view text);
     void ResetTimeDisplays();

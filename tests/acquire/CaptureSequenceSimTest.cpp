@@ -88,7 +88,8 @@ protected:
         timing.seriesPause = 2ms;
         timing.second = 40ms;
         timing.paintWait = 0ms;
-        sequence_ = std::make_unique<CaptureSequence>(*context_, image_, view_, nullptr, timing);
+        sequence_ = std::make_unique<CaptureSequence>(*context_, image_, view_,
+                                                      &context_->Stage(), timing);
     }
     void SetUp() override { Open(); }
     void TearDown() override
