@@ -128,17 +128,25 @@ std::optional<std::size_t> CameraController::TakeReply(std::span<std::uint8_t> o
 
 bool CameraController::ReadData(const LinkRequest& request, std::span<std::uint8_t> out)
 {
+    if (linkDead_)
+        return false;
+    if (request.kind == LinkRequest::Kind::DiskRead) {
+        diskBytesRead_ += out.size();
+        if (faults_.DropsDataBeyond(diskBytesRead_)) {
+            linkDead_ = true;
+            reply_.Clear();
+            return false;
+        }
+    }
     state_.Capture().Advance();
     bool delivered = true;
     switch (request.kind) {
-        case LinkRequest::Kind::LineRead: state_.Capture().ReadLines(out); break;
-        case LinkRequest::Kind::DiskRead:
-            state_.Disk().ReadImageData(request.selector, request.offset, out);
-            break;
-        case LinkRequest::Kind::BlockRead:
-            state_.Disk().ReadHeaderBlock(request.selector, out);
-            break;
-        default: delivered = false; break;
+    case LinkRequest::Kind::LineRead: state_.Capture().ReadLines(out); break;
+    case LinkRequest::Kind::DiskRead:
+        state_.Disk().ReadImageData(request.selector, request.offset, out);
+        break;
+    case LinkRequest::Kind::BlockRead: state_.Disk().ReadHeaderBlock(request.selector, out); break;
+    default: delivered = false; break;
     }
     Service();
     return delivered;
@@ -146,14 +154,16 @@ bool CameraController::ReadData(const LinkRequest& request, std::span<std::uint8
 
 bool CameraController::WriteData(const LinkRequest& request, std::span<const std::uint8_t> data)
 {
+    if (linkDead_)
+        return false;
     state_.Capture().Advance();
     bool taken = false;
     switch (request.kind) {
-        case LinkRequest::Kind::TableWrite: taken = state_.Capture().ReceivePlane(data); break;
-        case LinkRequest::Kind::BlockWrite:
-            taken = state_.Disk().WriteHeaderBlock(request.selector, data);
-            break;
-        default: break;
+    case LinkRequest::Kind::TableWrite: taken = state_.Capture().ReceivePlane(data); break;
+    case LinkRequest::Kind::BlockWrite:
+        taken = state_.Disk().WriteHeaderBlock(request.selector, data);
+        break;
+    default: break;
     }
     Service();
     return taken;

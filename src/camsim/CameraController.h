@@ -49,7 +49,7 @@ public:
     // nothing when the transfer of this reply fails.
     std::optional<std::size_t> TakeReply(std::span<std::uint8_t> out);
     // The data phase of a read request into `out`; a line read waits for lines not yet exposed.
-    // False when the camera cannot deliver it.
+    // False when the camera cannot deliver it, or when the link dies during it (dropdata).
     bool ReadData(const LinkRequest& request, std::span<std::uint8_t> out);
     // The data phase of a write request. False when the camera refuses it.
     bool WriteData(const LinkRequest& request, std::span<const std::uint8_t> data);
@@ -71,6 +71,7 @@ private:
     SimFaultPlan faults_;
     ReplySlot reply_;
     std::vector<std::string> received_;
+    std::uint64_t diskBytesRead_ = 0;  // image data the host has read from the disk in all
     bool linkDead_ = false;
 };
 

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
+
+#include "camsim/SampleImages.h"
 
 namespace camsim {
 
@@ -16,6 +19,13 @@ CameraState::CameraState(const SimConfig& config, const SimClock& clock)
       disk_(config.diskDir),
       capture_(model_, clock_, disk_)
 {
+    if (!disk_.IsNew())
+        return;
+    if (config.sampleImages) {
+        for (RecordedImage& image : SampleImages::Make(model_)) disk_.Record(std::move(image));
+    }
+    if (config.bigImageWidth != 0 && config.bigImageLines != 0)
+        disk_.Record(SampleImages::Big(model_, config.bigImageWidth, config.bigImageLines));
 }
 
 std::uint16_t CameraState::StatusFlags() const

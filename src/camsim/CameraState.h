@@ -13,7 +13,8 @@ namespace camsim {
 
 // Everything the camera back knows about itself: identity, the motor output and its two motors,
 // the status words, the disk and the capture side. The command handlers read and change it; the
-// links move its data.
+// links move its data. A new disk gets the sample images (and the big image) the configuration
+// asks for; a disk read back from its folder is left as it was kept.
 class CameraState {
 public:
     // Motor positions in steps. Both motors rest at home (0) when the camera starts; "CMH"

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <map>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "camsim/CaptureRecipe.h"
@@ -17,7 +19,9 @@ namespace camsim {
 // line j (d = the colour offset), as big-endian 16-bit or as 8-bit samples through the capture's
 // output tables; a single-colour capture holds that colour of scene line j alone. Scene line j
 // lies j lines along the travel from the capture's first line; the rows see the scene beyond the
-// window too. Sensor lines are kept for reuse while the rows pass over them.
+// window too. Sensor lines are kept for reuse while the rows pass over them, already through the
+// output tables, so a stretch of data is made line by line at a few nanoseconds a sample, without
+// holding more than the lines the rows span: images of any size are read this way.
 class CaptureRenderer {
 public:
     explicit CaptureRenderer(CaptureRecipe recipe);
@@ -35,10 +39,18 @@ public:
     void AlignedLine(std::int64_t line, std::span<std::uint16_t> out);
 
 private:
-    // The 14-bit red, green and blue values of every pixel of scene line `line`.
-    const std::vector<std::uint16_t>& SensorLine(std::int64_t line);
-    void RenderSensorLine(std::int64_t line, std::vector<std::uint16_t>& values) const;
-    [[nodiscard]] std::uint16_t Output(std::size_t colour, std::uint16_t sensor) const;
+    using Samples = std::vector<std::uint16_t>;
+
+    // The output samples (red, green and blue per pixel) of every pixel of scene line `line`.
+    // The reference holds until the next call.
+    const Samples& SensorLine(std::int64_t line);
+    void RenderSensorLine(std::int64_t line, Samples& values);
+    // Pixels [first, last) of a line from their reflectances to output samples.
+    void Convert(std::size_t first, std::size_t last, Samples& values) const;
+    // The pixels whose place along the line lies within [from, to].
+    [[nodiscard]] std::pair<std::size_t, std::size_t> PixelsWithin(double from, double to) const;
+    void Forget(std::map<std::int64_t, Samples>::iterator first,
+                std::map<std::int64_t, Samples>::iterator last);
 
     CaptureRecipe recipe_;
     SensorModel sensor_;
@@ -48,7 +60,20 @@ private:
     double fieldWidth_;  // the full field in the upright orientation, native pixels
     double fieldHeight_;
     Scene scene_;
-    std::map<std::int64_t, std::vector<std::uint16_t>> sensorLines_;
+    // Where each pixel of a line lies in the scene along the line: x for a row of the upright
+    // field (From Top, From Bottom), y for a column (From Left, From Right).
+    std::vector<double> sceneAlong_;
+    std::vector<double> columnGains_;  // each pixel's column error while uncalibrated
+    std::vector<Reflectance> reflectances_;
+    // The rows of the upright field rendered last, by their plan's key, for the rows that differ
+    // from them only in their spans (the most recently used first).
+    struct KeptRow {
+        std::array<long long, 6> key{};
+        Samples values;
+    };
+    std::vector<KeptRow> keptRows_;
+    std::map<std::int64_t, Samples> sensorLines_;
+    std::vector<Samples> spareLines_;  // storage of lines no longer needed, for reuse
     std::vector<std::uint8_t> rawLine_;
 };
 

@@ -83,6 +83,12 @@ Reflectance Hue(double hue)
 }
 
 // Bars of `period` native pixels along `position`: dark in the first half of each period.
+// The step of the background's gradient at the height v.
+double BackgroundStep(double v)
+{
+    return std::floor(v * Scene::kBackgroundSteps);
+}
+
 double Bars(double position, double period)
 {
     const double phase = position / period - std::floor(position / period);
@@ -96,18 +102,56 @@ Scene::Scene(double width, double height)
 {
 }
 
-Reflectance Scene::At(double x, double y) const
+namespace {
+
+// The parts of the scene that are boxes, in the order a point is tested against them.
+enum BoxIndex : std::size_t {
+    kChartBox,
+    kWedgeBox,
+    kEdgeTargetBox,
+    kHueRampBox,
+    kGreyRampBox,
+    kFineBarsAcrossBox,
+    kFineBarsDownBox,
+    kCoarseBarsBox,
+    kBoxCount
+};
+
+constexpr std::array<Box, kBoxCount> kBoxes{kChart,    kWedge,          kEdgeTarget,   kHueRamp,
+                                            kGreyRamp, kFineBarsAcross, kFineBarsDown, kCoarseBars};
+
+}  // namespace
+
+struct Scene::Reach {
+    bool inField = false;                 // the fixed coordinate lies within the field
+    std::array<bool, kBoxCount> boxes{};  // and within each box's span of it
+};
+
+template <bool kRow>
+Scene::Reach Scene::ReachOf(double fixed) const
 {
-    const double u = x / width_;
-    const double v = y / height_;
-    if (!(u >= 0.0 && u < 1.0 && v >= 0.0 && v < 1.0))
-        return Grey(kSurround);
-    return InField(u, v, x, y);
+    // A row's fixed coordinate is its height v, a column's its position u.
+    const double share = kRow ? fixed / height_ : fixed / width_;
+    Reach reach;
+    reach.inField = share >= 0.0 && share < 1.0;
+    for (std::size_t i = 0; i < kBoxCount; ++i) {
+        const Box& box = kBoxes[i];
+        reach.boxes[i] =
+            kRow ? share >= box.top && share < box.bottom : share >= box.left && share < box.right;
+    }
+    return reach;
 }
 
-Reflectance Scene::InField(double u, double v, double x, double y) const
+template <bool kRow>
+Reflectance Scene::OnLine(const Reach& reach, double u, double v, double x, double y) const
 {
-    if (kChart.Contains(u, v)) {
+    // The box test of a point: the line has decided the fixed coordinate's part.
+    const auto in = [&reach, u, v](BoxIndex index) {
+        const Box& box = kBoxes[index];
+        return reach.boxes[index] &&
+               (kRow ? u >= box.left && u < box.right : v >= box.top && v < box.bottom);
+    };
+    if (in(kChartBox)) {
         const double cellWidth = (kChart.right - kChart.left) / kChartColumns;
         const double cellHeight = (kChart.bottom - kChart.top) / kChartRows;
         const auto column =
@@ -121,28 +165,105 @@ Reflectance Scene::InField(double u, double v, double x, double y) const
             return Grey(kChartFrame);
         return ChartPatch(row * kChartColumns + column);
     }
-    if (kWedge.Contains(u, v)) {
+    if (in(kWedgeBox)) {
         const double stepWidth = (kWedge.right - kWedge.left) / kWedgeSteps;
         return Grey(WedgeStep(
             std::min(kWedgeSteps - 1, static_cast<std::size_t>((u - kWedge.left) / stepWidth))));
     }
-    if (kEdgeTarget.Contains(u, v))
+    if (in(kEdgeTargetBox))
         return Grey(SlantedSquare(x, y));
-    if (kHueRamp.Contains(u, v))
+    if (in(kHueRampBox))
         return Hue((u - kHueRamp.left) / (kHueRamp.right - kHueRamp.left) * 5.0 / 6.0);
-    if (kGreyRamp.Contains(u, v))
+    if (in(kGreyRampBox))
         return Grey(0.9 * (u - kGreyRamp.left) / (kGreyRamp.right - kGreyRamp.left));
-    if (kFineBarsAcross.Contains(u, v))
+    if (in(kFineBarsAcrossBox))
         return Grey(Bars(x, 2.0));
-    if (kFineBarsDown.Contains(u, v))
+    if (in(kFineBarsDownBox))
         return Grey(Bars(y, 2.0));
-    if (kCoarseBars.Contains(u, v))
+    if (in(kCoarseBarsBox))
         return Grey(Bars(x, 6.0));
     const double star = Star(x, y);
     if (star >= 0.0)
         return Grey(star);
     // The background: a gentle gradient, warmer to the right and cooler towards the bottom.
-    return {0.16 + 0.08 * u, 0.18, 0.16 + 0.08 * v};
+    return {0.16 + 0.08 * u, 0.18, 0.16 + 0.08 * BackgroundStep(v) / kBackgroundSteps};
+}
+
+template <bool kRow>
+void Scene::Line(double fixed, std::span<const double> along, std::span<Reflectance> out) const
+{
+    const Reach reach = ReachOf<kRow>(fixed);
+    if (!reach.inField) {
+        std::fill(out.begin(), out.end(), Grey(kSurround));
+        return;
+    }
+    const double fixedShare = kRow ? fixed / height_ : fixed / width_;
+    const double alongSize = kRow ? width_ : height_;
+    for (std::size_t i = 0; i < along.size(); ++i) {
+        const double share = along[i] / alongSize;
+        if (!(share >= 0.0 && share < 1.0)) {
+            out[i] = Grey(kSurround);
+            continue;
+        }
+        if constexpr (kRow)
+            out[i] = OnLine<true>(reach, share, fixedShare, along[i], fixed);
+        else
+            out[i] = OnLine<false>(reach, fixedShare, share, fixed, along[i]);
+    }
+}
+
+Scene::RowPlan Scene::PlanRow(double y) const
+{
+    RowPlan plan;
+    const double v = y / height_;
+    const Reach reach = ReachOf<true>(y);
+    if (!reach.inField)
+        return plan;  // the surround all along
+    long long boxes = 0;
+    for (std::size_t i = 0; i < kBoxCount; ++i) boxes |= reach.boxes[i] ? 1LL << i : 0;
+    long long chart = -1;
+    if (reach.boxes[kChartBox]) {
+        // The patch row, and whether the row runs through the frame between two rows of patches.
+        const double cellHeight = (kChart.bottom - kChart.top) / kChartRows;
+        const auto row =
+            std::min(kChartRows - 1, static_cast<std::size_t>((v - kChart.top) / cellHeight));
+        const double inV = v - kChart.top - static_cast<double>(row) * cellHeight;
+        const bool frame = inV < kChartGap || inV > cellHeight - kChartGap;
+        chart = static_cast<long long>(2 * row) + (frame ? 1 : 0);
+    }
+    const long long bars = reach.boxes[kFineBarsDownBox] ? (Bars(y, 2.0) == kDark ? 1 : 2) : 0;
+    // The star's disc, with a pixel to spare against rounding.
+    const double radius = kStarRadius * shorter_ + 1.0;
+    const double dy = y - kStarCentre[1] * height_;
+    const bool star = std::abs(dy) <= radius;
+    plan.key = {1, boxes, chart, bars, static_cast<long long>(BackgroundStep(v)), star ? 1 : 0};
+    if (reach.boxes[kEdgeTargetBox])
+        plan.spans[plan.spanCount++] = {kEdgeTarget.left * width_ - 1.0,
+                                        kEdgeTarget.right * width_ + 1.0};
+    if (star) {
+        const double centre = kStarCentre[0] * width_;
+        plan.spans[plan.spanCount++] = {centre - radius - 1.0, centre + radius + 1.0};
+    }
+    return plan;
+}
+
+Reflectance Scene::At(double x, double y) const
+{
+    const double u = x / width_;
+    const double v = y / height_;
+    if (!(u >= 0.0 && u < 1.0 && v >= 0.0 && v < 1.0))
+        return Grey(kSurround);
+    return OnLine<true>(ReachOf<true>(y), u, v, x, y);
+}
+
+void Scene::Row(double y, std::span<const double> xs, std::span<Reflectance> out) const
+{
+    Line<true>(y, xs, out);
+}
+
+void Scene::Column(double x, std::span<const double> ys, std::span<Reflectance> out) const
+{
+    Line<false>(x, ys, out);
 }
 
 double Scene::SlantedSquare(double x, double y) const

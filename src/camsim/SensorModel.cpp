@@ -19,16 +19,6 @@ double SensorModel::GainFactor(std::uint16_t code)
     return std::pow(10.0, (static_cast<double>(code) - SensorExposure::kUnityGain) / 2550.0);
 }
 
-std::uint16_t SensorModel::Value(std::size_t colour, double reflectance, std::int64_t column) const
-{
-    double signal = reflectance * scale_[colour % scale_.size()];
-    if (!calibrated_)
-        signal *= ColumnGain(column);
-    // Rounded as the camera rounds: truncate(x + 0.5).
-    const double rounded = std::trunc(std::max(signal, 0.0) + 0.5);
-    return static_cast<std::uint16_t>(std::min(rounded, static_cast<double>(kFullScale)));
-}
-
 double SensorModel::ColumnGain(std::int64_t column)
 {
     // A fixed pseudo-random error per column (a 64-bit mix of the column number).

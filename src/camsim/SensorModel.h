@@ -30,11 +30,28 @@ public:
 
     // The 14-bit value of `colour` for a surface of `reflectance` seen by sensor column `column`.
     [[nodiscard]] std::uint16_t Value(std::size_t colour, double reflectance,
-                                      std::int64_t column) const;
+                                      std::int64_t column) const
+    {
+        double signal = reflectance * scale_[colour % scale_.size()];
+        if (!calibrated_)
+            signal *= ColumnGain(column);
+        return Quantise(signal);
+    }
+
+    // The parts of Value, for callers that work through whole lines: the signal per unit of
+    // reflectance, the gain error of a column while the calibration is off, and the rounding
+    // of a signal into a value.
+    [[nodiscard]] double Scale(std::size_t colour) const { return scale_[colour % scale_.size()]; }
+    [[nodiscard]] bool IsCalibrated() const { return calibrated_; }
+    [[nodiscard]] static double ColumnGain(std::int64_t column);
+    // Rounded as the camera rounds: truncate(x + 0.5), clipped to [0, kFullScale].
+    [[nodiscard]] static std::uint16_t Quantise(double signal)
+    {
+        const double half = (signal > 0.0 ? signal : 0.0) + 0.5;
+        return half >= kFullScale ? kFullScale : static_cast<std::uint16_t>(half);
+    }
 
 private:
-    [[nodiscard]] static double ColumnGain(std::int64_t column);
-
     std::array<double, 3> scale_{};
     bool calibrated_;
 };

@@ -90,4 +90,11 @@ std::optional<CaptureRecipe> SimCamera::LastCaptureRecipe() const
     return capture ? std::optional<CaptureRecipe>(capture->Recipe()) : std::nullopt;
 }
 
+std::optional<RecordedImage> SimCamera::DiskImage(std::uint8_t block) const
+{
+    const std::lock_guard lock(impl_->mutex);
+    const RecordedImage* image = impl_->controller.State().Disk().Image(block);
+    return image ? std::optional<RecordedImage>(*image) : std::nullopt;
+}
+
 }  // namespace camsim

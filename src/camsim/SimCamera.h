@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "camsim/CaptureRecipe.h"
+#include "camsim/RecordedImage.h"
 #include "camsim/SimClock.h"
 #include "camsim/SimConfig.h"
 
@@ -53,6 +54,10 @@ public:
     // RenderPreview or RenderCapture (SceneRendering.h) for the image a correct host
     // reconstructs from it. Nothing before the first "CLT".
     [[nodiscard]] std::optional<CaptureRecipe> LastCaptureRecipe() const;
+    // The image on the camera's disk at header block address `block`: its header block, capture
+    // time and the recipe its data is made from (pass it to RenderCapture for the image a correct
+    // host retrieves). Nothing when the block holds no image.
+    [[nodiscard]] std::optional<RecordedImage> DiskImage(std::uint8_t block) const;
 
 private:
     std::unique_ptr<SimCameraImpl> impl_;

@@ -165,6 +165,18 @@ bool ParseOneFault(std::string_view text, SimFault& fault, std::string& error)
         fault.value = static_cast<unsigned>(number);
         return true;
     }
+    if (kind == "dropdata") {
+        fault.kind = SimFault::Kind::DropData;
+        std::uint64_t bytes = 0;
+        const char* end = rest.data() + rest.size();
+        const auto [ptr, ec] = std::from_chars(rest.data(), end, bytes);
+        if (rest.empty() || rest.front() == '+' || ec != std::errc() || ptr != end) {
+            error = "fault " + Quoted(text) + " needs a byte count, as in dropdata:1000000";
+            return false;
+        }
+        fault.bytes = bytes;
+        return true;
+    }
     if (kind == "slow") {
         fault.kind = SimFault::Kind::Slow;
         if (!ParseUnsigned(rest, 10, number) || number > kMaxSlowMilliseconds) {
@@ -176,8 +188,39 @@ bool ParseOneFault(std::string_view text, SimFault& fault, std::string& error)
         return true;
     }
     error = "unknown fault " + Quoted(text) +
-            " (known: noreply:CMD, error:CMD:CODE, xfer:CMD, drop:N, slow:MS)";
+            " (known: noreply:CMD, error:CMD:CODE, xfer:CMD, drop:N, dropdata:BYTES, slow:MS)";
     return false;
+}
+
+bool ParseSamples(std::string_view value, bool& samples, std::string& error)
+{
+    if (value == "on" || value == "1") {
+        samples = true;
+    } else if (value == "off" || value == "0") {
+        samples = false;
+    } else {
+        error = "samples must be on or off, not " + Quoted(value);
+        return false;
+    }
+    return true;
+}
+
+// "WxH", each 1..65535.
+bool ParseBigImage(std::string_view value, SimConfig& config, std::string& error)
+{
+    const std::size_t x = value.find('x');
+    unsigned long width = 0;
+    unsigned long lines = 0;
+    if (x == std::string_view::npos || !ParseUnsigned(value.substr(0, x), 10, width) ||
+        !ParseUnsigned(value.substr(x + 1), 10, lines) || width < 1 || width > 0xFFFF ||
+        lines < 1 || lines > 0xFFFF) {
+        error = "bigimage must be WIDTHxLINES, each 1 to 65535, as in 10200x13600, not " +
+                Quoted(value);
+        return false;
+    }
+    config.bigImageWidth = static_cast<std::uint32_t>(width);
+    config.bigImageLines = static_cast<std::uint32_t>(lines);
+    return true;
 }
 
 }  // namespace
@@ -227,6 +270,10 @@ bool SetSimConfigKey(std::string_view key, std::string_view value, SimConfig& co
         config.diskDir = std::string(value);
         return true;
     }
+    if (key == "samples")
+        return ParseSamples(value, config.sampleImages, error);
+    if (key == "bigimage")
+        return ParseBigImage(value, config, error);
     if (key == "fault") {
         std::vector<SimFault> faults;
         if (!ParseSimFaults(value, faults, error))
@@ -235,7 +282,8 @@ bool SetSimConfigKey(std::string_view key, std::string_view value, SimConfig& co
         return true;
     }
     error = "unknown simulator key " + Quoted(key) +
-            " (known: model, link, speed, firmware, serial, revision, disk, fault)";
+            " (known: model, link, speed, firmware, serial, revision, disk, samples, bigimage, "
+            "fault)";
     return false;
 }
 

@@ -17,10 +17,13 @@ struct SimFault {
         Transfer,  // xfer:CMD      the transport transfer of CMD's reply fails
         Drop,      // drop:N        the link goes dead after N commands
         Slow,      // slow:MS       every reply MS milliseconds late
+        DropData,  // dropdata:BYTES the link goes dead once the host has read BYTES of image
+                   //               data from the disk: the read that would go past them fails
     };
     Kind kind = Kind::NoReply;
-    std::string command;  // NoReply, Error, Transfer: the command name, e.g. "CS"
-    unsigned value = 0;   // Error: the code; Drop: N; Slow: milliseconds
+    std::string command;      // NoReply, Error, Transfer: the command name, e.g. "CS"
+    unsigned value = 0;       // Error: the code; Drop: N; Slow: milliseconds
+    std::uint64_t bytes = 0;  // DropData: BYTES
 };
 
 // How the simulated camera is set up: the `sim:key=value,...` keys and the scanora-camsim options.
@@ -32,17 +35,26 @@ struct SimConfig {
     std::uint16_t serial = 0x1234;
     std::string revision;  // SCSI identification revision text; empty = from `firmware`
     std::string diskDir;   // persist the camera disk here; empty = in memory
+    // samples=on|off: a new disk (in memory, or none kept in diskDir yet) starts with the sample
+    // images (SampleImages), on by default.
+    bool sampleImages = true;
+    // bigimage=WxH: a new disk also holds "Big Image", 16-bit colour of W pixels × H lines
+    // (each 1..65535) at the model's finest size step, e.g. bigimage=10200x13600 on model 1.
+    // Its data is made as it is read, so any size costs no memory. 0 × 0: none.
+    std::uint32_t bigImageWidth = 0;
+    std::uint32_t bigImageLines = 0;
     std::vector<SimFault> faults;
 };
 
-// Parses "model=6,link=scsi,speed=0,firmware=4.14,disk=DIR,fault=noreply:CS+drop:5" (every key
-// optional, empty text = defaults) into `config`. False with a one-line reason on bad input.
+// Parses "model=6,link=scsi,speed=0,firmware=4.14,disk=DIR,samples=off,bigimage=10200x13600,
+// fault=noreply:CS+drop:5" (every key optional, empty text = defaults) into `config`. False with
+// a one-line reason on bad input.
 bool ParseSimConfig(std::string_view keys, SimConfig& config, std::string& error);
 // Parses one fault list "F+F+..." into `faults`.
 bool ParseSimFaults(std::string_view text, std::vector<SimFault>& faults, std::string& error);
-// Sets one key ("model", "link", "speed", "firmware", "serial", "revision", "disk", "fault"; a
-// fault list is added to the faults already set). False with a one-line reason on bad input,
-// leaving `config` as it was.
+// Sets one key ("model", "link", "speed", "firmware", "serial", "revision", "disk", "samples",
+// "bigimage", "fault"; a fault list is added to the faults already set). False with a one-line
+// reason on bad input, leaving `config` as it was.
 bool SetSimConfigKey(std::string_view key, std::string_view value, SimConfig& config,
                      std::string& error);
 

@@ -11,11 +11,19 @@ SimDisk::SimDisk(std::string directory) : directory_(std::move(directory))
     if (directory_.empty())
         return;
     store_ = std::make_unique<SimDiskStore>(directory_);
-    if (store_->Load(kTotalSectors, entries_, images_))
+    if (store_->Load(kTotalSectors, entries_, images_)) {
         JoinFreeSlots();
+        isNew_ = false;
+    }
 }
 
 SimDisk::~SimDisk() = default;
+
+const RecordedImage* SimDisk::Image(std::uint8_t block) const
+{
+    const auto found = images_.find(block);
+    return found == images_.end() ? nullptr : &found->second;
+}
 
 std::uint32_t SimDisk::FreeMegabytes() const
 {

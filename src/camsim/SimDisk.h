@@ -43,6 +43,11 @@ public:
     SimDisk& operator=(const SimDisk&) = delete;
 
     [[nodiscard]] const std::vector<SimDiskEntry>& Entries() const { return entries_; }
+    // True when the disk was not read back from its directory: a new disk.
+    [[nodiscard]] bool IsNew() const { return isNew_; }
+    // The image at header block address `block`, with the recipe its data is made from; null
+    // when there is none.
+    [[nodiscard]] const RecordedImage* Image(std::uint8_t block) const;
     [[nodiscard]] std::uint32_t FreeMegabytes() const;
     [[nodiscard]] const std::string& Directory() const { return directory_; }
 
@@ -75,6 +80,7 @@ private:
     void SaveDirectory() const;
 
     std::string directory_;
+    bool isNew_ = true;
     std::unique_ptr<SimDiskStore> store_;
     std::vector<SimDiskEntry> entries_;
     std::map<std::uint8_t, RecordedImage> images_;

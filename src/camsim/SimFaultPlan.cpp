@@ -41,6 +41,13 @@ bool SimFaultPlan::DropsLinkAfter(std::size_t count) const
     });
 }
 
+bool SimFaultPlan::DropsDataBeyond(std::uint64_t total) const
+{
+    return std::any_of(faults_.begin(), faults_.end(), [total](const SimFault& fault) {
+        return fault.kind == SimFault::Kind::DropData && total > fault.bytes;
+    });
+}
+
 std::chrono::milliseconds SimFaultPlan::ReplyDelay() const
 {
     std::chrono::milliseconds delay{0};

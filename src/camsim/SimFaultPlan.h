@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,9 @@ public:
     [[nodiscard]] bool FailsTransfer(std::string_view command) const;
     // drop:N: true when the link dies as text command number `count` + 1 arrives.
     [[nodiscard]] bool DropsLinkAfter(std::size_t count) const;
+    // dropdata:BYTES: true when a host that has read `total` bytes of image data in all has read
+    // more than the link carries before it dies.
+    [[nodiscard]] bool DropsDataBeyond(std::uint64_t total) const;
     // slow:MS: the extra real time before every reply is ready (the longest when given twice).
     [[nodiscard]] std::chrono::milliseconds ReplyDelay() const;
 

@@ -183,6 +183,7 @@ inline SimConfig SpeedZero(SimLink link = SimLink::Usb)
     SimConfig config;
     config.speed = 0.0;
     config.link = link;
+    config.sampleImages = false;  // an empty disk, so the scans take blocks 1, 2, ...
     return config;
 }
 

@@ -20,6 +20,7 @@ SimConfig WithFaults(std::string faults, SimLink link = SimLink::Usb)
     SimConfig config;
     config.speed = 0.0;
     config.link = link;
+    config.sampleImages = false;
     std::string error;
     EXPECT_TRUE(ParseSimFaults(faults, config.faults, error)) << error;
     return config;

@@ -349,6 +349,7 @@ TEST(Prescan, LineReadsWaitForTheirLinesAndTheStatusCountsThem)
     ManualTime time;
     SimConfig config;
     config.speed = 1.0;
+    config.sampleImages = false;
     SimCamera camera(config, time.Source(), time.Waiter());
     UsbHost host(camera, &time);
     CaptureFields fields;  // 1/30 s a line

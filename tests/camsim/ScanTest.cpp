@@ -29,6 +29,7 @@ struct TimedCamera {
     {
         SimConfig config;
         config.speed = 1.0;
+        config.sampleImages = false;
         return config;
     }
 

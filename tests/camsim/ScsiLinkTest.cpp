@@ -13,6 +13,7 @@ SimConfig ScsiConfig()
     SimConfig config;
     config.link = SimLink::Scsi;
     config.speed = 0.0;
+    config.sampleImages = false;
     return config;
 }
 

@@ -58,12 +58,33 @@ TEST(SimConfigParse, EmptyTextGivesTheDefaults)
 TEST(SimConfigParse, BadInputIsRefusedWithAReasonAndChangesNothing)
 {
     const char* const bad[] = {
-        "model=0",           "model=8",        "model=six",      "model=",
-        "link=firewire",     "speed=-1",       "speed=fast",     "speed=nan",
-        "speed=inf",         "firmware=4.145", "firmware=x",     "firmware=700",
-        "firmware=4.",       "serial=12345",   "revision=4.140", "disk=",
-        "colour=red",        "model",          "model=6,",       ",model=6",
+        "model=0",
+        "model=8",
+        "model=six",
+        "model=",
+        "link=firewire",
+        "speed=-1",
+        "speed=fast",
+        "speed=nan",
+        "speed=inf",
+        "firmware=4.145",
+        "firmware=x",
+        "firmware=700",
+        "firmware=4.",
+        "serial=12345",
+        "revision=4.140",
+        "disk=",
+        "colour=red",
+        "model",
+        "model=6,",
+        ",model=6",
         "model=6,,link=usb",
+        "samples=yes",
+        "bigimage=10200",
+        "bigimage=0x100",
+        "bigimage=100x65536",
+        "bigimage=x5",
+        "bigimage=-1x5",
     };
     for (const char* keys : bad) {
         SimConfig config;
@@ -94,12 +115,53 @@ TEST(SimFaultParse, ReadsEveryKind)
     EXPECT_EQ(faults[4].value, 200u);
 }
 
+TEST(SimConfigParse, SamplesAndTheBigImageAreSetUpForANewDisk)
+{
+    SimConfig config;
+    std::string error;
+    ASSERT_TRUE(ParseSimConfig("", config, error));
+    EXPECT_TRUE(config.sampleImages);
+    EXPECT_EQ(config.bigImageWidth, 0u);
+    ASSERT_TRUE(ParseSimConfig("samples=off,bigimage=10200x60000", config, error)) << error;
+    EXPECT_FALSE(config.sampleImages);
+    EXPECT_EQ(config.bigImageWidth, 10200u);
+    EXPECT_EQ(config.bigImageLines, 60000u);
+    ASSERT_TRUE(ParseSimConfig("samples=on", config, error));
+    EXPECT_TRUE(config.sampleImages);
+}
+
+TEST(SimFaultParse, DropDataCountsBytesBeyondFourGigabytes)
+{
+    std::vector<SimFault> faults;
+    std::string error;
+    ASSERT_TRUE(ParseSimFaults("dropdata:5000000000+drop:3", faults, error)) << error;
+    ASSERT_EQ(faults.size(), 2u);
+    EXPECT_EQ(faults[0].kind, SimFault::Kind::DropData);
+    EXPECT_EQ(faults[0].bytes, 5000000000u);
+}
+
 TEST(SimFaultParse, BadFaultsAreRefused)
 {
     const char* const bad[] = {
-        "",         "noreply", "noreply:", "error:CS",    "error:CS:", "error:CS:GG", "error::33",
-        "drop:-1",  "drop:x",  "slow:",    "slow:999999", "jam:CS",    "noreply:CS+", "+drop:1",
+        "",
+        "noreply",
+        "noreply:",
+        "error:CS",
+        "error:CS:",
+        "error:CS:GG",
+        "error::33",
+        "drop:-1",
+        "drop:x",
+        "slow:",
+        "slow:999999",
+        "jam:CS",
+        "noreply:CS+",
+        "+drop:1",
         "xfer:C S",
+        "dropdata",
+        "dropdata:",
+        "dropdata:-5",
+        "dropdata:1k",
     };
     for (const char* text : bad) {
         std::vector<SimFault> faults{SimFault{}};
