@@ -30,10 +30,20 @@ int InsertCodeForRotation(int degrees);
 bool PlaceLine(int line, std::span<const std::uint8_t> source, std::span<std::uint8_t> image,
                LineLayout layout, int orientation);
 
+// The instruction sets PlaceLines may use. Every choice writes the same bytes; the narrower ones
+// are there for hosts without the wider ones (and for checking them on hosts that have them).
+enum class PlacementKernels {
+    kWidest,  // the widest the processor offers
+    kSse2,    // 16-byte registers at most
+    kPlain,   // no vector instructions
+};
+
 // PlaceLine for `count` consecutive lines from `firstLine`, in the order that writes the image
 // in runs: for the turned orientations the pixels of all the lines that land in one image row
-// are written together.
+// are written together (a group of four lines as one 24-byte piece per image row). Only the
+// placed pixels are written.
 bool PlaceLines(int firstLine, int count, std::span<const std::uint8_t> source,
-                std::span<std::uint8_t> image, LineLayout layout, int orientation);
+                std::span<std::uint8_t> image, LineLayout layout, int orientation,
+                PlacementKernels kernels = PlacementKernels::kWidest);
 
 }  // namespace scanora

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "acquire/PreviewRotation.h"
@@ -97,6 +99,88 @@ TEST(LinePlacementTest, GroupsFollowThePreviewRotation)
                     << "code " << code << " line " << a << " pixel " << j;
             }
         }
+    }
+}
+
+// Places lines [first, first + count) the slow way: each pixel through the view's mapping.
+void PlacePixelByPixel(int first, int count, const std::vector<std::uint8_t>& source,
+                       std::vector<std::uint8_t>& image, LineLayout layout, int code)
+{
+    const PreviewRotation rotation(ViewRotationForInsert(code), layout.pixels, layout.lines);
+    for (int a = first; a < first + count; ++a) {
+        for (int j = 0; j < layout.pixels; ++j) {
+            const ImagePoint at = rotation.ToDisplay({j, a});
+            const auto to = static_cast<std::size_t>(at.y * rotation.DisplayWidth() + at.x);
+            const auto from = static_cast<std::size_t>(a * layout.pixels + j);
+            std::memcpy(&image[to * kPixelBytes], &source[from * kPixelBytes], kPixelBytes);
+        }
+    }
+}
+
+// Every byte of the source differs from its neighbours, so a pixel that is shifted, cut or
+// mixed with its neighbour shows.
+std::vector<std::uint8_t> NumberedBytes(std::size_t count, int seed)
+{
+    std::vector<std::uint8_t> bytes(count);
+    for (std::size_t i = 0; i < count; ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 7 + i / 251 + static_cast<std::size_t>(seed));
+    return bytes;
+}
+
+// The group kernels against the pixel-by-pixel placement: every orientation and instruction
+// set, widths around the kernels' block sizes (4 and 10 pixels, the 16-byte loads' reach),
+// heights with a partial last group, and readouts that start and stop inside the preview. The
+// image carries extra bytes past its pixels, as the preview's allocation does; nothing but the
+// placed pixels may change.
+TEST(LinePlacementTest, GroupKernelsMatchPixelByPixelPlacement)
+{
+    const PlacementKernels kernelSets[] = {PlacementKernels::kWidest, PlacementKernels::kSse2,
+                                           PlacementKernels::kPlain};
+    for (const int pixels : {1, 2, 3, 4, 5, 7, 9, 10, 11, 13, 19, 23, 37}) {
+        for (const int lines : {1, 3, 4, 6, 9, 13}) {
+            const LineLayout layout{pixels, lines};
+            const std::size_t imageBytes = static_cast<std::size_t>(pixels * lines) * kPixelBytes;
+            const auto source = NumberedBytes(imageBytes, pixels + lines);
+            const auto blank = NumberedBytes(imageBytes + 64, 101);
+            for (const int code : {1, 3, 4}) {
+                // (first, count): the whole preview and two crops.
+                const int crops[][2] = {{0, lines}, {1, lines - 1}, {lines / 3, lines / 2}};
+                for (const auto& crop : crops) {
+                    std::vector<std::uint8_t> expected = blank;
+                    PlacePixelByPixel(crop[0], crop[1], source, expected, layout, code);
+                    for (const PlacementKernels kernels : kernelSets) {
+                        std::vector<std::uint8_t> image = blank;
+                        for (int a = crop[0]; a < crop[0] + crop[1]; a += 4) {
+                            const int count = std::min(4, crop[0] + crop[1] - a);
+                            ASSERT_TRUE(PlaceLines(a, count, source, image, layout, code, kernels));
+                        }
+                        ASSERT_EQ(image, expected)
+                            << "code " << code << ", " << pixels << " x " << lines << ", lines "
+                            << crop[0] << " + " << crop[1] << ", kernels "
+                            << static_cast<int>(kernels);
+                    }
+                }
+            }
+        }
+    }
+}
+
+// Buffers need no alignment: the preview's allocation and the read buffer are byte spans.
+TEST(LinePlacementTest, UnalignedBuffersGiveTheSamePixels)
+{
+    const LineLayout layout{29, 8};
+    const std::size_t bytes = static_cast<std::size_t>(29 * 8) * kPixelBytes;
+    const auto lines = NumberedBytes(bytes + 3, 5);
+    const std::vector<std::uint8_t> aligned(lines.begin() + 3, lines.end());
+    for (const int code : {1, 3, 4}) {
+        std::vector<std::uint8_t> expected(bytes, 0);
+        PlacePixelByPixel(0, 8, aligned, expected, layout, code);
+        std::vector<std::uint8_t> image(bytes + 5, 0);
+        const std::span<std::uint8_t> shifted = std::span(image).subspan(5);
+        ASSERT_TRUE(PlaceLines(0, 4, std::span(lines).subspan(3), shifted, layout, code));
+        ASSERT_TRUE(PlaceLines(4, 4, std::span(lines).subspan(3), shifted, layout, code));
+        EXPECT_TRUE(std::equal(shifted.begin(), shifted.end(), expected.begin()))
+            << "code " << code;
     }
 }
 
