@@ -2,6 +2,7 @@
 
 #include "acquire/AppContext.h"
 #include "camera/QVCamera.h"
+#include "cli/GetCommand.h"
 #include "cli/PrefsCommand.h"
 
 namespace scanora::cli {
@@ -70,11 +71,16 @@ int CliApp::Run()
     }
     if (options_.command == "prefs")
         return Prefs();
-    if (options_.command != "info" && options_.command != "status" && options_.command != "send")
+    if (options_.command != "info" && options_.command != "status" && options_.command != "send" &&
+        options_.command != "get")
         return Usage("unknown command '" + options_.command + "'");
+    if (options_.command == "get") {
+        if (const std::string usage = GetCommand::CheckArguments(options_); !usage.empty())
+            return Usage(usage);
+    }
     if (options_.command == "send" && options_.arguments.empty())
         return Usage("send needs the command text, e.g. scanora-cli send CS");
-    if (options_.command != "send" && !options_.arguments.empty())
+    if (options_.command != "send" && options_.command != "get" && !options_.arguments.empty())
         return Usage(options_.command + " takes no arguments");
 
     std::string error;
@@ -103,6 +109,8 @@ int CliApp::Run()
         return Info();
     if (options_.command == "status")
         return Status();
+    if (options_.command == "get")
+        return GetCommand(options_, *context_, out_, err_, stopRequested_).Run();
     return Send();
 }
 

@@ -33,6 +33,10 @@ Commands:
   status          the camera's status words, supply voltage and free disk space
   send TEXT       send one raw command (a carriage return is added) and print
                   the camera's reply
+  get SLOT... [-o DIR] [--mode none|scan|tone|dng] [--depth 8|16]
+                  retrieve images from the camera's disk as TIFF (DNG with
+                  --mode dng) files into DIR (default: the scans folder when
+                  automatic saving is on, else the current folder)
   prefs show      the setting lists with their current entries, and the
                   preferences key by key (no camera needed)
   prefs reset     replace the preferences file with the built-in one
@@ -87,6 +91,13 @@ bool ParseCliOptions(const std::vector<std::string>& argv, const char* cameraEnv
             (arg == "--camera"  ? options.cameraSpec
              : arg == "--trace" ? options.traceFile
                                 : options.prefsFile) = *text;
+        } else if (arg == "-o" || arg == "--output" || arg == "--mode" || arg == "--depth") {
+            const std::string* text = value(arg.c_str());
+            if (!text)
+                return false;
+            (arg == "--mode"    ? options.retrieveMode
+             : arg == "--depth" ? options.retrieveDepth
+                                : options.outputDir) = *text;
         } else if (arg.starts_with("--camera=")) {
             options.cameraSpec = arg.substr(9);
         } else if (arg.starts_with("--trace=")) {

@@ -17,6 +17,11 @@ struct CliOptions {
     bool resetPrefs = false; // --reset-prefs: rewrite the file from the built-in text first
     std::string command;     // info, status, send, ...
     std::vector<std::string> arguments;
+
+    // get: the folder retrieved files go to (-o, --output), --mode and --depth.
+    std::string outputDir;
+    std::string retrieveMode;   // none, scan, tone or dng
+    std::string retrieveDepth;  // 8 or 16
 };
 
 // Parses argv. False, with `error` set to a one-line reason, on a usage error.

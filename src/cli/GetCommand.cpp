@@ -1,0 +1,148 @@
+#include "cli/GetCommand.h"
+
+#include <unistd.h>
+
+#include <charconv>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "acquire/AppContext.h"
+#include "cameradisk/DiskDirectory.h"
+#include "cameradisk/Retrieval.h"
+#include "cameradisk/RetrievalFolderChooser.h"
+#include "cli/CliApp.h"
+#include "cli/CliReport.h"
+#include "cli/GetProgressBar.h"
+#include "settings/QVCameraSetting.h"
+
+namespace scanora::cli {
+
+namespace {
+
+std::optional<int> ParseSlot(const std::string& text)
+{
+    int slot = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), slot);
+    if (error != std::errc() || end != text.data() + text.size() || slot < 1 || slot > 256)
+        return std::nullopt;
+    return slot;
+}
+
+const char* StatusWord(RetrievalStatus status)
+{
+    switch (status) {
+    case RetrievalStatus::Written: return "written";
+    case RetrievalStatus::Skipped: return "skipped";
+    case RetrievalStatus::Cancelled: return "cancelled";
+    case RetrievalStatus::Failed: return "failed";
+    }
+    return "failed";
+}
+
+}  // namespace
+
+GetCommand::GetCommand(const CliOptions& options, AppContext& context, std::FILE* out,
+                       std::FILE* err, const std::atomic<bool>& stopRequested)
+    : options_(options), context_(context), out_(out), err_(err), stopRequested_(stopRequested)
+{
+}
+
+std::string GetCommand::CheckArguments(const CliOptions& options)
+{
+    if (options.arguments.empty())
+        return "get needs the slot of at least one image, e.g. scanora-cli get 1";
+    for (const std::string& argument : options.arguments) {
+        if (!ParseSlot(argument))
+            return "'" + argument + "' is not a directory slot (1..256)";
+    }
+    if (!options.retrieveMode.empty() && !RetrievalFormat::ParseMode(options.retrieveMode))
+        return "--mode takes none, scan, tone or dng";
+    if (!options.retrieveDepth.empty() && options.retrieveDepth != "8" &&
+        options.retrieveDepth != "16")
+        return "--depth takes 8 or 16";
+    return {};
+}
+
+int GetCommand::Run()
+{
+    std::error_code error;
+    if (!options_.outputDir.empty() && !std::filesystem::is_directory(options_.outputDir, error)) {
+        std::fprintf(err_, "scanora-cli: %s is not a folder\n", options_.outputDir.c_str());
+        return kExitUsage;
+    }
+    QVCamera& camera = context_.Camera();
+    // "DNGColor" lives beside the preferences file.
+    RetrievalSettings settings =
+        RetrievalSettings::FromContext(context_, context_.PreferencesPath().parent_path());
+    RetrievalChoice& choice = settings.choice;
+    choice.automatic = false;
+    choice.mode = options_.retrieveMode.empty()
+                      ? RetrievalMode::SavedWithScan
+                      : *RetrievalFormat::ParseMode(options_.retrieveMode);
+    if (!options_.retrieveDepth.empty())
+        choice.depth = options_.retrieveDepth == "16" ? 16 : 8;
+    else if (choice.mode == RetrievalMode::FromTonePanel)
+        choice.depth = context_.CameraSetting().Prefs().use16BitCurve ? 16 : 8;
+    else
+        choice.depth = 0;  // as each scan was taken
+    // The terminal leaves opening the files to its user.
+    settings.openAfter = false;
+
+    const std::vector<DiskEntry> directory = DiskDirectory(camera).Read();
+    std::vector<DiskEntry> wanted;
+    for (const std::string& argument : options_.arguments) {
+        const int slot = *ParseSlot(argument);
+        if (slot > static_cast<int>(directory.size()) ||
+            directory[static_cast<std::size_t>(slot - 1)].IsFree()) {
+            std::fprintf(err_, "scanora-cli: slot %d holds no image\n", slot);
+            return kExitCameraFailure;
+        }
+        wanted.push_back(directory[static_cast<std::size_t>(slot - 1)]);
+    }
+
+    std::unique_ptr<RetrievalFolderChooser> chooser;
+    if (!options_.outputDir.empty()) {
+        settings.autoSave = false;
+        chooser = std::make_unique<RetrievalFolderChooser>(options_.outputDir, context_.Ui());
+    } else if (!settings.autoSave || settings.saveScansFolder.empty()) {
+        chooser = std::make_unique<RetrievalFolderChooser>(".", context_.Ui());
+    }
+    GetProgressBar progress(err_, isatty(fileno(err_)) != 0);
+    Retrieval retrieval(camera, context_.Ui());
+    retrieval.SetProgress(&progress);
+    retrieval.SetPathChooser(chooser.get());
+    const RetrievalReport report = retrieval.RetrieveEntries(wanted, settings, stopRequested_);
+    PrintReport(report);
+
+    if (stopRequested_.load())
+        return kExitStopped;
+    if (report.cancelled || report.Count(RetrievalStatus::Written) != wanted.size())
+        return kExitCameraFailure;
+    return kExitSuccess;
+}
+
+void GetCommand::PrintReport(const RetrievalReport& report) const
+{
+    if (options_.json) {
+        std::fprintf(out_, "{\"cancelled\": %s, \"files\": [", report.cancelled ? "true" : "false");
+        const char* separator = "";
+        for (const RetrievalItem& item : report.items) {
+            std::fprintf(out_, "%s{\"slot\": %u, \"name\": %s, \"status\": \"%s\", \"path\": %s}",
+                         separator, unsigned{item.slot}, CliReport::JsonString(item.name).c_str(),
+                         StatusWord(item.status),
+                         CliReport::JsonString(item.path.string()).c_str());
+            separator = ", ";
+        }
+        std::fprintf(out_, "]}\n");
+        return;
+    }
+    for (const RetrievalItem& item : report.items) {
+        if (item.status == RetrievalStatus::Written)
+            std::fprintf(out_, "%s\n", item.path.string().c_str());
+    }
+    if (report.cancelled)
+        std::fprintf(err_, "Retrieval cancelled.\n");
+}
+
+}  // namespace scanora::cli

@@ -1,0 +1,95 @@
+// scanora-cli get: images from the simulated camera's disk into files, as a user runs it.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "camsim/SimDisk.h"
+#include "output/TIFFFile.h"
+#include "support/ProcessRunner.h"
+#include "support/TempDir.h"
+
+namespace scanora {
+namespace {
+
+using ::testing::HasSubstr;
+using namespace std::chrono_literals;
+
+class CliGetTest : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override
+    {
+        camsim::SimDisk disk(disk_.Path().string());
+        for (const char* name : {"Harbour", "Tower"}) {
+            camsim::RecordedImage image;
+            image.header.fill(' ');
+            std::copy_n(name, std::strlen(name), image.header.begin() + 192);
+            image.header[256] = 0;
+            image.recipe.geometry.model = 6;
+            image.recipe.geometry.sizeStep = 10;
+            image.recipe.geometry.pixelsPerLine = 200;
+            image.recipe.geometry.lines = 150;
+            image.captureTime = 3'900'000'000u;
+            ASSERT_TRUE(disk.Record(image));
+        }
+    }
+
+    test::ProcessResult Get(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), {SCANORA_CLI_PATH, "--no-prefs", "--camera",
+                                   std::string("sim:speed=0,link=") + GetParam() +
+                                       ",disk=" + disk_.Path().string(),
+                                   "get"});
+        return test::RunProcess(args, 20s);
+    }
+
+    test::TempDir disk_;
+    test::TempDir out_;
+};
+
+TEST_P(CliGetTest, WritesTheImagesIntoTheFolder)
+{
+    const test::ProcessResult result = Get({"1", "2", "-o", out_.Path().string(), "--mode", "dng"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, (out_.Path() / "Harbour.dng").string() + "\n" +
+                              (out_.Path() / "Tower.dng").string() + "\n");
+    EXPECT_THAT(result.err, HasSubstr("Retrieving \"Tower\"."));
+    EXPECT_THAT(result.err, HasSubstr("100% (1 of 1 blocks)  Time Remaining:  0:00"));
+    TIFFFile file(out_.Path() / "Tower.dng");
+    ASSERT_TRUE(file.ReadDescription());
+    EXPECT_TRUE(file.Description().width == 200 && file.Description().height == 150);
+
+    // A TIFF this time, reported as JSON.
+    const test::ProcessResult again = Get({"1", "-o", out_.Path().string(), "--json"});
+    EXPECT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_THAT(again.out, HasSubstr("\"name\": \"Harbour\", \"status\": \"written\""));
+}
+
+TEST_P(CliGetTest, RefusesWhatItCannotDo)
+{
+    EXPECT_EQ(Get({}).exitCode, 2);
+    EXPECT_EQ(Get({"x"}).exitCode, 2);
+    EXPECT_EQ(Get({"1", "--mode", "raw"}).exitCode, 2);
+    EXPECT_EQ(Get({"1", "--depth", "12"}).exitCode, 2);
+    EXPECT_EQ(Get({"1", "-o", (out_.Path() / "gone").string()}).exitCode, 2);
+    const test::ProcessResult free = Get({"3", "-o", out_.Path().string()});
+    EXPECT_EQ(free.exitCode, 1);
+    EXPECT_THAT(free.err, HasSubstr("slot 3 holds no image"));
+    EXPECT_TRUE(std::filesystem::is_empty(out_.Path()));
+
+    // An existing file is replaced only when the user agrees; nobody answers here.
+    std::ofstream(out_.Path() / "Tower.tif") << "kept";
+    const test::ProcessResult refused = Get({"2", "-o", out_.Path().string()});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_THAT(refused.err, HasSubstr("Tower.tif already exists."));
+    EXPECT_THAT(refused.err, HasSubstr("Retrieval cancelled."));
+    EXPECT_EQ(std::filesystem::file_size(out_.Path() / "Tower.tif"), 4u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, CliGetTest, ::testing::Values("usb", "scsi"));
+
+}  // namespace
+}  // namespace scanora
