@@ -89,7 +89,11 @@ unsigned CaptureEngine::Start()
     if (!parameters.prescan) {
         recording_.emplace();
         recording_->header = setup_.HeaderBlock();
+        // The disk keeps 16-bit scans linear, 4 × the sensor value: the curve a wide table was
+        // loaded with travels in the header, and the host applies it when it retrieves the
+        // image. 8-bit scans are final as the 8-bit tables made them.
         recording_->recipe = recipe;
+        recording_->recipe.tables.ResetWide();
         recording_->captureTime = parameters.captureTime;
     }
     session_.emplace(parameters.prescan ? CaptureKind::Prescan : CaptureKind::Scan,

@@ -17,7 +17,8 @@
 namespace camsim {
 
 // The camera's capture side: the set-up the host uploads, the table memory, the capture that
-// runs after "CLT" and the recording of a scan on the disk. The set-up steps return a
+// runs after "CLT" and the recording of a scan on the disk (16-bit scans are recorded through the
+// linear wide table, whatever wide table was loaded: see Start). The set-up steps return a
 // CameraErrorCode and are refused (kBusy) while a capture runs. Time moves on its own: Advance
 // brings the camera up to the clock (a scan that has completed is recorded), and every link
 // operation calls it first.

@@ -4,12 +4,17 @@ namespace camsim {
 
 LookupTables::LookupTables() : wide_(kWideEntries)
 {
-    for (std::size_t i = 0; i < kWideEntries; ++i) wide_[i] = static_cast<std::uint16_t>(4 * i);
+    ResetWide();
     for (std::vector<std::uint8_t>& narrow : narrow_) {
         narrow.resize(kNarrowEntries);
         for (std::size_t i = 0; i < kNarrowEntries; ++i)
             narrow[i] = static_cast<std::uint8_t>(i / 32);
     }
+}
+
+void LookupTables::ResetWide()
+{
+    for (std::size_t i = 0; i < kWideEntries; ++i) wide_[i] = static_cast<std::uint16_t>(4 * i);
 }
 
 void LookupTables::LoadWidePart(std::size_t part, std::span<const std::uint8_t, kPlaneSize> plane)

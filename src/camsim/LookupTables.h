@@ -33,6 +33,8 @@ public:
     // 1 the low bytes of entries 8192..16383, 2 and 3 the high bytes of the same halves.
     void LoadWidePart(std::size_t part, std::span<const std::uint8_t, kPlaneSize> plane);
     void LoadNarrow(std::size_t colour, std::span<const std::uint8_t, kPlaneSize> plane);
+    // The linear wide table again (4 × value).
+    void ResetWide();
 
     [[nodiscard]] const std::vector<std::uint16_t>& WideTable() const { return wide_; }
     [[nodiscard]] const std::vector<std::uint8_t>& NarrowTable(std::size_t colour) const

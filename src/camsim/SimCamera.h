@@ -52,7 +52,9 @@ public:
     [[nodiscard]] std::vector<std::string> ReceivedCommands() const;
     // What the last capture (since the last parameter set-up) was made of: pass it to
     // RenderPreview or RenderCapture (SceneRendering.h) for the image a correct host
-    // reconstructs from it. Nothing before the first "CLT".
+    // reconstructs from it. Nothing before the first "CLT". It holds the tables as they were
+    // loaded; a 16-bit scan's data on the disk is made with the linear wide table (see
+    // DiskImage).
     [[nodiscard]] std::optional<CaptureRecipe> LastCaptureRecipe() const;
     // The image on the camera's disk at header block address `block`: its header block, capture
     // time and the recipe its data is made from (pass it to RenderCapture for the image a correct

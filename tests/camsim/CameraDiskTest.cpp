@@ -157,6 +157,29 @@ TEST(CameraDisk, ImageDataIsTheScanAsTheSensorDeliveredIt)
     EXPECT_EQ(host.ReadImage(7, 1, 0), Bytes(512, 0)) << "no image at block 7";
 }
 
+// The curve goes with the header and the host applies it when it retrieves the image, so the
+// disk keeps 16-bit samples linear even when a curve's wide table is loaded for the scan.
+TEST(CameraDisk, SixteenBitScansAreStoredLinearWhateverWideTableIsLoaded)
+{
+    SimCamera camera(SpeedZero());
+    UsbHost host(camera);
+    CaptureFields fields = SmallScan();
+    fields.flags = 0x0001;  // 16-bit output through the curve
+    ASSERT_TRUE(host.WritePlane(Bytes(8192, 0x80)));
+    Record(host, fields, {"CLL0A"});  // high bytes of the lower half: 0x80xx
+    const RecordedImage image = *camera.DiskImage(1);
+    EXPECT_EQ(image.recipe.tables.Wide(1000), 4000);
+    EXPECT_EQ(camera.LastCaptureRecipe()->tables.Wide(1000), 0x80A0) << "as loaded";
+
+    const SceneImage aligned = RenderCapture(image.recipe);
+    const Bytes data = host.ReadImage(1, 1, 0);
+    for (std::size_t i = 0; i < 64; ++i) {
+        const std::uint16_t blue = BigEndian(data, 6 * i + 4);
+        EXPECT_EQ(blue, aligned.Pixel(i, 0)[2]);
+        EXPECT_EQ(blue % 4, 0) << "4 × the sensor value";
+    }
+}
+
 TEST(CameraDisk, ScsiPiecesReadFromTheByteOffsetTheyName)
 {
     SimCamera camera(SpeedZero(SimLink::Scsi));
