@@ -2,6 +2,7 @@
 
 #include "acquire/AppContext.h"
 #include "camera/QVCamera.h"
+#include "cli/DiskCommands.h"
 #include "cli/GetCommand.h"
 #include "cli/PrefsCommand.h"
 
@@ -33,6 +34,7 @@ CliApp::CliApp(CliOptions options, std::FILE* out, std::FILE* err, bool interact
       out_(out),
       err_(err),
       stopRequested_(stopRequested),
+      interactive_(interactive),
       ui_(err, options_.yes, interactive)
 {
 }
@@ -71,8 +73,14 @@ int CliApp::Run()
     }
     if (options_.command == "prefs")
         return Prefs();
-    if (options_.command != "info" && options_.command != "status" && options_.command != "send" &&
-        options_.command != "get")
+    const bool disk = DiskCommands::Handles(options_.command);
+    if (disk) {
+        if (const std::string usage = DiskCommands::CheckArguments(options_, interactive_);
+            !usage.empty())
+            return Usage(usage);
+    }
+    if (!disk && options_.command != "info" && options_.command != "status" &&
+        options_.command != "send" && options_.command != "get")
         return Usage("unknown command '" + options_.command + "'");
     if (options_.command == "get") {
         if (const std::string usage = GetCommand::CheckArguments(options_); !usage.empty())
@@ -80,7 +88,8 @@ int CliApp::Run()
     }
     if (options_.command == "send" && options_.arguments.empty())
         return Usage("send needs the command text, e.g. scanora-cli send CS");
-    if (options_.command != "send" && options_.command != "get" && !options_.arguments.empty())
+    if (!disk && options_.command != "send" && options_.command != "get" &&
+        !options_.arguments.empty())
         return Usage(options_.command + " takes no arguments");
 
     std::string error;
@@ -109,6 +118,8 @@ int CliApp::Run()
         return Info();
     if (options_.command == "status")
         return Status();
+    if (disk)
+        return DiskCommands::Run(options_, *context_, out_, err_);
     if (options_.command == "get")
         return GetCommand(options_, *context_, out_, err_, stopRequested_).Run();
     return Send();

@@ -45,6 +45,7 @@ private:
     std::FILE* out_;
     std::FILE* err_;
     const std::atomic<bool>& stopRequested_;
+    const bool interactive_;  // a person can answer questions at the terminal
     CliUiPort ui_;
     std::unique_ptr<TraceFile> trace_;
     std::unique_ptr<AppContext> context_;

@@ -37,6 +37,20 @@ Commands:
                   retrieve images from the camera's disk as TIFF (DNG with
                   --mode dng) files into DIR (default: the scans folder when
                   automatic saving is on, else the current folder)
+  ls [--sort slot|name|size|time|date|notes] [--reverse]
+                  the images and free space on the camera's disk, with the
+                  free space in all; * marks the newest image
+  rm SLOT... [--yes]
+                  delete images from the camera's disk by their slot numbers
+                  (asks first; without a terminal --yes is needed)
+  notes SLOT [--set TEXT]
+                  an image's capture notes and user notes; --set replaces
+                  the user notes on the camera
+  export-notes SLOT... -o FILE
+                  write the notes of images to a text file
+  init-disk [--yes]
+                  erase every image on the camera's disk (asks first; without
+                  a terminal --yes is needed)
   prefs show      the setting lists with their current entries, and the
                   preferences key by key (no camera needed)
   prefs reset     replace the preferences file with the built-in one
@@ -98,6 +112,16 @@ bool ParseCliOptions(const std::vector<std::string>& argv, const char* cameraEnv
             (arg == "--mode"    ? options.retrieveMode
              : arg == "--depth" ? options.retrieveDepth
                                 : options.outputDir) = *text;
+        } else if (arg == "--reverse") {
+            options.reverse = true;
+        } else if (arg == "--sort" || arg == "--set") {
+            const std::string* text = value(arg.c_str());
+            if (!text)
+                return false;
+            if (arg == "--sort")
+                options.sortColumn = *text;
+            else
+                options.userNotes = *text;
         } else if (arg.starts_with("--camera=")) {
             options.cameraSpec = arg.substr(9);
         } else if (arg.starts_with("--trace=")) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,12 @@ struct CliOptions {
     std::string outputDir;
     std::string retrieveMode;   // none, scan, tone or dng
     std::string retrieveDepth;  // 8 or 16
+
+    // ls: --sort COLUMN and --reverse. notes: --set TEXT, the new user notes. (export-notes
+    // writes the file that -o names.)
+    std::string sortColumn;
+    bool reverse = false;
+    std::optional<std::string> userNotes;
 };
 
 // Parses argv. False, with `error` set to a one-line reason, on a usage error.

@@ -1,0 +1,137 @@
+#include "cli/DiskListCommand.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "acquire/AppContext.h"
+#include "camera/QVCamera.h"
+#include "cameradisk/DiskDirectory.h"
+#include "cameradisk/DiskListText.h"
+#include "cameradisk/DiskListing.h"
+#include "cli/CliApp.h"
+#include "cli/CliReport.h"
+#include "cli/DiskSlotArguments.h"
+
+namespace scanora::cli {
+
+namespace {
+
+constexpr std::string_view kColumnNames[] = {"slot", "name", "size", "time", "date", "notes"};
+
+std::string Padded(std::string text, std::size_t width, bool left)
+{
+    if (text.size() >= width)
+        return text;
+    const std::string blanks(width - text.size(), ' ');
+    return left ? text + blanks : blanks + text;
+}
+
+}  // namespace
+
+DiskListCommand::DiskListCommand(const CliOptions& options, AppContext& context, std::FILE* out,
+                                 std::FILE* err)
+    : options_(options), context_(context), out_(out), err_(err)
+{
+}
+
+std::string DiskListCommand::CheckArguments(const CliOptions& options)
+{
+    if (!options.arguments.empty())
+        return "ls takes no arguments";
+    if (!options.sortColumn.empty() && !DiskListing::ColumnFromName(options.sortColumn))
+        return "unknown column '" + options.sortColumn +
+               "' for --sort (slot, name, size, time, date, notes)";
+    return {};
+}
+
+int DiskListCommand::Run()
+{
+    QVCamera& camera = context_.Camera();
+    std::vector<DiskEntry> entries = DiskDirectory(camera).Read();
+    // The camera object has shown why already.
+    if (entries.empty() && camera.Errors().HasError()) {
+        std::fputs("scanora-cli: the camera disk could not be listed\n", err_);
+        return kExitCameraFailure;
+    }
+    DiskListing listing(std::move(entries), camera.IsOrbiscan());
+    const DiskColumn column = options_.sortColumn.empty()
+                                  ? DiskColumn::Slot
+                                  : *DiskListing::ColumnFromName(options_.sortColumn);
+    listing.Sort(column, !options_.reverse);
+    if (options_.json)
+        PrintJson(listing);
+    else
+        PrintText(listing);
+    return kExitSuccess;
+}
+
+void DiskListCommand::PrintText(const DiskListing& listing) const
+{
+    const std::size_t count = listing.Entries().size();
+    std::vector<DiskListRow> rows;
+    std::size_t nameWidth = 4;
+    std::size_t sizeWidth = 4;
+    for (std::size_t i = 0; i < count; ++i) {
+        DiskListRow row = listing.Row(i);
+        row.name = DiskSlotArguments::Printable(row.name);
+        row.notes = DiskSlotArguments::Printable(row.notes);
+        nameWidth = std::max(nameWidth, row.name.size());
+        sizeWidth = std::max(sizeWidth, row.size.size());
+        rows.push_back(std::move(row));
+    }
+    const std::optional<std::uint16_t> newest = listing.NewestSlot();
+    std::fprintf(out_, "%s\n", DiskListText::Items(count).c_str());
+    if (count > 0) {
+        std::fprintf(out_, "  Slot  %s  %s  %11s  %16s  Notes\n",
+                     Padded("Name", nameWidth, true).c_str(),
+                     Padded("Size", sizeWidth, false).c_str(), "Time", "Date");
+    }
+    for (const DiskListRow& row : rows) {
+        const std::string line =
+            std::string(newest == row.slot ? "*" : " ") +
+            Padded(std::to_string(row.slot), 5, false) + "  " + Padded(row.name, nameWidth, true) +
+            "  " + Padded(row.size, sizeWidth, false) + "  " + Padded(row.time, 11, false) + "  " +
+            Padded(row.date, 16, false) + "  " + row.notes;
+        const std::size_t end = line.find_last_not_of(' ');
+        std::fprintf(out_, "%s\n", line.substr(0, end == std::string::npos ? 0 : end + 1).c_str());
+    }
+    std::fprintf(out_, "%s\n%s\n",
+                 DiskListText::TotalAvailable(listing.TotalAvailableMegabytes()).c_str(),
+                 DiskListText::LargestAvailable(listing.LargestAvailableMegabytes()).c_str());
+}
+
+void DiskListCommand::PrintJson(const DiskListing& listing) const
+{
+    const std::optional<std::uint16_t> newest = listing.NewestSlot();
+    std::string json =
+        "{\"items\": " + std::to_string(listing.Entries().size()) + ", \"sort\": \"" +
+        std::string(kColumnNames[static_cast<int>(listing.SortColumn())]) +
+        "\", \"ascending\": " + (listing.Ascending() ? "true" : "false") + ", \"entries\": [";
+    for (std::size_t i = 0; i < listing.Entries().size(); ++i) {
+        const DiskEntry& entry = listing.Entries()[i];
+        const DiskListRow row = listing.Row(i);
+        json +=
+            std::string(i ? ", " : "") + "{\"slot\": " + std::to_string(entry.slot) +
+            ", \"free\": " + (entry.IsFree() ? "true" : "false") +
+            ", \"name\": " + CliReport::JsonString(entry.IsFree() ? "" : entry.name) +
+            ", \"sizeMB\": " +
+            DiskListText::Fixed1(DiskListText::Megabytes(entry, listing.FourMegabyteUnits()), 0) +
+            ", \"kind\": " + std::to_string(entry.kind) +
+            ", \"block\": " + std::to_string(entry.block) +
+            ", \"width\": " + std::to_string(entry.width) +
+            ", \"height\": " + std::to_string(entry.height) +
+            ", \"time\": " + std::to_string(entry.time) +
+            ", \"timeText\": " + CliReport::JsonString(row.time == " " ? "" : row.time) +
+            ", \"dateText\": " + CliReport::JsonString(row.date == " " ? "" : row.date) +
+            ", \"notes\": " + CliReport::JsonString(row.notes) +
+            ", \"newest\": " + (newest == entry.slot ? "true" : "false") + "}";
+    }
+    json +=
+        "], \"totalAvailableMB\": " + DiskListText::Fixed1(listing.TotalAvailableMegabytes(), 0) +
+        ", \"largestAvailableMB\": " +
+        DiskListText::Fixed1(listing.LargestAvailableMegabytes(), 0) +
+        ", \"newestSlot\": " + (newest ? std::to_string(*newest) : std::string("null")) + "}\n";
+    std::fputs(json.c_str(), out_);
+}
+
+}  // namespace scanora::cli
