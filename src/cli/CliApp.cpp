@@ -2,6 +2,7 @@
 
 #include "acquire/AppContext.h"
 #include "camera/QVCamera.h"
+#include "cli/CaptureCommand.h"
 #include "cli/DiskCommands.h"
 #include "cli/GetCommand.h"
 #include "cli/PrefsCommand.h"
@@ -80,8 +81,14 @@ int CliApp::Run()
             return Usage(usage);
     }
     if (!disk && options_.command != "info" && options_.command != "status" &&
-        options_.command != "send" && options_.command != "get")
+        options_.command != "send" && options_.command != "get" && options_.command != "prescan" &&
+        options_.command != "scan")
         return Usage("unknown command '" + options_.command + "'");
+    const bool capture = options_.command == "prescan" || options_.command == "scan";
+    if (capture) {
+        if (const std::string usage = CaptureCommand::CheckArguments(options_); !usage.empty())
+            return Usage(usage);
+    }
     if (options_.command == "get") {
         if (const std::string usage = GetCommand::CheckArguments(options_); !usage.empty())
             return Usage(usage);
@@ -118,6 +125,8 @@ int CliApp::Run()
         return Info();
     if (options_.command == "status")
         return Status();
+    if (capture)
+        return CaptureCommand(options_, *context_, ui_, out_, err_, stopRequested_).Run();
     if (disk)
         return DiskCommands::Run(options_, *context_, out_, err_);
     if (options_.command == "get")

@@ -37,6 +37,17 @@ Commands:
                   retrieve images from the camera's disk as TIFF (DNG with
                   --mode dng) files into DIR (default: the scans folder when
                   automatic saving is on, else the current folder)
+  prescan [-o FILE.tif] [--insert left|top|right|bottom] [--crop W,H,X,Y]
+          [--line-time N] [--curve FILE.cur] [--fast] [--super] [--step N]
+                  a prescan into the 16-bit preview, saved as a TIFF with -o
+                  (--crop prescans only the crop, in percent of the field;
+                  --super reads the crop's corner at the size step --step)
+  scan [--step N] [--crop W,H,X,Y] [--insert ...] [--line-time N]
+       [--curve FILE.cur] [--name NAME] [--series N --interval S]
+       [--retrieve DIR]
+                  a full-resolution scan onto the camera's disk; --series
+                  takes N images S seconds apart (time lapse); --retrieve
+                  brings each new image home into DIR
   ls [--sort slot|name|size|time|date|notes] [--reverse]
                   the images and free space on the camera's disk, with the
                   free space in all; * marks the newest image
@@ -112,6 +123,15 @@ bool ParseCliOptions(const std::vector<std::string>& argv, const char* cameraEnv
             (arg == "--mode"    ? options.retrieveMode
              : arg == "--depth" ? options.retrieveDepth
                                 : options.outputDir) = *text;
+        } else if (arg == "--fast" || arg == "--super") {
+            options.captureValues[arg.substr(2)];
+        } else if (arg == "--step" || arg == "--crop" || arg == "--insert" ||
+                   arg == "--line-time" || arg == "--curve" || arg == "--series" ||
+                   arg == "--interval" || arg == "--name" || arg == "--retrieve") {
+            const std::string* text = value(arg.c_str());
+            if (!text)
+                return false;
+            options.captureValues[arg.substr(2)] = *text;
         } else if (arg == "--reverse") {
             options.reverse = true;
         } else if (arg == "--sort" || arg == "--set") {

@@ -36,11 +36,22 @@ MessageResult CliUiPort::ShowMessage(std::string_view text, MessageIcon /*icon*/
     return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y') ? yes : no;
 }
 
+void CliUiPort::SetCommandSink(std::function<void(WindowCommand)> sink)
+{
+    std::lock_guard guard(mutex_);
+    sink_ = std::move(sink);
+}
+
 void CliUiPort::PostCommand(WindowCommand command, std::string_view text)
 {
-    if (command != WindowCommand::ShowStatus || text.empty())
-        return;
     std::lock_guard guard(mutex_);
+    if (command != WindowCommand::ShowStatus) {
+        if (sink_)
+            sink_(command);
+        return;
+    }
+    if (text.empty())
+        return;
     std::fprintf(errors_, "%.*s\n", static_cast<int>(text.size()), text.data());
     std::fflush(errors_);
 }

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -21,6 +22,10 @@ public:
     void PostCommand(WindowCommand command, std::string_view text) override;
     void Beep() override;
 
+    // Where window commands other than status texts go (a capture's command loop); none drops
+    // them.
+    void SetCommandSink(std::function<void(WindowCommand)> sink);
+
     // The last message shown, and whether any was shown since the last Forget.
     [[nodiscard]] std::string LastMessage() const;
     [[nodiscard]] bool MessageShown() const { return shown_.load(); }
@@ -32,6 +37,7 @@ private:
     const bool interactive_;
     mutable std::mutex mutex_;
     std::string lastMessage_;
+    std::function<void(WindowCommand)> sink_;
     std::atomic<bool> shown_{false};
 };
 

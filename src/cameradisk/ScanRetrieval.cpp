@@ -1,0 +1,18 @@
+#include "cameradisk/ScanRetrieval.h"
+
+#include "acquire/AppContext.h"
+#include "cameradisk/RetrievalSettings.h"
+
+namespace scanora {
+
+RetrievalReport ScanRetrieval::Run(const std::atomic<bool>& cancel)
+{
+    // The calibration file for DNG files is looked for beside the preferences.
+    RetrievalSettings settings =
+        RetrievalSettings::FromContext(context_, context_.PreferencesPath().parent_path());
+    Retrieval retrieval(context_.Camera(), context_.Ui());
+    retrieval.SetProgress(progress_);
+    return retrieval.RetrieveNewest(std::move(settings), cancel);
+}
+
+}  // namespace scanora

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <atomic>
+
+#include "cameradisk/Retrieval.h"
+
+namespace scanora {
+
+class AppContext;
+class RetrievalProgress;
+
+// The automatic save after a scan ("AutoSaveScans"): the camera disk's directory is read again
+// and its newest image retrieved into "SaveScansFolder" as its header's flags say, then opened
+// with the chosen program when "AutoOpenRetrieves" asks. The capture sequence's after-scan step
+// runs it in the desktop program and in the terminal alike.
+class ScanRetrieval {
+public:
+    explicit ScanRetrieval(AppContext& context) : context_(context) {}
+
+    // Where the transfer's progress goes (null: nowhere). Borrowed.
+    void SetProgress(RetrievalProgress* progress) { progress_ = progress; }
+
+    // Retrieves the newest image; `cancel` ends the transfer after its current block.
+    RetrievalReport Run(const std::atomic<bool>& cancel);
+
+private:
+    AppContext& context_;
+    RetrievalProgress* progress_ = nullptr;
+};
+
+}  // namespace scanora

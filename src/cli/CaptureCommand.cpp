@@ -1,0 +1,288 @@
+#include "cli/CaptureCommand.h"
+
+#include <unistd.h>
+
+#include <charconv>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "acquire/AppContext.h"
+#include "acquire/CaptureCommandQueue.h"
+#include "acquire/CaptureSequence.h"
+#include "acquire/PreviewImage.h"
+#include "camera/QVExposure.h"
+#include "cameradisk/ScanRetrieval.h"
+#include "cli/CaptureProgressView.h"
+#include "cli/CliApp.h"
+#include "cli/CliUiPort.h"
+#include "cli/GetProgressBar.h"
+#include "output/ScanNaming.h"
+#include "settings/CurveSetting.h"
+#include "settings/InsertRotation.h"
+#include "settings/QVCameraSetting.h"
+#include "settings/QVSize.h"
+#include "settings/ToneCurveFile.h"
+
+namespace scanora::cli {
+namespace {
+
+std::optional<int> ParseInt(std::string_view text)
+{
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> ParseNumber(std::string_view text)
+{
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::int32_t> InsertCode(std::string_view text)
+{
+    if (text == "left")
+        return InsertRotation::kFromLeft;
+    if (text == "top")
+        return InsertRotation::kFromTop;
+    if (text == "right")
+        return InsertRotation::kFromRight;
+    if (text == "bottom")
+        return InsertRotation::kFromBottom;
+    return std::nullopt;
+}
+
+// "W,H,X,Y" in percent of the full field.
+std::optional<std::vector<double>> ParseCrop(std::string_view text)
+{
+    std::vector<double> values;
+    while (true) {
+        const std::size_t comma = text.find(',');
+        const auto value = ParseNumber(text.substr(0, comma));
+        if (!value || *value < 0.0 || *value > 100.0)
+            return std::nullopt;
+        values.push_back(*value);
+        if (comma == std::string_view::npos)
+            break;
+        text.remove_prefix(comma + 1);
+    }
+    if (values.size() != 4)
+        return std::nullopt;
+    return values;
+}
+
+const std::string* Find(const CliOptions& options, const std::string& key)
+{
+    const auto found = options.captureValues.find(key);
+    return found == options.captureValues.end() ? nullptr : &found->second;
+}
+
+// Lets the command loop answer the capture's window commands.
+class QueueSink {
+public:
+    QueueSink(CliUiPort& ui, CaptureCommandQueue& queue) : ui_(ui)
+    {
+        ui_.SetCommandSink([&queue](WindowCommand command) { queue.Post(command); });
+    }
+    ~QueueSink() { ui_.SetCommandSink({}); }
+    QueueSink(const QueueSink&) = delete;
+    QueueSink& operator=(const QueueSink&) = delete;
+
+private:
+    CliUiPort& ui_;
+};
+
+}  // namespace
+
+CaptureCommand::CaptureCommand(const CliOptions& options, AppContext& context, CliUiPort& ui,
+                               std::FILE* out, std::FILE* err,
+                               const std::atomic<bool>& stopRequested)
+    : options_(options),
+      context_(context),
+      ui_(ui),
+      out_(out),
+      err_(err),
+      stopRequested_(stopRequested)
+{
+}
+
+std::string CaptureCommand::CheckArguments(const CliOptions& options)
+{
+    const bool scan = options.command == "scan";
+    if (!options.arguments.empty())
+        return options.command + " takes no arguments";
+    for (const auto& [key, value] : options.captureValues) {
+        const bool scanOnly = key == "series" || key == "interval" || key == "retrieve";
+        const bool prescanOnly = key == "fast" || key == "super";
+        if ((scanOnly && !scan) || (prescanOnly && scan))
+            return "--" + key + " does not apply to " + options.command;
+    }
+    if (!options.outputDir.empty() && scan)
+        return "scan takes no -o (the image stays on the camera's disk; use --retrieve DIR)";
+    if (!options.outputDir.empty() && !ScanNaming::HasTiffExtension(options.outputDir))
+        return "the prescan file must end in .tif or .tiff";
+    if (const std::string* v = Find(options, "insert"); v && !InsertCode(*v))
+        return "--insert takes left, top, right or bottom";
+    if (const std::string* v = Find(options, "crop"); v && !ParseCrop(*v))
+        return "--crop takes W,H,X,Y in percent of the full field";
+    for (const char* key : {"step", "line-time", "series", "interval"}) {
+        if (const std::string* v = Find(options, key); v && !ParseInt(*v))
+            return std::string("--") + key + " takes a whole number";
+    }
+    if (const std::string* v = Find(options, "series"); v && ParseInt(*v).value_or(0) < 1)
+        return "--series takes a number of images of at least 1";
+    if (const std::string* v = Find(options, "interval"); v && ParseInt(*v).value_or(0) < 1)
+        return "--interval takes a number of seconds of at least 1";
+    return {};
+}
+
+std::string CaptureCommand::ApplyOptions()
+{
+    QVSize& size = context_.Size();
+    CameraPreferences& prefs = context_.CameraSetting().Prefs();
+    if (const std::string* v = Find(options_, "insert"))
+        size.SetInsertRotation(*InsertCode(*v), false);
+    if (const std::string* v = Find(options_, "step")) {
+        const int step = *ParseInt(*v);
+        const SensorGeometry& sensor = size.GetSensorGeometry();
+        if (step < sensor.lowestStep || step > sensor.HighestStep())
+            return "--step must lie between " + std::to_string(sensor.lowestStep) + " and " +
+                   std::to_string(sensor.HighestStep()) + " for this camera";
+        size.SetResolutionNumber(step);
+    }
+    if (const std::string* v = Find(options_, "crop")) {
+        const std::vector<double> crop = *ParseCrop(*v);
+        size.SetCropFromRectangle(crop[0], crop[1], crop[2], crop[3]);
+        if (options_.command == "prescan")
+            size.SetCropPrescan(true);
+    }
+    if (const std::string* v = Find(options_, "line-time")) {
+        const int index = *ParseInt(*v);
+        if (index < 0 || index > context_.Exposure().GetShortestIndex())
+            return "--line-time takes an index from 0 (1/8 s) to " +
+                   std::to_string(context_.Exposure().GetShortestIndex());
+        context_.Exposure().SetLineTimeIndex(static_cast<std::int16_t>(index));
+    }
+    if (const std::string* v = Find(options_, "curve")) {
+        const auto handles = ToneCurveFile::Load(*v);
+        if (!handles || handles->empty())
+            return "cannot read the curve file " + *v;
+        CurveSetting curve;
+        curve.SetHandles(*handles);
+        context_.Tools().Apply(curve);
+    }
+    if (Find(options_, "fast"))
+        prefs.fastPrescan = true;
+    if (const std::string* v = Find(options_, "name"))
+        prefs.scanName = *v;
+    if (const std::string* v = Find(options_, "series")) {
+        prefs.timeLapse = *ParseInt(*v) > 1;
+        prefs.timeLapseImages = static_cast<std::int16_t>(*ParseInt(*v));
+        const std::string* interval = Find(options_, "interval");
+        prefs.timeLapseSeconds = static_cast<std::int16_t>(interval ? *ParseInt(*interval) : 10);
+    }
+    if (const std::string* v = Find(options_, "retrieve")) {
+        std::error_code error;
+        if (!std::filesystem::is_directory(*v, error))
+            return "--retrieve needs an existing folder: " + *v;
+        prefs.autoSaveScans = true;
+        prefs.saveScansFolder = *v;
+    }
+    return {};
+}
+
+int CaptureCommand::Run()
+{
+    if (const std::string error = ApplyOptions(); !error.empty()) {
+        std::fprintf(err_, "scanora-cli: %s\n", error.c_str());
+        return kExitUsage;
+    }
+    return options_.command == "prescan" ? Prescan() : Scan();
+}
+
+int CaptureCommand::Prescan()
+{
+    PreviewImage image;
+    CaptureProgressView view(err_, isatty(fileno(err_)) != 0);
+    CaptureCommandQueue queue;
+    const QueueSink sink(ui_, queue);
+    CaptureSequence sequence(context_, image, view, &context_.Stage());
+
+    PrescanChoice choice;
+    if (Find(options_, "super")) {
+        // The super prescan looks at the crop's corner at the current step.
+        QVSize& size = context_.Size();
+        const CameraWindow native = size.NativeWindow();
+        choice.superPrescan = true;
+        choice.superOriginPixel = native.firstPixel;
+        choice.superOriginLine = native.firstLine;
+    }
+    if (!sequence.Prescan(choice))
+        return kExitCameraFailure;
+    queue.RunUntilIdle(sequence, stopRequested_);
+    view.Finish();
+    if (stopRequested_.load()) {
+        std::fprintf(err_, "Prescan stopped.\n");
+        return kExitStopped;
+    }
+    if (!sequence.LastPrescanSucceeded())
+        return kExitCameraFailure;
+    std::fprintf(out_, "Prescan: %d x %d pixels\n", image.DisplayWidth(), image.DisplayHeight());
+    if (!options_.outputDir.empty()) {
+        if (!sequence.SavePreview(options_.outputDir))
+            return kExitCameraFailure;
+        std::fprintf(out_, "Saved %s\n", options_.outputDir.c_str());
+    }
+    return kExitSuccess;
+}
+
+int CaptureCommand::Scan()
+{
+    PreviewImage image;
+    CaptureProgressView view(err_, isatty(fileno(err_)) != 0);
+    CaptureCommandQueue queue;
+    const QueueSink sink(ui_, queue);
+    CaptureSequence sequence(context_, image, view, &context_.Stage());
+
+    const int images = context_.CameraSetting().Prefs().timeLapse
+                           ? context_.CameraSetting().Prefs().timeLapseImages
+                           : 1;
+    const std::string name = context_.CameraSetting().Prefs().scanName;
+    // With automatic saving each new image comes home after its scan.
+    GetProgressBar retrievalBar(err_, isatty(fileno(err_)) != 0);
+    ScanRetrieval retrieval(context_);
+    retrieval.SetProgress(&retrievalBar);
+    std::atomic<int> retrieved{0};
+    sequence.SetAfterScanRetrieval([&] {
+        const RetrievalReport report = retrieval.Run(stopRequested_);
+        retrieved += static_cast<int>(report.Count(RetrievalStatus::Written));
+        for (const RetrievalItem& item : report.items) {
+            if (item.status == RetrievalStatus::Written)
+                std::fprintf(out_, "Retrieved %s\n", item.path.c_str());
+        }
+    });
+    if (!sequence.Scan())
+        return kExitCameraFailure;
+    queue.RunUntilIdle(sequence, stopRequested_);
+    view.Finish();
+    if (stopRequested_.load()) {
+        std::fprintf(err_, "Scan stopped.\n");
+        return kExitStopped;
+    }
+    if (!sequence.LastScanStarted())
+        return kExitCameraFailure;
+    const CameraWindow window = context_.Size().ScanWindow();
+    std::fprintf(out_, "Scanned %d image%s \"%s\": %d x %d pixels, on the camera's disk\n", images,
+                 images == 1 ? "" : "s", name.c_str(), window.pixelsPerLine, window.lines);
+    if (Find(options_, "retrieve") && retrieved < images)
+        return kExitCameraFailure;
+    return kExitSuccess;
+}
+
+}  // namespace scanora::cli

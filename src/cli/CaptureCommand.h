@@ -1,0 +1,45 @@
+#pragma once
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+
+#include "cli/CliOptions.h"
+
+namespace scanora {
+class AppContext;
+}
+
+namespace scanora::cli {
+
+class CliUiPort;
+
+// `scanora-cli prescan` and `scanora-cli scan`: the capture options are applied to the output
+// geometry, exposure, curve and preferences of this session, then the capture sequence runs
+// on this thread's command loop with a progress bar. Ctrl+C stops a prescan after its current
+// block and a scan at once ("CLA"), and ends a series.
+class CaptureCommand {
+public:
+    CaptureCommand(const CliOptions& options, AppContext& context, CliUiPort& ui, std::FILE* out,
+                   std::FILE* err, const std::atomic<bool>& stopRequested);
+
+    // The usage error in the capture options, or empty.
+    [[nodiscard]] static std::string CheckArguments(const CliOptions& options);
+
+    int Run();
+
+private:
+    // Applies the options; the usage error, or empty.
+    std::string ApplyOptions();
+    int Prescan();
+    int Scan();
+
+    const CliOptions& options_;
+    AppContext& context_;
+    CliUiPort& ui_;
+    std::FILE* out_;
+    std::FILE* err_;
+    const std::atomic<bool>& stopRequested_;
+};
+
+}  // namespace scanora::cli
