@@ -101,10 +101,9 @@ bool Retrieval::RetrieveOne(const Planned& planned, const RetrievalSettings& set
     const DiskEntry& entry = *planned.entry;
     item.status = RetrievalStatus::Skipped;
 
-    RetrievalChoice choice = settings.choice;
-    choice.hostAppliesCurve = camera_.GetTransportKind() == TransportKind::Usb;
     const RetrievalHeader header = RetrievalHeader::Parse(entry.header);
-    const std::optional<RetrievalFormat> format = RetrievalFormat::Choose(entry, header, choice);
+    const std::optional<RetrievalFormat> format =
+        RetrievalFormat::Choose(entry, header, settings.choice);
     if (!format) {
         Show(kUnknownFormat);
         return true;

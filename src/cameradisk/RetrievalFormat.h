@@ -41,8 +41,8 @@ struct RetrievalChoice {
     bool automatic = false;
     RetrievalMode mode = RetrievalMode::SavedWithScan;
     int depth = 8;  // 8 or 16 bits; 0: as the scan was taken (the header's 16-bit flag)
-    // The camera stores raw samples and the curve in the header, leaving the curve to the host
-    // (the camera reached over USB); otherwise the camera applied its curve itself.
+    // The camera keeps 16-bit scans linear with their curve in the header, leaving the curve to
+    // the host; false for a camera that applies its curve itself.
     bool hostAppliesCurve = true;
     TonePanelCurve tonePanel;
 };

@@ -25,7 +25,6 @@ RetrievalSettings RetrievalSettings::FromContext(AppContext& context,
     settings.choice.tonePanel.handles.assign(handles.begin(), handles.end());
     settings.choice.tonePanel.negative = current.IsNegative();
     settings.choice.tonePanel.none14 = context.Tools().IsNone14Mode();
-    settings.choice.hostAppliesCurve = context.Camera().GetTransportKind() == TransportKind::Usb;
 
     RetrievalMetadataOptions& metadata = settings.metadata;
     metadata.descriptionType = prefs.fileDescriptionTextType;

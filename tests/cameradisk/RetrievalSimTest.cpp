@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <iterator>
 
@@ -244,12 +245,10 @@ class RetrievalSimTest : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override
     {
-        RecordImages(disk_.Path());
         camsim::SimConfig config;
         std::string error;
         ASSERT_TRUE(camsim::ParseSimConfig(
-            std::string("speed=0,model=6,link=") + GetParam() + ",disk=" + disk_.Path().string(),
-            config, error))
+            std::string("speed=0,model=6,link=") + GetParam() + DiskKeys(), config, error))
             << error;
         sim_ = std::make_unique<camsim::SimCamera>(std::move(config));
         std::unique_ptr<QVCamComm> inner;
@@ -264,7 +263,7 @@ protected:
                                              CameraOptions{std::chrono::milliseconds(1)});
         ASSERT_TRUE(camera_->IsConnected());
         entries_ = DiskDirectory(*camera_, [](std::chrono::milliseconds) {}).Read();
-        ASSERT_EQ(entries_.size(), Images().size() + 1);
+        ASSERT_GT(entries_.size(), 1u);
         retrieval_ = std::make_unique<Retrieval>(*camera_, ui_);
         retrieval_->SetPathChooser(&chooser_);
         retrieval_->SetOpener([this](const std::string& app, const std::filesystem::path& path) {
@@ -275,6 +274,12 @@ protected:
     }
 
     [[nodiscard]] bool Usb() const { return std::string(GetParam()) == "usb"; }
+    // The disk the camera starts with: the images of this test.
+    virtual std::string DiskKeys()
+    {
+        RecordImages(disk_.Path());
+        return ",disk=" + disk_.Path().string();
+    }
 
     RetrievalSettings Settings(RetrievalMode mode, int depth) const
     {
@@ -327,11 +332,10 @@ class RetrievalSimModeTest : public RetrievalSimTest {};
 
 // Every image in one mode and depth equals the simulator's rendering, pixel for pixel, through
 // the curve the mode chooses.
-void CheckEveryImage(RetrievalSimTest& test, Retrieval& retrieval, const ModeCase mode, bool usb,
-                     const std::filesystem::path& folder, std::vector<DiskEntry>& entries,
-                     RetrievalSettings settings, std::atomic<bool>& cancel)
+void CheckEveryImage(Retrieval& retrieval, const ModeCase mode, const std::filesystem::path& folder,
+                     std::vector<DiskEntry>& entries, const RetrievalSettings& settings,
+                     std::atomic<bool>& cancel)
 {
-    (void)test;
     for (std::size_t i = 0; i < Images().size(); ++i) {
         const DiskImage& image = Images()[i];
         const RetrievalReport report =
@@ -346,7 +350,7 @@ void CheckEveryImage(RetrievalSimTest& test, Retrieval& retrieval, const ModeCas
         const std::vector<CurveHandle>* handles = nullptr;
         bool negative = false;
         int depth = 16;
-        if (usb && wide) {
+        if (wide) {
             if (mode.mode == RetrievalMode::SavedWithScan && !image.none14) {
                 handles = &image.handles;
                 negative = image.negative;
@@ -378,8 +382,8 @@ TEST_P(RetrievalSimTest, EveryImageInEveryModeEqualsTheRendering)
           ModeCase{RetrievalMode::SavedWithScan, 16}, ModeCase{RetrievalMode::FromTonePanel, 8},
           ModeCase{RetrievalMode::FromTonePanel, 16}, ModeCase{RetrievalMode::Dng, 16}}) {
         SCOPED_TRACE(static_cast<int>(mode.mode) * 100 + mode.depth);
-        CheckEveryImage(*this, *retrieval_, mode, Usb(), out_.Path(), entries_,
-                        Settings(mode.mode, mode.depth), cancel_);
+        CheckEveryImage(*retrieval_, mode, out_.Path(), entries_, Settings(mode.mode, mode.depth),
+                        cancel_);
     }
     EXPECT_TRUE(ui_.Messages().empty());
     EXPECT_TRUE(opened_.empty());
@@ -407,7 +411,7 @@ TEST_P(RetrievalSimTest, AfterAScanTheNewestImageIsSavedAndOpened)
     std::vector<std::uint8_t> pixels;
     ASSERT_TRUE(file.ReadImage(pixels));
     const std::size_t red = Images().size() - 1;
-    EXPECT_TRUE(pixels == Expected(red, Usb() ? &Images()[red].handles : nullptr, false, 16));
+    EXPECT_TRUE(pixels == Expected(red, &Images()[red].handles, false, 16));
 
     // Without automatic saving nothing happens.
     settings.autoSave = false;
@@ -518,6 +522,26 @@ TEST_P(RetrievalFaultTest, AFileThatCannotBeCreated)
     ExpectNothingLeft();
 }
 
+// The link dies in the middle of the transfer: the data read that would pass the bytes it
+// carries fails.
+class RetrievalDroppedLinkTest : public RetrievalFaultTest {
+protected:
+    std::string DiskKeys() override
+    {
+        return RetrievalSimTest::DiskKeys() + ",fault=dropdata:4000000";
+    }
+};
+
+TEST_P(RetrievalDroppedLinkTest, TheTransferFailsAndLeavesNothing)
+{
+    const RetrievalReport report = Get(0, Settings(RetrievalMode::SavedWithScan, 16));
+    EXPECT_EQ(report.items[0].status, RetrievalStatus::Failed);
+    ASSERT_EQ(ui_.MessageTexts().size(), 1u);
+    EXPECT_TRUE(ui_.MessageTexts()[0].starts_with("Camera Reported Error: "))
+        << ui_.MessageTexts()[0];
+    EXPECT_EQ(FilesIn(out_.Path()), std::vector<std::string>{"Earlier.tif"});
+}
+
 // The external readers see what the files declare.
 TEST_P(RetrievalSimTest, ExifAndDngReadBackInTheUsualTools)
 {
@@ -562,8 +586,100 @@ TEST_P(RetrievalSimTest, ExifAndDngReadBackInTheUsualTools)
     EXPECT_NE(tags.out.find("DNGVersion: 1.1.0.0"), std::string::npos) << tags.out;
 }
 
+// The sample images a new simulated disk holds, each retrieved in every mode and depth, equal
+// the simulator's rendering of the image's recipe, through the curve saved in the header (read
+// here with sscanf) or the tone panel's.
+class RetrievalSampleTest : public RetrievalSimTest {
+protected:
+    std::string DiskKeys() override { return ",samples=on"; }
+};
+
+struct HeaderCurve {
+    std::vector<CurveHandle> handles;
+    unsigned flags = 0;
+};
+
+HeaderCurve ReadHeaderCurve(const std::array<std::uint8_t, 512>& header)
+{
+    const std::string text(header.begin(), header.end());
+    unsigned v[9] = {};
+    std::sscanf(text.c_str() + 112, "%x %x %x %x %x %x %x %x %x", &v[0], &v[1], &v[2], &v[3], &v[4],
+                &v[5], &v[6], &v[7], &v[8]);
+    HeaderCurve curve;
+    for (unsigned i = 0; i < v[0] && i < 7; ++i)
+        curve.handles.push_back(
+            {static_cast<std::int16_t>(v[1 + i] >> 8), static_cast<std::int16_t>(v[1 + i] & 0xFF)});
+    std::sscanf(text.c_str() + 154, "%x", &curve.flags);
+    return curve;
+}
+
+TEST_P(RetrievalSampleTest, EverySampleInEveryModeEqualsTheRendering)
+{
+    std::size_t checked = 0;
+    std::map<std::size_t, camsim::SceneImage> scenes;
+    for (const ModeCase mode :
+         {ModeCase{RetrievalMode::None, 16}, ModeCase{RetrievalMode::SavedWithScan, 8},
+          ModeCase{RetrievalMode::SavedWithScan, 16}, ModeCase{RetrievalMode::FromTonePanel, 8},
+          ModeCase{RetrievalMode::FromTonePanel, 16}, ModeCase{RetrievalMode::Dng, 16}}) {
+        for (std::size_t i = 0; i < entries_.size(); ++i) {
+            if (entries_[i].IsFree())
+                continue;
+            const auto image = sim_->DiskImage(static_cast<std::uint8_t>(entries_[i].block));
+            ASSERT_TRUE(image);
+            const RetrievalReport report = Get(i, Settings(mode.mode, mode.depth));
+            ASSERT_EQ(report.items.size(), 1u);
+            ASSERT_EQ(report.items[0].status, RetrievalStatus::Written) << entries_[i].name;
+
+            const HeaderCurve saved = ReadHeaderCurve(image->header);
+            const bool wide = image->recipe.BytesPerPixel() % 2 == 0;
+            const std::vector<CurveHandle>* handles = nullptr;
+            bool negative = false;
+            if (wide && mode.mode == RetrievalMode::SavedWithScan && (saved.flags & 2) == 0) {
+                handles = &saved.handles;
+                negative = (saved.flags & 4) != 0;
+            } else if (wide && mode.mode == RetrievalMode::FromTonePanel) {
+                handles = &kPanelCurve;
+            }
+            const int depth = !wide ? 8 : handles ? mode.depth : 16;
+            auto rendered = scenes.find(i);
+            if (rendered == scenes.end())
+                rendered = scenes.emplace(i, camsim::RenderCapture(image->recipe)).first;
+            const camsim::SceneImage& scene = rendered->second;
+            QVToneCurve curve;
+            if (handles) {
+                curve.SetHandles(*handles);
+                curve.SetRawBits(16);
+                curve.SetNegative(negative);
+                curve.SetSixteenBit(depth == 16);
+                curve.BuildRawTable();
+            }
+            std::vector<std::uint8_t> expected;
+            for (std::uint16_t sample : scene.samples) {
+                if (handles)
+                    sample = curve.RawEntry(sample);
+                expected.push_back(static_cast<std::uint8_t>(sample));
+                if (depth == 16)
+                    expected.push_back(static_cast<std::uint8_t>(sample >> 8));
+            }
+            TIFFFile file(report.items[0].path);
+            std::vector<std::uint8_t> pixels;
+            ASSERT_TRUE(file.ReadImage(pixels)) << file.Error();
+            EXPECT_EQ(file.Description().bitsPerSample, depth) << entries_[i].name;
+            EXPECT_TRUE(pixels == expected) << entries_[i].name << " in mode "
+                                            << static_cast<int>(mode.mode) << "/" << mode.depth;
+            std::filesystem::remove(report.items[0].path);
+            ++checked;
+        }
+    }
+    EXPECT_EQ(checked, 30u) << "five samples in six modes";
+    EXPECT_TRUE(ui_.Messages().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, RetrievalSampleTest, ::testing::Values("usb", "scsi"));
+
 INSTANTIATE_TEST_SUITE_P(Links, RetrievalSimTest, ::testing::Values("usb", "scsi"));
 INSTANTIATE_TEST_SUITE_P(Links, RetrievalFaultTest, ::testing::Values("usb", "scsi"));
+INSTANTIATE_TEST_SUITE_P(Links, RetrievalDroppedLinkTest, ::testing::Values("usb", "scsi"));
 
 }  // namespace
 }  // namespace scanora
