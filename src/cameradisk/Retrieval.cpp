@@ -104,14 +104,15 @@ bool Retrieval::RetrieveOne(const Planned& planned, const RetrievalSettings& set
     const RetrievalHeader header = RetrievalHeader::Parse(entry.header);
     const std::optional<RetrievalFormat> format =
         RetrievalFormat::Choose(entry, header, settings.choice);
-    if (!format) {
-        Show(kUnknownFormat);
+    // The data read addresses the image by its header block, a number of 1..255.
+    if (!format || !DiskDirectory::HasHeaderBlock(entry)) {
+        Show(kCannotRetrieve);
         return true;
     }
     RetrievalTransfer transfer(*format, entry.width, entry.height,
                                RetrievalFormat::RowSpacing(camera_.GetMaxSizeStep(), entry.extra));
     if (!transfer.Supported()) {
-        Show(kUnknownFormat);
+        Show(kCannotRetrieve);
         return true;
     }
 
@@ -178,7 +179,7 @@ bool Retrieval::RetrieveOne(const Planned& planned, const RetrievalSettings& set
         camera_.Errors().ReportNoMemory();
         item.status = RetrievalStatus::Failed;
         return false;
-    case RetrievalTransfer::Outcome::Unsupported: Show(kUnknownFormat); return true;
+    case RetrievalTransfer::Outcome::Unsupported: Show(kCannotRetrieve); return true;
     }
     if (!file.Close()) {
         Show(std::string(kCannotWrite) + ": " + item.path.string());

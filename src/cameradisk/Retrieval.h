@@ -55,7 +55,8 @@ public:
     static constexpr std::string_view kNotEnoughSpace = "Not enough disk space";
     static constexpr std::string_view kCannotOpen = "Could not open file";
     static constexpr std::string_view kCannotWrite = "Could not write file";
-    static constexpr std::string_view kUnknownFormat = "The image's format cannot be retrieved";
+    // An image whose stored form or disk address this program cannot use.
+    static constexpr std::string_view kCannotRetrieve = "The image cannot be retrieved";
 
     // Starts a program on a written file (OpenWith::Open unless a test gives another).
     using Opener = std::function<bool(const std::string&, const std::filesystem::path&)>;

@@ -522,6 +522,20 @@ TEST_P(RetrievalFaultTest, AFileThatCannotBeCreated)
     ExpectNothingLeft();
 }
 
+TEST_P(RetrievalFaultTest, ImagesThatCannotBeAddressedOrConvertedAreSkipped)
+{
+    std::vector<DiskEntry> bad = {entries_[0], entries_[1], entries_[2]};
+    bad[0].block = 0;    // a data read of block 0 would read scan lines
+    bad[1].block = 300;  // beyond the one byte that addresses it
+    bad[2].kind = 0x4C;  // four bytes per pixel: no stored form this program knows
+    const RetrievalReport report =
+        retrieval_->RetrieveEntries(bad, Settings(RetrievalMode::None, 16), cancel_);
+    ASSERT_EQ(report.items.size(), 3u);
+    for (const RetrievalItem& item : report.items) EXPECT_EQ(item.status, RetrievalStatus::Skipped);
+    EXPECT_EQ(ui_.MessageTexts(), std::vector<std::string>(3, "The image cannot be retrieved"));
+    ExpectNothingLeft();
+}
+
 // The link dies in the middle of the transfer: the data read that would pass the bytes it
 // carries fails.
 class RetrievalDroppedLinkTest : public RetrievalFaultTest {
