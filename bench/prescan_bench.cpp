@@ -3,7 +3,6 @@
 // memcpy of the same bytes. The geometry is a 6000-pixel model's prescan at the default size
 // steps: 750 pixels * 1000 lines, colour offset d = 1.
 
-#include "RatioReporter.h"
 #include "acquire/LinePlacement.h"
 #include "acquire/PrescanAssembly.h"
 #include "acquire/PreviewImage.h"
@@ -18,7 +17,6 @@
 #include <map>
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -32,20 +30,22 @@ using scanora::SampleType;
 constexpr int kPixels = 750;
 constexpr int kLines = 1000;
 constexpr int kOffset = 1;
-// Other work on a shared machine only ever slows a run down: every run is repeated and the
-// closing lines keep the best of the repetitions.
-constexpr int kRepetitions = 10;
+// Other work on a shared machine only ever slows a run down: many short repetitions of a few
+// passes each, of which the closing line keeps the best.
+constexpr int kRepetitions = 200;
+constexpr int kPasses = 1;
 constexpr std::size_t kLineBytes = kPixels * PreviewImage::kBytesPerPixel;
 // The bytes the camera sends for the whole prescan: T = 6P * (L + 2d).
 constexpr std::size_t kTotalBytes = kLineBytes * (kLines + 2 * kOffset);
 
+// Every repetition starts from fresh buffers, as every prescan does; a cheap generator keeps
+// the set-up of the many repetitions short.
 std::vector<std::uint8_t> CameraLines()
 {
-    std::mt19937 random(7);
-    std::uniform_int_distribution<int> byte(0, 255);
+    std::minstd_rand random(7);
     std::vector<std::uint8_t> lines(
         scanora::PrescanAssembly::ScratchBytes(kPixels, kLines, kOffset));
-    for (std::uint8_t& value : lines) value = static_cast<std::uint8_t>(byte(random));
+    for (std::uint8_t& value : lines) value = static_cast<std::uint8_t>(random() >> 8);
     return lines;
 }
 
@@ -54,14 +54,19 @@ void MemcpyPrescan(benchmark::State& state)
 {
     const std::vector<std::uint8_t> source = CameraLines();
     std::vector<std::uint8_t> target(source.size());
-    for (auto _ : state) {
+    const auto pass = [&] {
         std::memcpy(target.data(), source.data(), kTotalBytes);
         benchmark::DoNotOptimize(target.data());
         benchmark::ClobberMemory();
-    }
+    };
+    pass();  // fresh buffers: the first pass meets their pages
+    for (auto _ : state) pass();
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(kTotalBytes));
 }
-BENCHMARK(MemcpyPrescan)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions);
+BENCHMARK(MemcpyPrescan)
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(kPasses)
+    ->Repetitions(kRepetitions);
 
 // Argument: the insertion code. Every group of four lines is realigned in place in the read
 // buffer and placed into the image, as the prescan assembly does it (From Top reads straight
@@ -72,7 +77,7 @@ void Prescan(benchmark::State& state)
     std::vector<std::uint8_t> lines = CameraLines();
     std::vector<std::uint8_t> image(kLineBytes * kLines);
     const LineLayout layout{kPixels, kLines};
-    for (auto _ : state) {
+    const auto pass = [&] {
         for (int line = 0; line < kLines; line += 4) {
             const std::size_t at = static_cast<std::size_t>(line) * kLineBytes;
             RealignLines(std::span(lines).subspan(at, (4 + 2 * kOffset) * kLineBytes), 4 * kPixels,
@@ -84,7 +89,9 @@ void Prescan(benchmark::State& state)
         benchmark::DoNotOptimize(lines.data());
         benchmark::DoNotOptimize(image.data());
         benchmark::ClobberMemory();
-    }
+    };
+    pass();
+    for (auto _ : state) pass();
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(kTotalBytes));
 }
 BENCHMARK(Prescan)
@@ -93,53 +100,69 @@ BENCHMARK(Prescan)
     ->Arg(3)
     ->Arg(4)
     ->Unit(benchmark::kMicrosecond)
+    ->Iterations(kPasses)
     ->Repetitions(kRepetitions);
 
-// The ratio table, and the times kept for the closing line. The closing line compares CPU
-// times, best of the repetitions, which stay meaningful on a machine shared with other work.
-class PrescanReporter : public scanora::bench::RatioReporter {
+// Prints the aggregates of each benchmark and keeps the CPU time of every repetition: the
+// closing lines compare the best (and the median) against memcpy's, which stays meaningful on a
+// machine shared with other work.
+class PrescanReporter : public benchmark::ConsoleReporter {
 public:
-    PrescanReporter()
-        : RatioReporter(std::vector<std::pair<std::string, std::string>>{
-              {"Prescan", "MemcpyPrescan/repeats:" + std::to_string(kRepetitions)}})
-    {
-    }
+    struct Ratio {
+        double best = 0;
+        double median = 0;
+    };
 
     void ReportRuns(const std::vector<Run>& runs) override
     {
-        RatioReporter::ReportRuns(runs);
+        std::vector<Run> shown;
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                Keep(run.benchmark_name(), run.GetAdjustedCPUTime());
+            if (run.run_type == Run::RT_Aggregate)
+                shown.push_back(run);
+            else if (!run.error_occurred)
+                seconds_[Name(run)].push_back(run.GetAdjustedCPUTime());
         }
+        if (!shown.empty())
+            ConsoleReporter::ReportRuns(shown);
     }
 
-    // Each insertion's best time against memcpy's best, by insertion code; empty when the
-    // reference is missing.
-    [[nodiscard]] std::map<std::string, double> Ratios() const
+    // Each insertion against memcpy, by insertion code; empty when the reference is missing.
+    [[nodiscard]] std::map<std::string, Ratio> Ratios() const
     {
-        std::map<std::string, double> ratios;
+        std::map<std::string, Ratio> ratios;
         const auto reference = seconds_.find("MemcpyPrescan");
-        if (reference == seconds_.end() || reference->second <= 0)
+        if (reference == seconds_.end())
+            return ratios;
+        const Ratio memcpy = Summary(reference->second);
+        if (memcpy.best <= 0 || memcpy.median <= 0)
             return ratios;
         for (const auto& [name, seconds] : seconds_) {
-            if (name.rfind("Prescan/", 0) == 0)
-                ratios.emplace(name.substr(name.find('/') + 1), seconds / reference->second);
+            if (name.rfind("Prescan/", 0) != 0)
+                continue;
+            const Ratio time = Summary(seconds);
+            ratios.emplace(name.substr(name.find('/') + 1),
+                           Ratio{time.best / memcpy.best, time.median / memcpy.median});
         }
         return ratios;
     }
 
 private:
-    // The best of the repetitions: other work on a shared machine only ever slows a run down.
-    void Keep(const std::string& runName, double seconds)
+    static std::string Name(const Run& run)
     {
-        const std::string name = runName.substr(0, runName.find("/repeats:"));
-        const auto [entry, added] = seconds_.emplace(name, seconds);
-        if (!added)
-            entry->second = std::min(entry->second, seconds);
+        const std::string& args = run.run_name.args;
+        return run.run_name.function_name + (args.empty() ? "" : "/" + args);
     }
 
-    std::map<std::string, double> seconds_;
+    // The best and the median of the repetitions.
+    static Ratio Summary(std::vector<double> seconds)
+    {
+        if (seconds.empty())
+            return {};
+        std::sort(seconds.begin(), seconds.end());
+        return {seconds.front(), seconds[seconds.size() / 2]};
+    }
+
+    std::map<std::string, std::vector<double>> seconds_;
 };
 
 }  // namespace
@@ -154,13 +177,14 @@ int main(int argc, char** argv)
     benchmark::Shutdown();
     const std::map<std::string, std::string> names = {
         {"1", "From Left"}, {"2", "From Top"}, {"3", "From Right"}, {"4", "From Bottom"}};
-    std::printf("\nBest CPU time against memcpy's best:\n");
+    std::printf("\nCPU time against memcpy's, best of %d repetitions (median):\n", kRepetitions);
     double worst = 0;
     for (const auto& [code, ratio] : reporter.Ratios()) {
         const auto name = names.find(code);
-        std::printf("  %-12s %6.2f x memcpy\n",
-                    name != names.end() ? name->second.c_str() : code.c_str(), ratio);
-        worst = std::max(worst, ratio);
+        std::printf("  %-12s %6.2f x memcpy (%.2f)\n",
+                    name != names.end() ? name->second.c_str() : code.c_str(), ratio.best,
+                    ratio.median);
+        worst = std::max(worst, ratio.best);
     }
     std::printf("prescan: %.2f x memcpy\n", worst);
     return 0;
