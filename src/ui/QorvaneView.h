@@ -1,0 +1,236 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QScrollArea>
+#include <QString>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "acquire/CaptureSequence.h"
+#include "acquire/CaptureView.h"
+#include "acquire/PaintEvent.h"
+#include "acquire/PreviewImage.h"
+#include "acquire/TileRenderer.h"
+#include "imaging/ColorCorrectingToneCurve.h"
+#include "imaging/CropEditor.h"
+#include "imaging/DisplayComposer.h"
+#include "imaging/LevelHistogram.h"
+#include "imaging/LevelSliders.h"
+#include "imaging/PreviewGrid.h"
+#include "imaging/ViewMapping.h"
+
+class QPainter;
+class QMouseEvent;
+
+namespace scanora {
+
+class AppContext;
+class QVImagePalette;
+
+// The image view: a scrolling view whose only child is the image display. It owns the preview
+// image, the capture sequence and the display renderer, shows the prescan as it arrives, and
+// carries the zoom and the mouse tools. The capture threads reach it through CaptureView; every
+// such call is carried over to the GUI thread, and only RepaintAndWait blocks its (capture)
+// thread until the display has painted, at most its limit.
+class QorvaneView : public QScrollArea, private CaptureView {
+    Q_OBJECT
+
+public:
+    // Mouse tools.
+    enum Tool : int {
+        kSamplePoints = 0,
+        kCrop = 1,
+        kZoom = 2,
+        kHand = 3,
+        kFocusLine = 4,
+        kGrid = 5,
+        kGuide = 6,
+        kMarker = 7,
+        kCrossHair = 8,
+        kSuperRegion = 9,
+    };
+    static constexpr int kNoDrag = 10;
+
+    explicit QorvaneView(AppContext& app, QWidget* parent = nullptr, CaptureTiming timing = {});
+    ~QorvaneView() override;
+
+    CaptureSequence& Capture() { return *sequence_; }
+    PreviewImage& Image() { return *image_; }
+
+    // The Prescan command; with Alt held a saved preview is loaded instead.
+    void PrescanCommand(bool altHeld);
+    void ScanCommand();
+    // Ctrl and ".": aborts a scan at once, stops a prescan or a series.
+    void AbortKey();
+    // Window commands 36867 (capture ended) and 36872 (next image), routed by the main frame.
+    void OnCaptureEnded();
+    void OnNextImage();
+
+    void ZoomIn();
+    void ZoomOut();
+    void FitToWindow();
+    void ZoomActual();
+    [[nodiscard]] double Zoom() const { return zoom_; }
+    // Sets the zoom in percent keeping the image point under `anchor` (viewport coordinates)
+    // at the centre of the view.
+    void SetZoom(double zoom, QPoint anchor);
+
+    void SetMouseTool(int tool);
+    [[nodiscard]] int MouseTool() const { return tool_; }
+
+    // Converts the preview into the display copy again (after curve or colour changes) and
+    // counts the histogram anew.
+    void RefreshDisplay();
+
+    // Display effects.
+    void SetColorMode(int mode);
+    [[nodiscard]] int ColorMode() const { return colorMode_; }
+    void SetMaskCrop(bool on);
+    [[nodiscard]] bool MaskCrop() const { return maskCrop_; }
+    void SetFalseColor(bool on);
+    [[nodiscard]] bool FalseColor() const { return falseColor_; }
+    void SetGridShown(bool on);
+    [[nodiscard]] bool GridShown() const { return gridShown_; }
+    void SetGuidesShown(bool on);
+    [[nodiscard]] bool GuidesShown() const { return guidesShown_; }
+    void ClearGuides();
+    [[nodiscard]] const PreviewGrid& Grid() const { return grid_; }
+
+    // The crop in percent of the display image.
+    void SetCrop(const CropPercent& crop);
+    [[nodiscard]] const CropPercent& Crop() const { return crop_; }
+    // Takes the crop from the output geometry (after the size page changed it).
+    void SyncCropFromSize();
+
+    // The histogram's level sliders (the current histogram setting's) and the histogram of the
+    // displayed image.
+    [[nodiscard]] const LevelSliders& Sliders() const { return sliders_; }
+    // Replaces the sliders: they become the current histogram setting's and the display follows.
+    void ApplySliders(const LevelSliders& sliders);
+    [[nodiscard]] LevelHistogram::Bins HistogramBins() const;
+    // True while the view shows an image (the slider bar reacts only then).
+    [[nodiscard]] bool ShowsImage() const { return image_->HasImage() && image_->DisplayValid(); }
+
+    // A guide dragged out of a ruler: from the horizontal ruler a vertical guide on screen.
+    void BeginGuideDrag(bool fromHorizontalRuler);
+
+    // The current mapping between preview, display image and display window.
+    [[nodiscard]] ViewMapping Mapping() const;
+    // Paint of the image display: the image in `area` (window coordinates), then the overlays.
+    void PaintImage(QPainter& painter, const QRect& area);
+    void PaintOverlays(QPainter& painter);
+    [[nodiscard]] QVImagePalette& Palette() { return *palette_; }
+    [[nodiscard]] PaintEvent& Painted() { return painted_; }
+
+    // Mouse on the image display (window coordinates).
+    void PaletteMousePress(QMouseEvent* event);
+    void PaletteMouseMove(QMouseEvent* event);
+    void PaletteMouseRelease(QMouseEvent* event);
+    void PaletteLeft();
+
+Q_SIGNALS:
+    void statusText(const QString& text);
+    void captureControlsEnabled(bool enabled);
+    void previewChanged();
+    void cropChanged();
+    // The pixel under the cursor: R, G, B display levels, the value, its display position; a
+    // negative red means no pixel.
+    void pixelReadout(int red, int green, int blue, double value, int x, int y);
+    // The level to mark in the histogram; negative hides it.
+    void cursorLevel(int level);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    // CaptureView, called from the capture threads.
+    void ShowPreviewRows(int first, int count) override;
+    void ShowProgressRow(int row) override;
+    void RepaintAndWait(std::chrono::milliseconds limit) override;
+    void RefreshAll() override;
+    void SetCaptureControlsEnabled(bool enabled) override;
+    [[nodiscard]] bool AbortKeysDown() const override { return abortKeys_.load(); }
+
+    // Runs `work` on the GUI thread: at once when called there, else queued.
+    template <typename Work>
+    void OnGuiThread(Work work);
+    [[nodiscard]] bool OnGuiThread() const;
+
+    void AllocateForCamera();
+    void ApplyZoom();
+    void PrepareDisplayCurve();
+    void LoadPreviewFile();
+    void UpdateVisibleRect();
+    [[nodiscard]] TileRenderer::Hooks RendererHooks();
+    [[nodiscard]] DisplayEffects Effects(int windowWidth, int windowHeight) const;
+    [[nodiscard]] QRect ProgressLinesRect(int row) const;
+    [[nodiscard]] std::vector<QLine> GuideLines() const;
+    void PaintProgressLines(QPainter& painter, int row) const;
+    void PaintCrop(QPainter& painter) const;
+    void PaintGrid(QPainter& painter) const;
+    void PaintGuides(QPainter& painter) const;
+    void PaintSamplePoints(QPainter& painter) const;
+    void ShowCursorStatus(QPoint window);
+    void CropDrag(QPoint window, bool ctrl);
+    void CommitCropToSize();
+    void EndTemporaryTool();
+    void UpdateCursor(QPoint window, Qt::KeyboardModifiers modifiers);
+    [[nodiscard]] int ActiveTool() const;
+    [[nodiscard]] bool CaptureRunning() const;
+
+    AppContext& app_;
+    const CaptureTiming timing_;
+    std::unique_ptr<PreviewImage> image_;
+    std::unique_ptr<CaptureSequence> sequence_;
+    ColorCorrectingToneCurve displayCurve_;
+    PaintEvent painted_;
+    QVImagePalette* palette_ = nullptr;  // owned by the scroll area
+
+    // The renderer and what its thread reads, set on the GUI thread before each start.
+    std::unique_ptr<TileRenderer> renderer_;
+    mutable std::mutex renderMutex_;
+    ImageRect visibleWindow_;
+    ImageRect histogramCrop_;
+    int histogramMode_ = 0;
+    double renderZoom_ = 100.0;
+    LevelHistogram working_;
+    LevelHistogram published_;
+
+    double zoom_ = 100.0;
+    int tool_ = kSamplePoints;
+    int previousTool_ = kNoDrag;
+    int temporaryTool_ = -1;  // Ctrl or Space held: the tool in use instead of tool_
+    int dragMode_ = kNoDrag;
+    int cropHandle_ = CropEditor::kNoHandles;
+    CropPercent crop_;
+    CropPercent cropAtPress_;
+    QPoint pressPoint_;
+    QPoint lastPoint_;
+    std::optional<QPoint> crossHair_;
+    int grabbedPoint_ = -1;
+    std::optional<std::size_t> placingGuide_;
+
+    int colorMode_ = 0;
+    bool maskCrop_ = false;
+    bool falseColor_ = false;
+    bool gridShown_ = false;
+    bool guidesShown_ = false;
+    PreviewGrid grid_{PreviewGrid::kDefaultSpacing, PreviewGrid::kDefaultSpacing};
+    LevelSliders sliders_;
+
+    std::atomic<int> progressRow_{-1};
+    QRect progressRect_;
+    std::atomic<bool> hold_{false};
+    std::atomic<bool> abortKeys_{false};
+    std::atomic<bool> closing_{false};
+};
+
+}  // namespace scanora
