@@ -41,7 +41,7 @@ std::uint32_t SecondsSince1904(const Moment& m)
 }
 
 // What one sample is made of.
-struct SampleSpec {
+struct SampleDescription {
     const char* name;
     std::uint16_t format;
     std::uint16_t flags;
@@ -68,7 +68,7 @@ constexpr std::array<std::uint16_t, 7> kThreeHandles{0x0000, 0x80AA, 0xFFFF, 0, 
 // Gain codes that balance the warm lamp: green × 1/0.9, blue × 1/0.75.
 constexpr std::array<std::uint16_t, 3> kBalanced{260, 377, 578};
 
-const std::array<SampleSpec, 5> kSamples{{
+const std::array<SampleDescription, 5> kSamples{{
     {"Sample Chart 16",
      0x6C,
      0x01,
@@ -158,7 +158,7 @@ const std::array<SampleSpec, 5> kSamples{{
 
 // The capture notes line as the host writes it: name, date, time, capture mode, size with the
 // two size values, size percentage, colour balance, line time and the channel gains in dB.
-std::string CaptureNotes(const SampleSpec& s, const CaptureParameters& p, int maxStep)
+std::string CaptureNotes(const SampleDescription& s, const CaptureParameters& p, int maxStep)
 {
     const Moment& t = s.taken;
     const int hour12 = t.hour % 12 == 0 ? 12 : t.hour % 12;
@@ -185,7 +185,7 @@ std::uint16_t Position(double share, int nativePixels, int pitch)
     return static_cast<std::uint16_t>(std::lround(share * nativePixels * pitch / 1000.0));
 }
 
-RecordedImage Make(const CameraModel& model, const SampleSpec& s)
+RecordedImage Make(const CameraModel& model, const SampleDescription& s)
 {
     const int samples = std::min(s.stepsBelowMax, model.maxSizeStep - model.minSizeStep);
     const auto fit = [samples, &model, &s](std::uint32_t wanted, int native) {
@@ -229,23 +229,23 @@ RecordedImage Make(const CameraModel& model, const SampleSpec& s)
 std::vector<RecordedImage> SampleImages::Make(const CameraModel& model)
 {
     std::vector<RecordedImage> images;
-    for (const SampleSpec& spec : kSamples) images.push_back(camsim::Make(model, spec));
+    for (const SampleDescription& sample : kSamples) images.push_back(camsim::Make(model, sample));
     return images;
 }
 
 RecordedImage SampleImages::Big(const CameraModel& model, std::uint32_t width, std::uint32_t lines)
 {
-    SampleSpec spec = kSamples[0];
-    spec.name = "Big Image";
-    spec.stepsBelowMax = model.maxSizeStep - model.minSizeStep;
-    spec.userNotes = "";
-    spec.taken = {2026, 12, 1, 12, 0, 0};
+    SampleDescription sample = kSamples[0];
+    sample.name = "Big Image";
+    sample.stepsBelowMax = model.maxSizeStep - model.minSizeStep;
+    sample.userNotes = "";
+    sample.taken = {2026, 12, 1, 12, 0, 0};
     // The full size asked for, whatever the field holds: lines past it see the surround, as a
     // panorama's do.
-    spec.width = width;
-    spec.lines = lines;
-    spec.exactSize = true;
-    return camsim::Make(model, spec);
+    sample.width = width;
+    sample.lines = lines;
+    sample.exactSize = true;
+    return camsim::Make(model, sample);
 }
 
 }  // namespace camsim
