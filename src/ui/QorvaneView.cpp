@@ -47,6 +47,11 @@ ImageRect ToImageRect(const QRect& r)
     return {r.left(), r.top(), r.right() + 1, r.bottom() + 1};
 }
 
+bool Intersects(const ImageRect& a, const ImageRect& b)
+{
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
 }  // namespace
 
 QorvaneView::QorvaneView(AppContext& app, QWidget* parent, CaptureTiming timing)
@@ -302,21 +307,24 @@ TileRenderer::Hooks QorvaneView::RendererHooks()
     TileRenderer::Hooks hooks;
     hooks.isVisible = [this](const ImageRect& tile) {
         const std::lock_guard lock(renderMutex_);
-        const ViewMapping mapping(0, 1, 1, renderZoom_);
-        const ImageRect window = mapping.DisplayToWindowRect(tile);
-        return !(window.right <= visibleWindow_.left || window.left >= visibleWindow_.right ||
-                 window.bottom <= visibleWindow_.top || window.top >= visibleWindow_.bottom);
+        return Intersects(ViewMapping(0, 1, 1, renderZoom_).DisplayToWindowRect(tile),
+                          visibleWindow_);
     };
     hooks.render = [this](const ImageRect& tile) {
         if (closing_.load())
             return true;
         image_->ConvertRect(tile, displayCurve_);
-        double zoom = 100.0;
+        ImageRect window;
+        bool onScreen = false;
         {
             const std::lock_guard lock(renderMutex_);
-            zoom = renderZoom_;
+            window = ViewMapping(0, 1, 1, renderZoom_).DisplayToWindowRect(tile);
+            onScreen = Intersects(window, visibleWindow_);
         }
-        const ImageRect window = ViewMapping(0, 1, 1, zoom).DisplayToWindowRect(tile);
+        if (!onScreen) {
+            // Nothing of it is on screen, so no paint will come: it shows when scrolled to.
+            return true;
+        }
         painted_.Reset();
         QMetaObject::invokeMethod(
             this, [this, window] { palette_->update(ToQRect(window)); }, Qt::QueuedConnection);
