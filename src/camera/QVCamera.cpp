@@ -8,6 +8,7 @@
 
 #include "camera/CommandTrace.h"
 #include "camera/QVSCSI.h"
+#include "platform/LinkError.h"
 #include "camera/QVUSB.h"
 #include "platform/TickClock.h"
 
@@ -503,9 +504,37 @@ void QVCamera::ReportNotResponding()
 
 // ---- data phases -------------------------------------------------------------------------
 
+namespace {
+
+// Holds the camera for one data phase, so that no command exchange of another thread (the
+// panel's camera poll) comes between its request and its data.
+class DataPhaseLock {
+public:
+    explicit DataPhaseLock(EventLock& lock) : lock_(lock), held_(lock.Lock(kWaitMs)) {}
+    ~DataPhaseLock()
+    {
+        if (held_)
+            lock_.Unlock();
+    }
+    DataPhaseLock(const DataPhaseLock&) = delete;
+    DataPhaseLock& operator=(const DataPhaseLock&) = delete;
+    [[nodiscard]] bool Held() const { return held_; }
+
+private:
+    // Longer than any command exchange holds the camera.
+    static constexpr int kWaitMs = 5000;
+    EventLock& lock_;
+    bool held_;
+};
+
+}  // namespace
+
 std::int32_t QVCamera::ReadData(std::uint8_t selector, std::span<std::uint8_t> buffer,
                                 std::uint16_t blockCount, std::uint16_t chunkIndex)
 {
+    const DataPhaseLock hold(lock_);
+    if (!hold.Held())
+        return -static_cast<std::int32_t>(LinkError::kBusy);
     const std::int32_t result = transport_->ReadData(selector, buffer, blockCount, chunkIndex);
     TraceData("ReadData", CommandTrace::Direction::In, result < 0 ? 0 : std::size_t(result));
     return result;
@@ -513,6 +542,9 @@ std::int32_t QVCamera::ReadData(std::uint8_t selector, std::span<std::uint8_t> b
 
 std::int16_t QVCamera::WriteTable(std::span<const std::uint8_t, QVCamComm::kTableSize> table)
 {
+    const DataPhaseLock hold(lock_);
+    if (!hold.Held())
+        return static_cast<std::int16_t>(LinkError::kBusy);
     const std::int16_t status = transport_->WriteTable(table);
     lastTransport_.store(status);
     TraceData("WriteTable", CommandTrace::Direction::Out, status == 0 ? table.size() : 0);
@@ -522,6 +554,9 @@ std::int16_t QVCamera::WriteTable(std::span<const std::uint8_t, QVCamComm::kTabl
 std::int16_t QVCamera::ReadBlocks(std::uint16_t count, std::span<std::uint8_t> buffer,
                                   std::uint32_t timeoutHintMs)
 {
+    const DataPhaseLock hold(lock_);
+    if (!hold.Held())
+        return static_cast<std::int16_t>(LinkError::kBusy);
     const std::int16_t status = transport_->ReadBlocks(count, buffer, timeoutHintMs);
     TraceData("ReadBlocks", CommandTrace::Direction::In,
               status == 0 ? std::size_t{count} * QVCamComm::kBlockSize : 0);
@@ -532,6 +567,9 @@ std::int16_t QVCamera::TransferBlock(std::uint8_t index,
                                      std::span<std::uint8_t, QVCamComm::kBlockSize> buffer,
                                      bool write)
 {
+    const DataPhaseLock hold(lock_);
+    if (!hold.Held())
+        return static_cast<std::int16_t>(LinkError::kBusy);
     const std::int16_t status = transport_->TransferBlock(index, buffer, write);
     TraceData(write ? "WriteBlock" : "ReadBlock",
               write ? CommandTrace::Direction::Out : CommandTrace::Direction::In,
