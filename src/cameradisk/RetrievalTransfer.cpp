@@ -18,6 +18,35 @@ constexpr std::size_t kPiecePixels = 16384;
 // The chunk index of a block is a 16-bit number.
 constexpr std::uint32_t kMaxBlocks = 65536;
 
+// A big-endian 16-bit sample at `at`.
+inline std::uint16_t LoadBigEndian(const std::uint8_t* at)
+{
+    return static_cast<std::uint16_t>(at[0] << 8 | at[1]);
+}
+
+// Realignment and the curve's table in one pass over 16-bit colour pixels, in place: red and
+// green are taken from the lines `offset` samples ahead (as RealignLines does) and go through
+// `table` on their way, so the block is read and written once. Every sample of pixel i is read
+// before the pixel is stored, and the stores (Out bytes or words) lie at or before it, so only
+// samples not yet converted are read.
+template <typename Out>
+void RealignAndMap(std::uint8_t* block, std::size_t pixels, std::size_t offset,
+                   const std::uint16_t* table)
+{
+    const std::size_t greenLead = 2 * offset;
+    const std::size_t redLead = 4 * offset;
+    auto* const out = reinterpret_cast<Out*>(block);
+    for (std::size_t i = 0; i < pixels; ++i) {
+        const std::uint8_t* const at = block + 6 * i;
+        const auto red = static_cast<Out>(table[LoadBigEndian(at + redLead)]);
+        const auto green = static_cast<Out>(table[LoadBigEndian(at + greenLead + 2)]);
+        const auto blue = static_cast<Out>(table[LoadBigEndian(at + 4)]);
+        out[3 * i] = red;
+        out[3 * i + 1] = green;
+        out[3 * i + 2] = blue;
+    }
+}
+
 }  // namespace
 
 RetrievalTransfer::RetrievalTransfer(const RetrievalFormat& format, std::uint32_t width,
@@ -80,6 +109,16 @@ std::size_t RetrievalTransfer::Convert(std::uint8_t* block, std::size_t spanByte
     const bool narrowOutput = format_.bitsPerSample == 8 && format_.StoredWide();
     const std::uint16_t* const table = table_.empty() ? nullptr : table_.data();
 
+    if (table && stored == SampleType::kColour16) {
+        // The red samples of the last pixel lie two row spacings past the block's pixels.
+        if (pixels * stored + 2 * offset * 2 > spanBytes)
+            return 0;
+        if (narrowOutput)
+            RealignAndMap<std::uint8_t>(block, pixels, offset, table);
+        else
+            RealignAndMap<std::uint16_t>(block, pixels, offset, table);
+        return pixels * static_cast<std::size_t>(format_.outputBytesPerPixel);
+    }
     for (std::size_t first = 0; first < pixels; first += kPiecePixels) {
         const std::size_t count = std::min(kPiecePixels, pixels - first);
         RealignLines(std::span(block + first * stored, spanBytes - first * stored), count,

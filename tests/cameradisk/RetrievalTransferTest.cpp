@@ -146,12 +146,16 @@ TEST(RetrievalTransfer, WritesExactlyTheImageThroughEveryStoredForm)
         int stored;
         bool curve;
         bool eightBit;
+        std::uint32_t spacing = 5;
     };
+    // The widest spacing lets a block's last pixels take their red from far into the next block.
     for (const Case c :
-         {Case{6, false, false}, Case{6, true, false}, Case{6, true, true}, Case{3, false, false},
+         {Case{6, false, false}, Case{6, true, false}, Case{6, true, true}, Case{6, true, false, 0},
+          Case{6, true, false, 250}, Case{6, true, true, 250}, Case{3, false, false},
           Case{2, false, false}, Case{2, true, true}, Case{1, false, false}}) {
         StoredImage image;
         image.stored = c.stored;
+        image.spacing = c.spacing;
         // Colour images of 1000 x 600 fill more than one block; single-colour ones get more
         // lines so that they do too.
         if (!image.Colour())
@@ -162,8 +166,9 @@ TEST(RetrievalTransfer, WritesExactlyTheImageThroughEveryStoredForm)
         EXPECT_TRUE(result.closed) << "the file holds what StripByteCounts declares";
         const std::vector<std::uint8_t> expected = Expected(image, format);
         ASSERT_EQ(result.pixels.size(), expected.size()) << c.stored;
-        EXPECT_TRUE(result.pixels == expected)
-            << "stored " << c.stored << " curve " << c.curve << " 8-bit " << c.eightBit;
+        EXPECT_TRUE(result.pixels == expected) << "stored " << c.stored << " curve " << c.curve
+                                               << " 8-bit " << c.eightBit << " spacing "
+                                               << c.spacing;
     }
 }
 
