@@ -187,7 +187,8 @@ void QorvaneView::OnGuiThread(Work work)
 void QorvaneView::ShowPreviewRows(int first, int count)
 {
     hold_ = false;
-    const ViewMapping mapping(image_->Rotation(), image_->Width(), image_->Height(), zoom_);
+    const ViewMapping mapping(image_->Rotation(), image_->Width(), image_->Height(),
+                              sharedZoom_.load());
     const ImageRect rows = mapping.PreviewToWindowRect({0, first, image_->Width(), first + count});
     OnGuiThread([this, rows] { palette_->update(ToQRect(rows).adjusted(-1, -1, 1, 1)); });
 }
@@ -270,6 +271,7 @@ ViewMapping QorvaneView::Mapping() const
 
 void QorvaneView::ApplyZoom()
 {
+    sharedZoom_ = zoom_;
     const ViewMapping mapping = Mapping();
     const QSize size(std::max(mapping.WindowWidth(), 1), std::max(mapping.WindowHeight(), 1));
     if (palette_->size() != size) {

@@ -114,7 +114,7 @@ public:
     void ApplySliders(const LevelSliders& sliders);
     [[nodiscard]] LevelHistogram::Bins HistogramBins() const;
     // True while the view shows an image (the slider bar reacts only then).
-    [[nodiscard]] bool ShowsImage() const { return image_->HasImage() && image_->DisplayValid(); }
+    [[nodiscard]] bool ShowsImage() const { return image_->HasImage(); }
 
     // A guide dragged out of a ruler: from the horizontal ruler a vertical guide on screen.
     void BeginGuideDrag(bool fromHorizontalRuler);
@@ -205,6 +205,7 @@ private:
     LevelHistogram published_;
 
     double zoom_ = 100.0;
+    std::atomic<double> sharedZoom_{100.0};  // the zoom as the capture threads read it
     int tool_ = kSamplePoints;
     int previousTool_ = kNoDrag;
     int temporaryTool_ = -1;  // Ctrl or Space held: the tool in use instead of tool_
