@@ -411,7 +411,28 @@ void QorvaneView::PaintImage(QPainter& painter, const QRect& area)
         painter.fillRect(area, Qt::black);
         return;
     }
+    // Colour management: the preview's profile to the display's. The screen's own profile is
+    // not known here, so the display counts as sRGB.
+    if (const QColorSpace& space = ProfileSpace(); space.isValid()) {
+        pixels.setColorSpace(space);
+        pixels.convertToColorSpace(QColorSpace::SRgb);
+    }
     painter.drawImage(area.topLeft(), pixels);
+}
+
+const QColorSpace& QorvaneView::ProfileSpace()
+{
+    const CameraPreferences& prefs = app_.CameraSetting().Prefs();
+    if (prefs.embedICCProfile != profileEmbedded_ || prefs.iccProfileName != profileName_) {
+        profileEmbedded_ = prefs.embedICCProfile;
+        profileName_ = prefs.iccProfileName;
+        const std::vector<std::uint8_t> bytes = app_.CameraSetting().ProfileData();
+        profileSpace_ = bytes.empty() ? QColorSpace()
+                                      : QColorSpace::fromIccProfile(
+                                            QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                                       static_cast<qsizetype>(bytes.size())));
+    }
+    return profileSpace_;
 }
 
 void QorvaneView::PaintOverlays(QPainter& painter)

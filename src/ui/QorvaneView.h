@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColorSpace>
 #include <QPoint>
 #include <QRect>
 #include <QScrollArea>
@@ -178,6 +179,8 @@ private:
     void PaintGrid(QPainter& painter) const;
     void PaintGuides(QPainter& painter) const;
     void PaintSamplePoints(QPainter& painter) const;
+    // The colour space of the chosen profile while "EmbedICCProfile" is on; invalid otherwise.
+    const QColorSpace& ProfileSpace();
     void ShowCursorStatus(QPoint window);
     void CropDrag(QPoint window, bool ctrl);
     void CommitCropToSize();
@@ -226,6 +229,11 @@ private:
     bool guidesShown_ = false;
     PreviewGrid grid_{PreviewGrid::kDefaultSpacing, PreviewGrid::kDefaultSpacing};
     LevelSliders sliders_;
+
+    // The profile the preview is shown through, and what it was made from.
+    QColorSpace profileSpace_;
+    std::string profileName_;
+    bool profileEmbedded_ = false;
 
     std::atomic<int> progressRow_{-1};
     QRect progressRect_;

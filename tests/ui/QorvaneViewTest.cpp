@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QColorSpace>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QPixmap>
 #include <QSignalSpy>
@@ -17,8 +19,10 @@
 #include "acquire/AppContext.h"
 #include "imaging/CropEditor.h"
 #include "settings/InsertRotation.h"
+#include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
 #include "support/RecordingUiPort.h"
+#include "support/TempDir.h"
 #include "ui/QVHistogram.h"
 #include "ui/QVImagePalette.h"
 #include "ui/QorvaneView.h"
@@ -190,6 +194,34 @@ TEST_F(QorvaneViewTest, FalseColourPaintsTheBandColours)
 
     view_->SetFalseColor(false);
     EXPECT_NE(Displayed().pixel(shown.width() / 2, shown.height() / 2), green);
+}
+
+TEST_F(QorvaneViewTest, EmbeddedProfileIsShownThroughColourManagement)
+{
+    // A band of mid grey over every level makes the picture one known colour.
+    LevelSliders sliders;
+    sliders.Assign(std::vector<LevelSliders::Slider>{{255, 128 + 256 * 128 + 65536 * 128, true}});
+    view_->ApplySliders(sliders);
+    view_->SetFalseColor(true);
+    const QPoint middle(view_->Palette().width() / 2, view_->Palette().height() / 2);
+    EXPECT_EQ(qRed(Displayed().pixel(middle)), 128);
+
+    // A profile with linear tone: grey 128 is much lighter in sRGB.
+    test::TempDir folder;
+    const std::filesystem::path path = folder.Path() / "linear.icc";
+    QFile file(QString::fromStdString(path.string()));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QColorSpace(QColorSpace::Primaries::SRgb, QColorSpace::TransferFunction::Linear)
+                   .iccProfile());
+    file.close();
+    CameraPreferences& prefs = app_->CameraSetting().Prefs();
+    prefs.iccProfileName = path.string();
+    prefs.embedICCProfile = true;
+    view_->Palette().update();
+    EXPECT_GT(qRed(Displayed().pixel(middle)), 170);
+
+    prefs.embedICCProfile = false;
+    EXPECT_EQ(qRed(Displayed().pixel(middle)), 128);
 }
 
 TEST_F(QorvaneViewTest, GuiThreadKeepsAnsweringDuringAPrescan)
