@@ -20,6 +20,7 @@ bool TiffWriter::Open(const TIFFDescription& description)
         layout_.reset();
         return false;
     }
+    stream_.Reserve(layout_->StripEnd());
     return true;
 }
 

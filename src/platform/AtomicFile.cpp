@@ -74,6 +74,13 @@ bool AtomicFile::Write(std::span<const std::uint8_t> bytes)
     return true;
 }
 
+void AtomicFile::Reserve(std::uint64_t bytes)
+{
+    // File systems without it (and a full disk) are left to the writes, which report it.
+    if (fd_ >= 0 && !failed_ && bytes > size_)
+        (void)fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes));
+}
+
 bool AtomicFile::Seek(std::uint64_t offset)
 {
     if (failed_ || offset > size_)

@@ -27,6 +27,8 @@ public:
     [[nodiscard]] std::uint64_t Position() const override { return position_; }
     bool Seek(std::uint64_t offset) override;
     [[nodiscard]] bool Failed() const override { return failed_; }
+    // Allocates the file's blocks up front where the file system can, without changing its size.
+    void Reserve(std::uint64_t bytes) override;
 
     // Flushes, syncs and renames the temporary file over the target. False (and the temporary
     // file removed) when anything failed, now or earlier.

@@ -22,6 +22,9 @@ public:
     // Moves the position to `offset` (at most the current size) to patch what was written.
     virtual bool Seek(std::uint64_t offset) = 0;
     [[nodiscard]] virtual bool Failed() const = 0;
+    // Tells the stream how many bytes it will hold in the end, so that it can make room for them
+    // in one go. Only a hint: neither what the stream holds nor its size changes.
+    virtual void Reserve(std::uint64_t /*bytes*/) {}
 
     bool Write(std::string_view text)
     {

@@ -51,6 +51,19 @@ TEST_F(AtomicFileTest, CommitReplacesTheFileWithWhatWasWritten)
     EXPECT_EQ(FilesInFolder(), 1u);
 }
 
+TEST_F(AtomicFileTest, RoomReservedAheadIsNotPartOfTheFile)
+{
+    AtomicFile file(target);
+    ASSERT_TRUE(file.Open());
+    file.Reserve(1 << 20);
+    EXPECT_EQ(fs::file_size(file.TemporaryPath()), 0u);
+    EXPECT_TRUE(file.Write("short"));
+    EXPECT_FALSE(file.Seek(6)) << "the reserved room is not written bytes";
+    file.Reserve(3);
+    EXPECT_TRUE(file.Commit());
+    EXPECT_EQ(ReadAll(target), "short") << "a file written short of its reservation ends there";
+}
+
 TEST_F(AtomicFileTest, AbandonedWriteLeavesThePreviousFileAndNoTemporary)
 {
     {
