@@ -3,6 +3,7 @@
 // memcpy of the same bytes. The geometry is a 6000-pixel model's prescan at the default size
 // steps: 750 pixels * 1000 lines, colour offset d = 1.
 
+#include "acquire/LargeAllocation.h"
 #include "acquire/LinePlacement.h"
 #include "acquire/PrescanAssembly.h"
 #include "acquire/PreviewImage.h"
@@ -38,21 +39,30 @@ constexpr std::size_t kLineBytes = kPixels * PreviewImage::kBytesPerPixel;
 // The bytes the camera sends for the whole prescan: T = 6P * (L + 2d).
 constexpr std::size_t kTotalBytes = kLineBytes * (kLines + 2 * kOffset);
 
+const std::size_t kScratchBytes = scanora::PrescanAssembly::ScratchBytes(kPixels, kLines, kOffset);
+
+// A buffer allocated as the program allocates its preview and scratch buffers.
+std::span<std::uint8_t> Bytes(const scanora::LargeArray<std::uint8_t>& buffer, std::size_t size)
+{
+    return {buffer.get(), size};
+}
+
 // Every repetition starts from fresh buffers, as every prescan does; a cheap generator keeps
 // the set-up of the many repetitions short.
-std::vector<std::uint8_t> CameraLines()
+scanora::LargeArray<std::uint8_t> CameraLines()
 {
     std::minstd_rand random(7);
-    std::vector<std::uint8_t> lines(
-        scanora::PrescanAssembly::ScratchBytes(kPixels, kLines, kOffset));
-    for (std::uint8_t& value : lines) value = static_cast<std::uint8_t>(random() >> 8);
+    auto lines = scanora::TryAllocateLarge<std::uint8_t>(kScratchBytes, kScratchBytes);
+    for (std::uint8_t& value : Bytes(lines, kScratchBytes))
+        value = static_cast<std::uint8_t>(random() >> 8);
     return lines;
 }
 
 // Reference: copying the prescan's bytes once.
 void MemcpyPrescan(benchmark::State& state)
 {
-    const std::vector<std::uint8_t> source = CameraLines();
+    const auto lines = CameraLines();
+    const std::vector<std::uint8_t> source(lines.get(), lines.get() + kScratchBytes);
     std::vector<std::uint8_t> target(source.size());
     const auto pass = [&] {
         std::memcpy(target.data(), source.data(), kTotalBytes);
@@ -74,8 +84,11 @@ BENCHMARK(MemcpyPrescan)
 void Prescan(benchmark::State& state)
 {
     const int code = static_cast<int>(state.range(0));
-    std::vector<std::uint8_t> lines = CameraLines();
-    std::vector<std::uint8_t> image(kLineBytes * kLines);
+    const auto lineBuffer = CameraLines();
+    const std::span<std::uint8_t> lines = Bytes(lineBuffer, kScratchBytes);
+    const auto imageBuffer =
+        scanora::TryAllocateLarge<std::uint8_t>(kLineBytes * kLines, kLineBytes * kLines);
+    const std::span<std::uint8_t> image = Bytes(imageBuffer, kLineBytes * kLines);
     const LineLayout layout{kPixels, kLines};
     const auto pass = [&] {
         for (int line = 0; line < kLines; line += 4) {

@@ -5,7 +5,6 @@
 
 #include "acquire/LinePlacement.h"
 #include "acquire/PreviewImage.h"
-#include "acquire/TryAllocate.h"
 #include "imaging/LineRealignment.h"
 #include "settings/InsertRotation.h"
 
@@ -85,7 +84,7 @@ PrescanAssembly::Start PrescanAssembly::Begin(const PrescanPlan& plan)
         target_ = imageBytes_;
     } else {
         const std::size_t bytes = std::max(ScratchBytes(pixels_, lines_, colourOffset_), readEnd);
-        scratch_ = TryAllocateZeroed<std::uint16_t>((bytes + 1) / 2, image_.MaxBufferBytes());
+        scratch_ = TryAllocateLarge<std::uint16_t>((bytes + 1) / 2, image_.MaxBufferBytes());
         if (!scratch_)
             return Start::NoMemory;
         // The camera's bytes of the 16-bit scratch samples.

@@ -6,6 +6,8 @@
 #include <optional>
 #include <span>
 
+#include "acquire/LargeAllocation.h"
+
 namespace scanora {
 
 class ColorCorrectingToneCurve;
@@ -104,7 +106,7 @@ private:
     PreviewImage& image_;
     const ColorCorrectingToneCurve* curve_;
     bool active_ = false;
-    std::unique_ptr<std::uint16_t[]> scratch_;
+    LargeArray<std::uint16_t> scratch_;
     std::span<std::uint8_t> target_;  // the image's allocation or the scratch buffer
     std::span<std::uint8_t> imageBytes_;
     int pixels_ = 0;

@@ -71,8 +71,11 @@ bool PreviewImage::AllocatePreview(const PreviewGeometry& geometry)
         rows * static_cast<std::size_t>(geometry.width) * kSamplesPerPixel;
 
     // Everything is had before anything is replaced, so a failure leaves the old image.
-    auto normal = TryAllocateZeroed<std::uint16_t>(*bytes / 2, maxBufferBytes_);
-    auto super = normal ? TryAllocateZeroed<std::uint16_t>(*bytes / 2, maxBufferBytes_) : nullptr;
+    // The prescan writes the buffers across their whole size for every group of lines: they
+    // are had on huge pages where the system gives them.
+    auto normal = TryAllocateLarge<std::uint16_t>(*bytes / 2, maxBufferBytes_);
+    auto super = normal ? TryAllocateLarge<std::uint16_t>(*bytes / 2, maxBufferBytes_)
+                        : LargeArray<std::uint16_t>();
     auto display = super ? TryAllocateZeroed<std::uint8_t>(displayBytes, maxBufferBytes_) : nullptr;
     if (!display)
         return false;

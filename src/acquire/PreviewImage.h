@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 
+#include "acquire/LargeAllocation.h"
 #include "acquire/PreviewRotation.h"
 
 namespace scanora {
@@ -113,8 +114,8 @@ private:
     std::size_t maxBufferBytes_;
     PreviewGeometry geometry_;
     std::size_t allocationBytes_ = 0;
-    std::unique_ptr<std::uint16_t[]> normal_;
-    std::unique_ptr<std::uint16_t[]> super_;
+    LargeArray<std::uint16_t> normal_;
+    LargeArray<std::uint16_t> super_;
     std::unique_ptr<std::uint8_t[]> display_;
     std::size_t displayBytes_ = 0;
     int rotation_ = kInitialRotation;
