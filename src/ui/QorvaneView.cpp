@@ -22,6 +22,7 @@
 #include "settings/HeldSettingTools.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
+#include "ui/CRulerView.h"
 #include "ui/QVImagePalette.h"
 
 namespace scanora {
@@ -80,6 +81,12 @@ QorvaneView::QorvaneView(AppContext& app, QWidget* parent, CaptureTiming timing)
     HistogramSetting histogram;
     app_.HeldTools().Capture(histogram);
     sliders_.Assign(histogram.GetSliders());
+
+    horizontalRuler_ = new CRulerView(*this, Qt::Horizontal, this);
+    verticalRuler_ = new CRulerView(*this, Qt::Vertical, this);
+    rulerCorner_ = new QWidget(this);
+    rulerCorner_->setAutoFillBackground(true);
+    LayOutRulers();
 
     renderer_ = std::make_unique<TileRenderer>(RendererHooks());
     AllocateForCamera();
@@ -280,6 +287,8 @@ void QorvaneView::ApplyZoom()
         setUpdatesEnabled(true);
     }
     palette_->update();
+    horizontalRuler_->update();
+    verticalRuler_->update();
     UpdateVisibleRect();
 }
 
@@ -650,6 +659,7 @@ void QorvaneView::SetGridShown(bool on)
 void QorvaneView::SetGuidesShown(bool on)
 {
     guidesShown_ = on;
+    LayOutRulers();
     palette_->update();
 }
 
@@ -746,6 +756,7 @@ void QorvaneView::ZoomActual()
 void QorvaneView::resizeEvent(QResizeEvent* event)
 {
     QScrollArea::resizeEvent(event);
+    LayOutRulers();
     UpdateVisibleRect();
 }
 
@@ -753,6 +764,23 @@ void QorvaneView::scrollContentsBy(int dx, int dy)
 {
     QScrollArea::scrollContentsBy(dx, dy);
     UpdateVisibleRect();
+    horizontalRuler_->update();
+    verticalRuler_->update();
+}
+
+void QorvaneView::LayOutRulers()
+{
+    // The rulers are shown exactly when the guides are.
+    const int thickness = guidesShown_ ? CRulerView::kThickness : 0;
+    setViewportMargins(thickness, thickness, 0, 0);
+    const QRect area = viewport()->geometry();
+    horizontalRuler_->setGeometry(area.left(), area.top() - thickness, area.width(), thickness);
+    verticalRuler_->setGeometry(area.left() - thickness, area.top(), thickness, area.height());
+    rulerCorner_->setGeometry(area.left() - thickness, area.top() - thickness, thickness,
+                              thickness);
+    horizontalRuler_->setVisible(guidesShown_);
+    verticalRuler_->setVisible(guidesShown_);
+    rulerCorner_->setVisible(guidesShown_);
 }
 
 // --- Tools ---
@@ -934,7 +962,7 @@ void QorvaneView::PaletteMouseRelease(QMouseEvent* event)
         break;
     case kZoom:
         if (insideImage) {
-            const QPoint anchor = viewport()->mapFrom(palette_, at);
+            const QPoint anchor = palette_->mapTo(viewport(), at);
             const std::optional<double> next = (event->modifiers() & Qt::AltModifier)
                                                    ? ZoomLevels::Out(zoom_)
                                                    : ZoomLevels::In(zoom_);
@@ -967,7 +995,7 @@ void QorvaneView::PaletteMouseRelease(QMouseEvent* event)
     case kGuide:
         if (placingGuide_) {
             auto& guides = app_.CameraSetting().Prefs().guides;
-            const QPoint inView = viewport()->mapFrom(palette_, at);
+            const QPoint inView = palette_->mapTo(viewport(), at);
             if (*placingGuide_ < guides.size()) {
                 const double position = guides[*placingGuide_].position;
                 if (!viewport()->rect().contains(inView) || !(position >= 0.0 && position <= 100.0))
@@ -976,7 +1004,14 @@ void QorvaneView::PaletteMouseRelease(QMouseEvent* event)
         }
         EndTemporaryTool();
         break;
-    case kCrossHair: EndTemporaryTool(); break;
+    case kCrossHair: {
+        // The rulers count from the release point, in preview pixels.
+        const double z = zoom_ / 100.0;
+        horizontalRuler_->SetOrigin(static_cast<int>(at.x() / z + 0.5));
+        verticalRuler_->SetOrigin(static_cast<int>(at.y() / z + 0.5));
+        EndTemporaryTool();
+        break;
+    }
     default: break;
     }
 }
@@ -991,6 +1026,8 @@ void QorvaneView::ShowCursorStatus(QPoint window)
 {
     const ImagePoint pixel = Mapping().WindowToDisplayPixel(
         {static_cast<double>(window.x()), static_cast<double>(window.y())});
+    horizontalRuler_->SetMouse(window.x());
+    verticalRuler_->SetMouse(window.y());
     if (pixel.x < 0 || !image_->HasImage()) {
         PaletteLeft();
         return;

@@ -31,6 +31,7 @@ class QMouseEvent;
 namespace scanora {
 
 class AppContext;
+class CRulerView;
 class QVImagePalette;
 
 // The image view: a scrolling view whose only child is the image display. It owns the preview
@@ -61,6 +62,7 @@ public:
     ~QorvaneView() override;
 
     CaptureSequence& Capture() { return *sequence_; }
+    AppContext& App() { return app_; }
     PreviewImage& Image() { return *image_; }
 
     // The Prescan command; with Alt held a saved preview is loaded instead.
@@ -133,6 +135,10 @@ public:
     void PaletteMouseMove(QMouseEvent* event);
     void PaletteMouseRelease(QMouseEvent* event);
     void PaletteLeft();
+    [[nodiscard]] CRulerView* Ruler(Qt::Orientation orientation) const
+    {
+        return orientation == Qt::Horizontal ? horizontalRuler_ : verticalRuler_;
+    }
 
 Q_SIGNALS:
     void statusText(const QString& text);
@@ -170,6 +176,7 @@ private:
     void PrepareDisplayCurve();
     void LoadPreviewFile();
     void UpdateVisibleRect();
+    void LayOutRulers();
     [[nodiscard]] TileRenderer::Hooks RendererHooks();
     [[nodiscard]] DisplayEffects Effects(int windowWidth, int windowHeight) const;
     [[nodiscard]] QRect ProgressLinesRect(int row) const;
@@ -196,6 +203,9 @@ private:
     ColorCorrectingToneCurve displayCurve_;
     PaintEvent painted_;
     QVImagePalette* palette_ = nullptr;  // owned by the scroll area
+    CRulerView* horizontalRuler_ = nullptr;
+    CRulerView* verticalRuler_ = nullptr;
+    QWidget* rulerCorner_ = nullptr;
 
     // The renderer and what its thread reads, set on the GUI thread before each start.
     std::unique_ptr<TileRenderer> renderer_;

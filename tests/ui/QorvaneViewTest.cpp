@@ -23,6 +23,7 @@
 #include "settings/QVSize.h"
 #include "support/RecordingUiPort.h"
 #include "support/TempDir.h"
+#include "ui/CRulerView.h"
 #include "ui/QVHistogram.h"
 #include "ui/QVImagePalette.h"
 #include "ui/QorvaneView.h"
@@ -222,6 +223,33 @@ TEST_F(QorvaneViewTest, EmbeddedProfileIsShownThroughColourManagement)
 
     prefs.embedICCProfile = false;
     EXPECT_EQ(qRed(Displayed().pixel(middle)), 128);
+}
+
+TEST_F(QorvaneViewTest, GuidesAreDraggedOutOfTheRulersAndBackAgain)
+{
+    view_->SetGuidesShown(true);
+    view_->FitToWindow();
+    CRulerView* ruler = view_->Ruler(Qt::Horizontal);
+    ASSERT_NE(ruler, nullptr);
+    ASSERT_TRUE(ruler->isVisible());
+    auto& guides = app_->CameraSetting().Prefs().guides;
+    guides.clear();
+    QVImagePalette& palette = view_->Palette();
+
+    // Out of the horizontal ruler into the middle of the image: a guide at the middle.
+    const QPoint start(ruler->width() / 2, CRulerView::kThickness / 2);
+    QTest::mousePress(ruler, Qt::LeftButton, {}, start);
+    const QPoint middle = ruler->mapFromGlobal(palette.mapToGlobal(palette.rect().center()));
+    QTest::mouseMove(ruler, middle);
+    QTest::mouseRelease(ruler, Qt::LeftButton, {}, middle);
+    ASSERT_EQ(guides.size(), 1u);
+    EXPECT_NEAR(guides[0].position, 50.0, 2.0);
+
+    // A second guide that never leaves the ruler is removed again.
+    QTest::mousePress(ruler, Qt::LeftButton, {}, start);
+    QTest::mouseMove(ruler, start);
+    QTest::mouseRelease(ruler, Qt::LeftButton, {}, start);
+    EXPECT_EQ(guides.size(), 1u);
 }
 
 TEST_F(QorvaneViewTest, GuiThreadKeepsAnsweringDuringAPrescan)
