@@ -165,15 +165,17 @@ bool CaptureSequence::Prescan(const PrescanChoice& choice)
     }
     if (prescanRunning_.load() || app_.Camera().QueryStatus() != 0)
         return false;
+    // The time displays and the colour sample points are settled before the thread starts to
+    // write the preview and the exposure's prescan record.
+    ResetTimeDisplays();
+    if (image_.HasImage())
+        app_.Exposure().DropSamplePointsOutside(image_.Width(), image_.Height());
     {
         const std::lock_guard lock(threadMutex_);
         JoinFinished(prescanThread_);
         prescanRunning_ = true;
         prescanThread_ = std::thread(&CaptureSequence::PrescanThread, this, choice);
     }
-    ResetTimeDisplays();
-    if (image_.HasImage())
-        app_.Exposure().DropSamplePointsOutside(image_.Width(), image_.Height());
     return true;
 }
 
