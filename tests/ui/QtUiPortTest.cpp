@@ -29,7 +29,7 @@ TEST(QtUiPortTest, MessagesFromWorkerThreadsAreAnsweredOnTheGuiThread)
         answer = port.ShowMessage("Delete Image?", MessageIcon::Question, MessageButtons::YesNo);
         returned = true;
     });
-    QTRY_VERIFY_WITH_TIMEOUT(shownOn != nullptr, 2000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shownOn != nullptr; }, 2000));
     worker.join();
     EXPECT_TRUE(returned);
     EXPECT_EQ(shownOn, QApplication::instance()->thread());
@@ -50,7 +50,7 @@ TEST(QtUiPortTest, PostedCommandsArriveQueuedInOrder)
     EXPECT_EQ(spy.count(), 0) << "a posted command never runs inside its sender";
     std::thread worker([&] { port.PostCommand(WindowCommand::SetElapsedTime, "3725"); });
     worker.join();
-    QTRY_COMPARE(spy.count(), 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return spy.count() == 2; }, 2000));
     EXPECT_EQ(spy.at(0).at(0).toInt(), 36866);
     EXPECT_EQ(spy.at(0).at(1).toString(), "Prescanning");
     EXPECT_EQ(spy.at(1).at(0).toInt(), 36868);
@@ -64,8 +64,8 @@ TEST(QtUiPortTest, ClosedMessageBoxGivesTheSafeAnswer)
         if (QWidget* box = QApplication::activeModalWidget())
             QTest::keyClick(box, Qt::Key_Escape);
     });
-    const auto result = QtUiPort::ShowMessageBox(nullptr, "Delete?", MessageIcon::Question,
-                                                 MessageButtons::YesNo);
+    const auto result =
+        QtUiPort::ShowMessageBox(nullptr, "Delete?", MessageIcon::Question, MessageButtons::YesNo);
     EXPECT_EQ(result, MessageResult::No);
 }
 

@@ -1,13 +1,21 @@
-// The GUI tests' main: one QApplication on the offscreen platform for every test.
+// The GUI tests' main: one QApplication on the offscreen platform for every test, with the
+// user's settings and preferences kept out of reach.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
+    QApplication::setOrganizationName("Qorvane Digital Cameras");
+    QApplication::setApplicationName("Scanora Tests");
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

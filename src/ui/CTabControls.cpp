@@ -1,0 +1,52 @@
+#include "ui/CTabControls.h"
+
+#include "acquire/AppContext.h"
+#include "camera/QVExposure.h"
+#include "settings/QVSize.h"
+#include "ui/PPColor.h"
+#include "ui/PPSize.h"
+
+namespace scanora::ui {
+
+CTabControls::CTabControls(AppContext& app, QWidget* parent) : QTabWidget(parent), app_(app)
+{
+    size_ = new PPSize(app_, this);
+    color_ = new PPColor(app_, this);
+    addTab(size_, "Size");
+    addTab(color_, "Color");
+    // The tone, focus and panorama pages keep their places in the tab order.
+    addTab(new QWidget(this), "Tone");
+    addTab(new QWidget(this), "Focus");
+    addTab(new QWidget(this), "Pano");
+    for (QVPropertyPage* page :
+         {static_cast<QVPropertyPage*>(size_), static_cast<QVPropertyPage*>(color_)})
+        connect(page, &QVPropertyPage::abortKeyPressed, this, &CTabControls::abortKeyPressed);
+}
+
+QVPropertyPage* CTabControls::PageFor(SettingKind kind) const
+{
+    switch (kind) {
+    case SettingKind::Size: return size_;
+    case SettingKind::Exposure: return color_;
+    default: return nullptr;
+    }
+}
+
+void CTabControls::Initialize()
+{
+    size_->ShowList();
+    color_->ShowList();
+    size_->ShowOutputSize(app_.Size());
+    size_->Refresh(app_.Size());
+    color_->ShowExposure(app_.Exposure().Readout());
+    color_->RefreshReadouts();
+    color_->ShowProfiles();
+}
+
+void CTabControls::SetCapturePagesEnabled(bool enabled)
+{
+    size_->SetControlsEnabled(enabled);
+    color_->SetControlsEnabled(enabled);
+}
+
+}  // namespace scanora::ui

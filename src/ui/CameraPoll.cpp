@@ -1,0 +1,70 @@
+#include "ui/CameraPoll.h"
+
+#include <cmath>
+
+#include "camera/QVCamera.h"
+
+namespace scanora::ui {
+
+namespace {
+
+constexpr std::uint16_t kOrbiscanModel = 2;
+constexpr int kStatusFailed = -3;
+
+}  // namespace
+
+CameraPoll::CameraPoll(QVCamera& camera, Busy busy, Report report)
+    : camera_(camera), busy_(std::move(busy)), report_(std::move(report))
+{
+}
+
+CameraPoll::~CameraPoll()
+{
+    StopAndWait();
+}
+
+void CameraPoll::Iterate()
+{
+    if (busy_ && busy_())
+        return;
+
+    // A link that went away reads as no camera, whatever model it last identified; the poll
+    // then keeps looking for it.
+    auto currentName = [this] {
+        return camera_.IsConnected() ? camera_.GetModelName() : std::string(kNoCamera);
+    };
+    CameraPollResult result;
+    result.modelName = currentName();
+    if (result.modelName == kNoCamera) {
+        camera_.Reconnect();
+        result.modelName = currentName();
+        if (result.modelName != kNoCamera)
+            statusPolling_.store(true);
+    }
+    if (result.modelName == kNoCamera)
+        result.icon = CameraPollResult::Icon::NoCamera;
+    else if (camera_.GetModelCode() == kOrbiscanModel)
+        result.icon = CameraPollResult::Icon::Orbiscan;
+    else
+        result.icon = CameraPollResult::Icon::Camera;
+
+    if (statusPolling_.load() && result.modelName != kNoCamera) {
+        const int status = camera_.QueryStatus();
+        if (status == kStatusFailed) {
+            statusPolling_.store(false);
+            camera_.Transport().SetConnected(false);
+            result.modelName = kNoCamera;
+            result.icon = CameraPollResult::Icon::NoCamera;
+        } else {
+            result.voltageHundredths =
+                static_cast<int>(std::trunc(camera_.FilterVoltage() * 100.0 + 0.5));
+            result.diskFreeMB = camera_.GetDiskFreeMB();
+            result.statusRead = true;
+        }
+    }
+    ran_.store(true);
+    if (report_)
+        report_(result);
+}
+
+}  // namespace scanora::ui

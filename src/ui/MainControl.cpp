@@ -1,0 +1,264 @@
+#include "ui/MainControl.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+
+#include "ui/CAutoButton.h"
+#include "ui/FuelGauge.h"
+
+namespace scanora::ui {
+
+namespace {
+
+std::size_t UpDownIndex(int id)
+{
+    return static_cast<std::size_t>(id - MainControl::kFirstUpDown);
+}
+
+bool IsUpDown(int id)
+{
+    return id >= MainControl::kFirstUpDown &&
+           id < MainControl::kFirstUpDown + MainControl::kUpDownCount;
+}
+
+QLabel* Caption(const QString& text, QWidget* parent)
+{
+    return new QLabel(text, parent);
+}
+
+}  // namespace
+
+MainControl::MainControl(QWidget* parent) : QWidget(parent)
+{
+    upDownEnabled_.fill(true);
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(4, 4, 4, 4);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(2);
+
+    // Output size and file size.
+    grid->addWidget(AddLabel(kSizeCaption, "Image Size"), 0, 0);
+    grid->addWidget(AddLabel(kOutputSize), 0, 1, 1, 3);
+    grid->addWidget(AddLabel(kResolutionUnit), 0, 4, 1, 2);
+    grid->addWidget(Caption("File Size", this), 1, 0);
+    grid->addWidget(AddLabel(kFileSize), 1, 1, 1, 3);
+
+    // The four values with their up/down buttons, two per row.
+    struct Stepper {
+        const char* caption;
+        int value;
+        int up;
+    };
+    const Stepper steppers[] = {{"Scan Area", kScanArea, kScanAreaUp},
+                                {"Resolution", kResolution, kResolutionUp},
+                                {"Line Time", kLineTime, kLineTimeUp},
+                                {"ISO", kIso, kIsoUp}};
+    for (int i = 0; i < 4; ++i) {
+        const Stepper& s = steppers[i];
+        const int row = 2 + i / 2;
+        const int column = (i % 2) * 3;
+        auto* box = new QHBoxLayout;
+        box->setSpacing(1);
+        box->addWidget(AddLabel(s.value));
+        box->addWidget(AddUpDown(s.up, QStringLiteral("\u25B2")));
+        box->addWidget(AddUpDown(s.up + 1, QStringLiteral("\u25BC")));
+        grid->addWidget(Caption(s.caption, this), row, column);
+        grid->addLayout(box, row, column + 1, 1, 2);
+    }
+
+    // Colour mode, scan name and notes.
+    colorMode_ = new QComboBox(this);
+    colorMode_->setObjectName(QString::number(kColorMode));
+    colorMode_->addItems({"Color", "Red", "Green", "Blue"});
+    controls_[kColorMode] = colorMode_;
+    connect(colorMode_, &QComboBox::activated, this, &MainControl::colorModeSelected);
+    scanName_ = new QLineEdit(this);
+    scanName_->setObjectName(QString::number(kScanName));
+    controls_[kScanName] = scanName_;
+    connect(scanName_, &QLineEdit::textEdited, this, &MainControl::scanNameEdited);
+    grid->addWidget(colorMode_, 4, 0, 1, 2);
+    grid->addWidget(scanName_, 4, 2, 1, 3);
+    QPushButton* notes = AddButton(kNotes, {});
+    notes->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    notes->setToolTip("Notes");
+    grid->addWidget(notes, 4, 5);
+
+    // Check boxes.
+    auto* checks = new QHBoxLayout;
+    checks->addWidget(AddCheck(kFastPrescan, "Fast Prescan"));
+    checks->addWidget(AddCheck(kCropPrescan, "Crop Prescan"));
+    grid->addLayout(checks, 5, 0, 1, 6);
+    auto* buffers = new QHBoxLayout;
+    buffers->addWidget(AddCheck(kSuper, "Super"));
+    buffers->addWidget(AddCheck(kView, "View"));
+    QPushButton* lock = AddButton(kLock, "Lock");
+    lock->setCheckable(true);
+    buffers->addWidget(lock);
+    buffers->addWidget(AddLabel(kSizeLock));
+    grid->addLayout(buffers, 6, 0, 1, 6);
+
+    // Prescan and Scan with their times.
+    grid->addWidget(AddButton(kPrescan, "Prescan"), 7, 0, 1, 2);
+    grid->addWidget(AddLabel(kPrescanTime, "00:00"), 7, 2);
+    grid->addWidget(AddButton(kScan, "Scan"), 7, 3, 1, 2);
+    grid->addWidget(AddLabel(kScanTime, "00:00"), 7, 5);
+
+    // The camera.
+    grid->addWidget(AddLabel(kCameraIcon), 8, 0);
+    grid->addWidget(AddLabel(kModelName, "Looking for camera..."), 8, 1, 1, 3);
+    grid->addWidget(AddLabel(kDiskFree, "0 MB free"), 8, 4, 1, 2);
+    gauge_ = new FuelGauge(this);
+    gauge_->setObjectName(QString::number(kVoltage));
+    controls_[kVoltage] = gauge_;
+    grid->addWidget(gauge_, 9, 0, 1, 6);
+    grid->setRowStretch(10, 1);
+
+    SetCameraIcon(0);
+    SetLockIcon(kSizeLock, false);
+}
+
+QLabel* MainControl::AddLabel(int id, const QString& text)
+{
+    auto* label = new QLabel(text, this);
+    label->setObjectName(QString::number(id));
+    controls_[id] = label;
+    return label;
+}
+
+QCheckBox* MainControl::AddCheck(int id, const QString& text)
+{
+    auto* box = new QCheckBox(text, this);
+    box->setObjectName(QString::number(id));
+    controls_[id] = box;
+    connect(box, &QCheckBox::clicked, this,
+            [this, id](bool checked) { Q_EMIT controlActivated(id, checked); });
+    return box;
+}
+
+QPushButton* MainControl::AddButton(int id, const QString& text)
+{
+    auto* button = new QPushButton(text, this);
+    button->setObjectName(QString::number(id));
+    controls_[id] = button;
+    connect(button, &QPushButton::clicked, this,
+            [this, id, button] { Q_EMIT controlActivated(id, button->isChecked()); });
+    return button;
+}
+
+CAutoButton* MainControl::AddUpDown(int id, const QString& arrow)
+{
+    auto* button = new CAutoButton(this);
+    button->setText(arrow);
+    button->setObjectName(QString::number(id));
+    button->setFixedWidth(22);
+    controls_[id] = button;
+    connect(button, &CAutoButton::stepped, this, [this, id] {
+        if (UpDownEnabled(id))
+            Q_EMIT controlActivated(id, false);
+    });
+    return button;
+}
+
+QLabel* MainControl::Label(int id) const
+{
+    const auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : qobject_cast<QLabel*>(it->second);
+}
+
+QAbstractButton* MainControl::Button(int id) const
+{
+    const auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : qobject_cast<QAbstractButton*>(it->second);
+}
+
+QString MainControl::Text(int id) const
+{
+    if (const QLabel* label = Label(id))
+        return label->text();
+    if (id == kScanName)
+        return scanName_->text();
+    if (id == kVoltage)
+        return gauge_->GaugeText();
+    return {};
+}
+
+void MainControl::SetText(int id, const QString& text)
+{
+    if (QLabel* label = Label(id)) {
+        label->setText(text);
+    } else if (id == kScanName) {
+        scanName_->setText(text);
+    }
+}
+
+void MainControl::SetChecked(int id, bool checked)
+{
+    if (QAbstractButton* button = Button(id))
+        button->setChecked(checked);
+}
+
+void MainControl::SetLockIcon(int id, bool locked)
+{
+    const QString text = locked ? QStringLiteral("Locked") : QStringLiteral("Unlocked");
+    if (id == kLock) {
+        Button(kLock)->setChecked(locked);
+        Button(kLock)->setToolTip(text);
+    } else if (QLabel* label = Label(id)) {
+        label->setText(locked ? QStringLiteral("\U0001F512") : QStringLiteral("\U0001F513"));
+        label->setToolTip(text);
+    }
+}
+
+void MainControl::SetCameraIcon(int kind)
+{
+    static constexpr QStyle::StandardPixmap kIcons[] = {
+        QStyle::SP_MessageBoxCritical, QStyle::SP_DriveCDIcon, QStyle::SP_DriveHDIcon};
+    QLabel* icon = Label(kCameraIcon);
+    icon->setPixmap(style()->standardIcon(kIcons[std::clamp(kind, 0, 2)]).pixmap(16, 16));
+    icon->setProperty("iconKind", kind);
+}
+
+void MainControl::SetUpDownEnabled(int id, bool enabled)
+{
+    if (IsUpDown(id))
+        upDownEnabled_[UpDownIndex(id)] = enabled;
+}
+
+bool MainControl::UpDownEnabled(int id) const
+{
+    return IsUpDown(id) && upDownEnabled_[UpDownIndex(id)];
+}
+
+void MainControl::SetCaptureControlsEnabled(bool enabled, bool scanAllowed)
+{
+    SetPrescanScanEnabled(enabled, enabled && scanAllowed);
+    for (int id = kFirstUpDown; id < kFirstUpDown + kUpDownCount; ++id)
+        controls_[id]->setEnabled(enabled && UpDownEnabled(id));
+    for (const int id : {int(kScanName), int(kNotes), int(kFastPrescan), int(kCropPrescan),
+                         int(kColorMode), int(kLock), int(kSuper), int(kView)})
+        controls_[id]->setEnabled(enabled);
+}
+
+void MainControl::SetPrescanScanEnabled(bool prescan, bool scan)
+{
+    controls_[kPrescan]->setEnabled(prescan);
+    controls_[kScan]->setEnabled(scan);
+}
+
+void MainControl::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Period && (event->modifiers() & Qt::ControlModifier)) {
+        Q_EMIT abortKeyPressed();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+}  // namespace scanora::ui

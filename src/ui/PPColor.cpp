@@ -1,0 +1,189 @@
+#include "ui/PPColor.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "acquire/AppContext.h"
+#include "camera/QVExposure.h"
+#include "settings/QVCameraSetting.h"
+
+namespace scanora::ui {
+
+namespace {
+
+constexpr double kTenthsPerDecibel = 10.0;
+
+QString ProfileFolder()
+{
+    for (const QString& folder :
+         {QStringLiteral("/usr/share/color/icc"), QDir::homePath() + "/.local/share/icc"})
+        if (QFileInfo(folder).isDir())
+            return folder;
+    return QDir::homePath();
+}
+
+}  // namespace
+
+PPColor::PPColor(AppContext& app, QWidget* parent)
+    : QVPropertyPage(app, SettingKind::Exposure, parent)
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(SettingsBox());
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel("Gain (dB)", this), 0, 1);
+    grid->addWidget(new QLabel("Filter (dB)", this), 0, 2);
+    const char* names[] = {"Red", "Green", "Blue"};
+    for (const Channel channel : kChannels) {
+        const std::size_t c = ChannelIndex(channel);
+        const int row = static_cast<int>(c) + 1;
+        grid->addWidget(new QLabel(names[c], this), row, 0);
+        gains_[c] = new QDoubleSpinBox(this);
+        gains_[c]->setRange(0.0, ExposureUnits::kMaxTotalTenths / kTenthsPerDecibel);
+        filters_[c] = new QDoubleSpinBox(this);
+        filters_[c]->setRange(-5.0, 5.0);
+        for (QDoubleSpinBox* box : {gains_[c], filters_[c]}) {
+            box->setDecimals(1);
+            box->setSingleStep(0.1);
+            box->setKeyboardTracking(false);
+        }
+        grid->addWidget(gains_[c], row, 1);
+        grid->addWidget(filters_[c], row, 2);
+        connect(gains_[c], &QDoubleSpinBox::valueChanged, this, [this, channel](double db) {
+            if (!showing_)
+                app_.Exposure().SetGain(channel, db * kTenthsPerDecibel);
+        });
+        connect(filters_[c], &QDoubleSpinBox::valueChanged, this, [this, channel](double db) {
+            if (!showing_)
+                app_.Exposure().SetFilter(channel, db * kTenthsPerDecibel);
+        });
+    }
+    layout->addLayout(grid);
+
+    iso_ = new QLabel(this);
+    layout->addWidget(iso_);
+    samples_ = new QLabel(this);
+    samples_->setWordWrap(true);
+    layout->addWidget(samples_);
+    auto* balanceRow = new QHBoxLayout;
+    balance_ = new QPushButton("Balance", this);
+    clearMeter_ = new QPushButton("Clear Meter", this);
+    balanceRow->addWidget(balance_);
+    balanceRow->addWidget(clearMeter_);
+    layout->addLayout(balanceRow);
+    connect(balance_, &QPushButton::clicked, this,
+            [this] { app_.Exposure().ApplyNeutralBalance(); });
+    connect(clearMeter_, &QPushButton::clicked, this,
+            [this] { app_.Exposure().ClearNeutralPoints(); });
+
+    auto* profileRow = new QHBoxLayout;
+    profiles_ = new QComboBox(this);
+    browse_ = new QPushButton("Browse...", this);
+    profileRow->addWidget(profiles_, 1);
+    profileRow->addWidget(browse_);
+    layout->addLayout(profileRow);
+    embed_ = new QCheckBox("Embed ICC Profile", this);
+    layout->addWidget(embed_);
+    layout->addStretch(1);
+    connect(browse_, &QPushButton::clicked, this, &PPColor::BrowseProfile);
+    connect(profiles_, &QComboBox::activated, this, [this](int entry) {
+        CameraPreferences& prefs = app_.CameraSetting().Prefs();
+        if (entry < 0 || entry >= static_cast<int>(prefs.iccProfiles.size()))
+            return;
+        prefs.currentICCProfileIndex = entry + 1;
+        prefs.iccProfileName = prefs.iccProfiles[static_cast<std::size_t>(entry)];
+    });
+    connect(embed_, &QCheckBox::clicked, this,
+            [this](bool on) { app_.CameraSetting().Prefs().embedICCProfile = on; });
+}
+
+QDoubleSpinBox* PPColor::GainBox(Channel channel) const
+{
+    return gains_[ChannelIndex(channel)];
+}
+
+QDoubleSpinBox* PPColor::FilterBox(Channel channel) const
+{
+    return filters_[ChannelIndex(channel)];
+}
+
+void PPColor::ShowExposure(const ExposureReadout& readout)
+{
+    showing_ = true;
+    for (const Channel channel : kChannels) {
+        const std::size_t c = ChannelIndex(channel);
+        gains_[c]->setValue(readout.gainTenths[c] / kTenthsPerDecibel);
+        filters_[c]->setValue(readout.filterTenths[c] / kTenthsPerDecibel);
+    }
+    const double baseline = app_.CameraSetting().Prefs().baselineISO;
+    iso_->setText(QString::asprintf("ISO %3.0f", baseline * readout.iso / 100.0));
+    showing_ = false;
+}
+
+void PPColor::RefreshReadouts()
+{
+    const QVExposure& exposure = app_.Exposure();
+    QStringList lines;
+    const int count = exposure.SamplePoints().Count();
+    for (int i = 0; i < count; ++i) {
+        const SpotMean16 mean = exposure.SampleMean(i);
+        lines << QStringLiteral("%1: R %2  G %3  B %4")
+                     .arg(i + 1)
+                     .arg(mean.red)
+                     .arg(mean.green)
+                     .arg(mean.blue);
+    }
+    const ChannelValues& pending = exposure.GetPendingCorrections();
+    if (count > 0)
+        lines << QString::asprintf("Balance: R %+.1f  G %+.1f  B %+.1f dB",
+                                   pending[0] / kTenthsPerDecibel, pending[1] / kTenthsPerDecibel,
+                                   pending[2] / kTenthsPerDecibel);
+    samples_->setText(lines.join('\n'));
+    balance_->setEnabled(count > 0 && !exposure.IsBalanceApplied());
+}
+
+void PPColor::ShowProfiles()
+{
+    const CameraPreferences& prefs = app_.CameraSetting().Prefs();
+    profiles_->clear();
+    for (const std::string& path : prefs.iccProfiles)
+        profiles_->addItem(QFileInfo(QString::fromStdString(path)).fileName(),
+                           QString::fromStdString(path));
+    profiles_->setCurrentIndex(prefs.currentICCProfileIndex - 1);
+    embed_->setChecked(prefs.embedICCProfile);
+}
+
+void PPColor::BrowseProfile()
+{
+    const QString path = QFileDialog::getOpenFileName(this, "Color Profile", ProfileFolder(),
+                                                      "ICC profiles (*.icc *.icm);;All files (*)");
+    if (path.isEmpty())
+        return;
+    app_.CameraSetting().AddProfile(path.toStdString());
+    ShowProfiles();
+}
+
+void PPColor::SetControlsEnabled(bool enabled)
+{
+    for (QWidget* control : std::initializer_list<QWidget*>{SettingsBox(), balance_, clearMeter_,
+                                                            profiles_, browse_, embed_})
+        control->setEnabled(enabled);
+    for (std::size_t c = 0; c < 3; ++c) {
+        gains_[c]->setEnabled(enabled);
+        filters_[c]->setEnabled(enabled);
+    }
+    if (enabled)
+        RefreshReadouts();
+}
+
+}  // namespace scanora::ui

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <array>
+
+#include "camera/ExposureDisplays.h"
+#include "ui/QVPropertyPage.h"
+
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QPushButton;
+
+namespace scanora::ui {
+
+// The colour page: the gain and filter of each channel in decibels, the ISO, the neutral
+// balance from the sample points with their readouts, and the colour profile list with its
+// browse button and embed switch, wired to the exposure.
+class PPColor : public QVPropertyPage {
+    Q_OBJECT
+
+public:
+    explicit PPColor(AppContext& app, QWidget* parent = nullptr);
+
+    [[nodiscard]] QDoubleSpinBox* GainBox(Channel channel) const;
+    [[nodiscard]] QDoubleSpinBox* FilterBox(Channel channel) const;
+    [[nodiscard]] QLabel* IsoLabel() const { return iso_; }
+    [[nodiscard]] QLabel* SampleLabel() const { return samples_; }
+    [[nodiscard]] QComboBox* ProfileBox() const { return profiles_; }
+
+    void ShowExposure(const ExposureReadout& readout);
+    // The sample points' values and the pending balance corrections.
+    void RefreshReadouts();
+    // The profile list from the preferences.
+    void ShowProfiles();
+    void SetControlsEnabled(bool enabled);
+
+private:
+    void BrowseProfile();
+
+    std::array<QDoubleSpinBox*, 3> gains_{};
+    std::array<QDoubleSpinBox*, 3> filters_{};
+    QLabel* iso_ = nullptr;
+    QLabel* samples_ = nullptr;
+    QPushButton* balance_ = nullptr;
+    QPushButton* clearMeter_ = nullptr;
+    QComboBox* profiles_ = nullptr;
+    QPushButton* browse_ = nullptr;
+    QCheckBox* embed_ = nullptr;
+    bool showing_ = false;
+};
+
+}  // namespace scanora::ui

@@ -1,0 +1,170 @@
+#include "ui/QVCameraApp.h"
+
+#include <QApplication>
+#include <QLocalServer>
+#include <QLocalSocket>
+
+#include <unistd.h>
+
+#include "ui/QVMainFrame.h"
+#include "ui/QtUiPort.h"
+
+namespace scanora::ui {
+
+namespace {
+
+constexpr int kConnectMs = 500;
+constexpr char kActivateRequest[] = "activate\n";
+
+}  // namespace
+
+QVCameraApp::QVCameraApp() = default;
+
+QVCameraApp::~QVCameraApp()
+{
+    ShutDown();
+    frame_.reset();  // the views borrow the tools: they go first
+    app_.reset();
+}
+
+bool QVCameraApp::ParseArguments(const QStringList& args, const QString& envCamera,
+                                 StartOptions& options, QString& error)
+{
+    if (!envCamera.isEmpty())
+        options.cameraSpec = envCamera.toStdString();
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        auto value = [&](QString& out) {
+            if (i + 1 >= args.size() || args[i + 1].isEmpty()) {
+                error = QStringLiteral("%1 needs a value").arg(arg);
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        QString text;
+        if (arg == "--camera") {
+            if (!value(text))
+                return false;
+            options.cameraSpec = text.toStdString();
+        } else if (arg.startsWith("--camera=")) {
+            options.cameraSpec = arg.mid(9).toStdString();
+        } else if (arg == "--prefs") {
+            if (!value(text))
+                return false;
+            options.prefs.path = text.toStdString();
+        } else if (arg.startsWith("--prefs=")) {
+            options.prefs.path = arg.mid(8).toStdString();
+        } else if (arg == "--no-prefs") {
+            options.prefs.skip = true;
+        } else if (arg == "--reset-prefs") {
+            options.prefs.reset = true;
+        } else {
+            error = QStringLiteral("unknown argument '%1'").arg(arg);
+            return false;
+        }
+    }
+    return true;
+}
+
+void QVCameraApp::ApplyStartKeys(Qt::KeyboardModifiers keys, StartOptions& options)
+{
+    if (keys & Qt::AltModifier)
+        options.prefs.reset = true;
+    if (keys & Qt::ShiftModifier)
+        options.prefs.skip = true;
+}
+
+QString QVCameraApp::DefaultInstanceName()
+{
+    QString user = qEnvironmentVariable("USER");
+    if (user.isEmpty())
+        user = QString::number(getuid());
+    return QStringLiteral("QorvaneWindowClass-") + user;
+}
+
+QVCameraApp::StartResult QVCameraApp::Start(const StartOptions& options)
+{
+    // Only one instance runs: a second start brings the first forward and ends.
+    const QString name =
+        options.instanceName.isEmpty() ? DefaultInstanceName() : options.instanceName;
+    if (!BecomeTheInstance(name))
+        return StartResult::OtherInstanceActivated;
+
+    ui_ = std::make_unique<QtUiPort>();
+    if (options.messagePresenter)
+        ui_->SetMessagePresenter(options.messagePresenter);
+    std::string error;
+    app_ = AppContext::Create(options.cameraSpec, *ui_, error);
+    if (!app_) {
+        ui_->ShowMessage(error, MessageIcon::Error, MessageButtons::Ok);
+        return StartResult::Failed;
+    }
+
+    QVMainFrame::Options frameOptions;
+    frameOptions.pollInterval = options.pollInterval;
+    frameOptions.timing = options.timing;
+    frameOptions.savedPosition = options.savedPosition;
+    frame_ = std::make_unique<QVMainFrame>(*app_, *ui_, frameOptions);
+    ui_->SetDialogParent(frame_.get());
+
+    // Holding Alt rewrites the preferences from the built-in text, Shift skips them.
+    app_->LoadPreferences(options.prefs);
+    frame_->PreferencesLoaded();
+
+    frame_->show();
+    frame_->Start();
+    connect(frame_.get(), &QVMainFrame::closing, this, &QVCameraApp::ShutDown);
+    return StartResult::Started;
+}
+
+bool QVCameraApp::BecomeTheInstance(const QString& name)
+{
+    {
+        QLocalSocket probe;
+        probe.connectToServer(name);
+        if (probe.waitForConnected(kConnectMs)) {
+            probe.write(kActivateRequest);
+            probe.waitForBytesWritten(kConnectMs);
+            probe.disconnectFromServer();
+            return false;
+        }
+    }
+    // Nobody answers: a name left behind by a program that crashed is taken over.
+    QLocalServer::removeServer(name);
+    server_ = new QLocalServer(this);
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server_->listen(name))
+        return true;  // without the server the program still runs, only not exclusively
+    connect(server_, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = server_->nextPendingConnection()) {
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            BringForward();
+        }
+    });
+    return true;
+}
+
+void QVCameraApp::BringForward()
+{
+    if (frame_) {
+        if (frame_->isMinimized())
+            frame_->showNormal();
+        frame_->show();
+        frame_->raise();
+        frame_->activateWindow();
+        if (QWidget* popup = QApplication::activeModalWidget())
+            popup->activateWindow();
+    }
+    Q_EMIT activated();
+}
+
+void QVCameraApp::ShutDown()
+{
+    if (shutDown_ || !app_ || !frame_)
+        return;
+    shutDown_ = true;
+    app_->SavePreferencesOnExit();
+}
+
+}  // namespace scanora::ui

@@ -1,0 +1,373 @@
+#include "ui/QVUIHandler.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QMetaObject>
+#include <QPointer>
+
+#include "acquire/AppContext.h"
+#include "camera/QVExposure.h"
+#include "settings/QVCameraSetting.h"
+#include "settings/QVSize.h"
+#include "settings/SettingLists.h"
+#include "settings/SizeUnits.h"
+#include "ui/CTabControls.h"
+#include "ui/CameraPoll.h"
+#include "ui/FuelGauge.h"
+#include "ui/MainControl.h"
+#include "ui/PPColor.h"
+#include "ui/PPSize.h"
+#include "ui/QVPropertyPage.h"
+#include "ui/QorvaneView.h"
+
+namespace scanora::ui {
+
+namespace {
+
+bool AltHeld()
+{
+    return QApplication::queryKeyboardModifiers() & Qt::AltModifier;
+}
+
+}  // namespace
+
+QVUIHandler::QVUIHandler(AppContext& app, QorvaneView& view, MainControl& panel, CTabControls& tabs,
+                         std::chrono::milliseconds pollInterval, QObject* parent)
+    : QObject(parent),
+      app_(app),
+      view_(view),
+      panel_(panel),
+      tabs_(tabs),
+      pollInterval_(pollInterval)
+{
+    connect(&panel_, &MainControl::controlActivated, this, &QVUIHandler::DispatchControl);
+    connect(&panel_, &MainControl::colorModeSelected, this, &QVUIHandler::SelectColorMode);
+    connect(&panel_, &MainControl::scanNameEdited, this, [this](const QString& name) {
+        app_.CameraSetting().Prefs().scanName = name.toStdString();
+    });
+    connect(&panel_, &MainControl::abortKeyPressed, &view_, &QorvaneView::AbortKey);
+    connect(&view_, &QorvaneView::captureControlsEnabled, this, [this](bool enabled) {
+        if (enabled)
+            EnableAfterCapture();
+        else
+            DisableForCapture();
+    });
+}
+
+QVUIHandler::~QVUIHandler()
+{
+    StopPoll();
+    app_.Size().AttachDisplays(nullptr);
+    app_.Exposure().AttachDisplays(nullptr);
+    app_.Lists().AttachDisplays(nullptr);
+}
+
+void QVUIHandler::Initialize()
+{
+    app_.Size().AttachDisplays(this);
+    app_.Exposure().AttachDisplays(this);
+    app_.Lists().AttachDisplays(this);
+    tabs_.Initialize();
+
+    const CameraPreferences& prefs = app_.CameraSetting().Prefs();
+    for (int id = MainControl::kFirstUpDown;
+         id < MainControl::kFirstUpDown + MainControl::kUpDownCount; ++id)
+        panel_.SetUpDownEnabled(id, true);
+    panel_.Gauge()->SetPosition(FuelGauge::kMinimum);
+    panel_.ColorModeBox()->setCurrentIndex(std::clamp<int>(prefs.cameraColorMode, 0, 3));
+    panel_.SetText(MainControl::kScanName, QString::fromStdString(prefs.scanName));
+    panel_.SetChecked(MainControl::kFastPrescan, prefs.fastPrescan);
+    panel_.SetChecked(MainControl::kCropPrescan, app_.Size().IsCropPrescan());
+    panel_.SetLockIcon(MainControl::kLock, app_.Exposure().IsBrightnessLocked());
+    ShowOutputSize(app_.Size());
+    Refresh(app_.Size());
+    EnableControls(app_.Size().ControlStates());
+    ShowExposure(app_.Exposure().Readout());
+    ShowPrescanTime(-1);
+    ShowScanTime(0);
+
+    // The poll reports on its own thread; the result is shown on the GUI thread.
+    QPointer<QVUIHandler> self(this);
+    poll_ = std::make_unique<CameraPoll>(
+        app_.Camera(), [this] { return CaptureRunning(); },
+        [self](const CameraPollResult& result) {
+            QMetaObject::invokeMethod(
+                QApplication::instance(),
+                [self, result] {
+                    if (self)
+                        self->ShowPollResult(result);
+                },
+                Qt::QueuedConnection);
+        });
+    poll_->Start(static_cast<int>(pollInterval_.count()));
+}
+
+void QVUIHandler::StopPoll()
+{
+    if (poll_)
+        poll_->StopAndWait();
+}
+
+bool QVUIHandler::CaptureRunning() const
+{
+    const CaptureState state = view_.Capture().State();
+    return state == CaptureState::Prescan || state == CaptureState::Scan;
+}
+
+bool QVUIHandler::ScanAllowed() const
+{
+    return app_.Size().ScanAllowed();
+}
+
+void QVUIHandler::ShowPollResult(const CameraPollResult& result)
+{
+    panel_.SetText(MainControl::kModelName, QString::fromStdString(result.modelName));
+    panel_.SetCameraIcon(static_cast<int>(result.icon));
+    if (result.statusRead) {
+        panel_.Gauge()->SetPosition(result.voltageHundredths);
+        if (static_cast<long long>(result.diskFreeMB) != lastDiskFree_) {
+            lastDiskFree_ = result.diskFreeMB;
+            panel_.SetText(MainControl::kDiskFree,
+                           QStringLiteral("%1 MB free").arg(result.diskFreeMB));
+        }
+    }
+    Q_EMIT pollShown();
+}
+
+void QVUIHandler::DispatchControl(int id, bool checked)
+{
+    QVSize& size = app_.Size();
+    QVExposure& exposure = app_.Exposure();
+    const bool alt = AltHeld();
+    switch (id) {
+    case MainControl::kFastPrescan:
+        app_.CameraSetting().Prefs().fastPrescan = checked;
+        exposure.Refresh();
+        break;
+    case MainControl::kPrescan: view_.PrescanCommand(alt); break;
+    case MainControl::kScan: view_.ScanCommand(); break;
+    case MainControl::kCropPrescan:
+        size.SetCropPrescan(checked);
+        ShowPrescanTime(-1);
+        ShowScanTime(0);
+        break;
+    case MainControl::kLock:
+        exposure.SetBrightnessLock(checked);
+        panel_.SetLockIcon(MainControl::kLock, exposure.IsBrightnessLocked());
+        break;
+    case MainControl::kScanAreaUp: alt ? size.FullField() : size.ZoomOut(); break;
+    case MainControl::kScanAreaDown: size.ZoomIn(); break;
+    case MainControl::kResolutionUp:
+        if (alt)
+            size.SetLowestResolution();
+        else
+            size.SetResolutionNumber(size.GetResolutionNumber() - 1);
+        break;
+    case MainControl::kResolutionDown:
+        if (alt)
+            size.SetHighestResolution();
+        else
+            size.SetResolutionNumber(size.GetResolutionNumber() + 1);
+        break;
+    case MainControl::kLineTimeUp: alt ? exposure.Longest() : void(exposure.Slower()); break;
+    case MainControl::kLineTimeDown: alt ? exposure.Shortest() : void(exposure.Faster()); break;
+    case MainControl::kIsoUp:
+        alt ? void(exposure.BalanceToMaximum()) : void(exposure.LevelUp());
+        break;
+    case MainControl::kIsoDown:
+        alt ? void(exposure.BalanceToMinimum()) : void(exposure.LevelDown());
+        break;
+    default: break;
+    }
+}
+
+void QVUIHandler::SelectColorMode(int mode)
+{
+    mode = std::clamp(mode, 0, 3);
+    CameraPreferences& prefs = app_.CameraSetting().Prefs();
+    prefs.cameraColorMode = static_cast<std::int16_t>(mode);
+    panel_.ColorModeBox()->setCurrentIndex(mode);
+    view_.SetColorMode(mode);
+    view_.RefreshDisplay();
+    app_.Size().SetSampleFormat(
+        {prefs.use16BitCurve || app_.Tools().IsNone14Mode(), mode != CameraPreferences::kColor});
+}
+
+void QVUIHandler::DisableForCapture()
+{
+    controlsEnabled_ = false;
+    if (poll_)
+        poll_->Suspend();
+    panel_.SetCaptureControlsEnabled(false, false);
+    tabs_.SetCapturePagesEnabled(false);
+}
+
+void QVUIHandler::EnableAfterCapture()
+{
+    controlsEnabled_ = true;
+    panel_.SetCaptureControlsEnabled(true, ScanAllowed());
+    tabs_.SetCapturePagesEnabled(true);
+    if (poll_)
+        poll_->Resume();
+}
+
+QString QVUIHandler::TimeText(int seconds)
+{
+    const unsigned total = static_cast<unsigned>(std::max(seconds, 0));
+    return QString::asprintf("%2.2u:%2.2u", total / 60, total % 60);
+}
+
+void QVUIHandler::ShowPrescanTime(int seconds)
+{
+    if (seconds < 0)
+        seconds = app_.Exposure().GetPrescanSeconds();
+    panel_.SetText(MainControl::kPrescanTime, TimeText(seconds));
+}
+
+void QVUIHandler::ShowScanTime(int seconds)
+{
+    if (seconds <= 0)
+        seconds = app_.Exposure().GetScanSeconds();
+    panel_.SetText(MainControl::kScanTime, TimeText(seconds));
+}
+
+QString QVUIHandler::OutputSizeText(double width, double height, double resolution, bool pixels)
+{
+    if (pixels)
+        return QString::asprintf("%5.0f x %5.0f", width, height);
+    return QString::asprintf("%5.2f x %5.2f at %5.1f", width, height, resolution);
+}
+
+QString QVUIHandler::FileSizeText(std::uint64_t bytes)
+{
+    constexpr double kMB = 1048576.0;
+    if (static_cast<double>(bytes) < kMB)
+        return QString::asprintf("%3.1lf Kb", static_cast<double>(bytes) / 1024.0);
+    return QString::asprintf("%3.1lf Mb", static_cast<double>(bytes) / kMB);
+}
+
+QString QVUIHandler::UnitCaption(std::int32_t units)
+{
+    switch (units) {
+    case SizeUnits::kInches: return "Inches";
+    case SizeUnits::kFeet: return "Feet";
+    case SizeUnits::kMillimeters: return "Millimeters";
+    case SizeUnits::kCentimeters: return "Centimeters";
+    case SizeUnits::kMeters: return "Meters";
+    default: return "Image Size";
+    }
+}
+
+QString QVUIHandler::ResolutionUnitText(std::int32_t units)
+{
+    switch (units) {
+    case SizeUnits::kFeet: return "pixels per ft";
+    case SizeUnits::kMillimeters: return "pixels per mm";
+    case SizeUnits::kCentimeters: return "pixels per cm";
+    case SizeUnits::kMeters: return "pixels per m";
+    default: return "pixels per inch";
+    }
+}
+
+void QVUIHandler::ShowOutputSize(const QVSize& size)
+{
+    const bool pixels = size.GetUnits() == SizeUnits::kPixels;
+    panel_.SetText(MainControl::kSizeCaption, UnitCaption(size.GetUnits()));
+    panel_.SetText(MainControl::kOutputSize,
+                   OutputSizeText(size.GetOutputWidth(), size.GetOutputHeight(),
+                                  size.GetResolution(), pixels));
+    panel_.SetText(MainControl::kResolutionUnit, ResolutionUnitText(size.GetResolutionUnits()));
+    panel_.Label(MainControl::kResolutionUnit)->setVisible(!pixels);
+    tabs_.SizePage().ShowOutputSize(size);
+}
+
+void QVUIHandler::Refresh(const QVSize& size)
+{
+    panel_.SetText(MainControl::kFileSize, FileSizeText(size.FileSizeBytes()));
+    const double area = size.GetCropWidth() * size.GetCropHeight() / 100.0;
+    panel_.SetText(MainControl::kScanArea, QString::asprintf("%3.0f", area) + "%");
+    panel_.SetText(MainControl::kResolution,
+                   QString::asprintf("%3.0f", size.GetResolutionPercent()) + "%");
+    panel_.SetLockIcon(MainControl::kSizeLock, size.IsFileSizeLocked());
+    panel_.SetChecked(MainControl::kCropPrescan, size.IsCropPrescan());
+    tabs_.SizePage().Refresh(size);
+    ShowPrescanTime(-1);
+    ShowScanTime(0);
+}
+
+void QVUIHandler::EnableControls(const SizeControlStates& states)
+{
+    panel_.SetUpDownEnabled(MainControl::kScanAreaUp, states.zoomOut);
+    panel_.SetUpDownEnabled(MainControl::kScanAreaDown, states.zoomIn);
+    panel_.SetUpDownEnabled(MainControl::kResolutionUp, states.lowestResolution);
+    panel_.SetUpDownEnabled(MainControl::kResolutionDown, states.highestResolution);
+    if (controlsEnabled_)
+        panel_.SetCaptureControlsEnabled(true, states.scan);
+}
+
+void QVUIHandler::ShowInsertRotation(std::int32_t code)
+{
+    tabs_.SizePage().ShowInsertRotation(code);
+    view_.RefreshDisplay();
+}
+
+void QVUIHandler::RedrawPreview()
+{
+    view_.SyncCropFromSize();
+    view_.viewport()->update();
+}
+
+void QVUIHandler::ShowExposure(const ExposureReadout& readout)
+{
+    panel_.SetText(MainControl::kLineTime,
+                   QString::fromUtf8(readout.lineTimeLabel.data(),
+                                     static_cast<qsizetype>(readout.lineTimeLabel.size())));
+    isoStep_ = readout.iso;
+    ShowIso();
+    panel_.SetUpDownEnabled(MainControl::kIsoUp, readout.levelUpEnabled);
+    panel_.SetUpDownEnabled(MainControl::kIsoDown, readout.levelDownEnabled);
+    if (controlsEnabled_)
+        panel_.SetCaptureControlsEnabled(true, ScanAllowed());
+    panel_.SetText(MainControl::kPrescanTime, TimeText(readout.prescanSeconds));
+    panel_.SetText(MainControl::kScanTime, TimeText(readout.scanSeconds));
+    tabs_.ColorPage().ShowExposure(readout);
+}
+
+void QVUIHandler::ShowIso()
+{
+    const double baseline = app_.CameraSetting().Prefs().baselineISO;
+    panel_.SetText(MainControl::kIso, QString::asprintf("%3.0f", baseline * isoStep_ / 100.0));
+}
+
+void QVUIHandler::RefreshColourPage()
+{
+    tabs_.ColorPage().RefreshReadouts();
+}
+
+void QVUIHandler::AddName(SettingKind kind, std::string_view name)
+{
+    if (QVPropertyPage* page = tabs_.PageFor(kind))
+        page->AddName(name);
+}
+
+void QVUIHandler::SelectPosition(SettingKind kind, std::size_t position)
+{
+    if (QVPropertyPage* page = tabs_.PageFor(kind))
+        page->SelectPosition(position);
+}
+
+void QVUIHandler::RemoveAll(SettingKind kind)
+{
+    if (QVPropertyPage* page = tabs_.PageFor(kind))
+        page->RemoveAll();
+}
+
+void QVUIHandler::ShowDeleteAllowed(SettingKind kind, bool allowed)
+{
+    if (QVPropertyPage* page = tabs_.PageFor(kind))
+        page->ShowDeleteAllowed(allowed);
+}
+
+}  // namespace scanora::ui

@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "UiTestSupport.h"
+#include "camera/QVExposure.h"
+#include "settings/QVSize.h"
+#include "settings/SettingLists.h"
+#include "settings/SizeUnits.h"
+#include "ui/CAutoButton.h"
+#include "ui/CTabControls.h"
+#include "ui/FuelGauge.h"
+#include "ui/MainControl.h"
+#include "ui/PPColor.h"
+#include "ui/PPSize.h"
+#include "ui/QVUIHandler.h"
+
+namespace scanora::ui {
+namespace {
+
+using test::StartedApp;
+
+TEST(FuelGaugeTest, ColourBandsAndText)
+{
+    EXPECT_EQ(FuelGauge::BarColor(1169), QColor(Qt::red));
+    EXPECT_EQ(FuelGauge::BarColor(1199), QColor(255, 127, 0));
+    EXPECT_EQ(FuelGauge::BarColor(1200), QColor(Qt::green));
+
+    FuelGauge gauge;
+    gauge.SetPosition(1231);
+    EXPECT_EQ(gauge.GaugeText(), "12.31 V");
+    gauge.SetPosition(FuelGauge::kMaximum);
+    EXPECT_EQ(gauge.FilledWidth(186), 186);
+    gauge.SetPosition(FuelGauge::kMinimum);
+    EXPECT_EQ(gauge.FilledWidth(186), 0);
+    // A voltage outside the scale keeps the bar inside it but says what it is.
+    gauge.SetPosition(900);
+    EXPECT_EQ(gauge.FilledWidth(186), 0);
+    EXPECT_EQ(gauge.GaugeText(), "9.00 V");
+}
+
+TEST(QVUIHandlerTest, PanelTextFormats)
+{
+    EXPECT_EQ(QVUIHandler::TimeText(3725), "62:05");
+    EXPECT_EQ(QVUIHandler::TimeText(-4), "00:00");
+    EXPECT_EQ(QVUIHandler::FileSizeText(512 * 1024), "512.0 Kb");
+    EXPECT_EQ(QVUIHandler::FileSizeText(3 * 1048576 + 104858), "3.1 Mb");
+    EXPECT_EQ(QVUIHandler::OutputSizeText(16.6667, 12.5, 300.0, false), "16.67 x 12.50 at 300.0");
+    EXPECT_EQ(QVUIHandler::OutputSizeText(5000, 3750, 300.0, true), " 5000 x  3750");
+    EXPECT_EQ(QVUIHandler::UnitCaption(SizeUnits::kPixels), "Image Size");
+    EXPECT_EQ(QVUIHandler::UnitCaption(SizeUnits::kCentimeters), "Centimeters");
+    EXPECT_EQ(QVUIHandler::ResolutionUnitText(SizeUnits::kFeet), "pixels per ft");
+}
+
+TEST(MainControlTest, UpDownButtonsStepTheToolsUnlessTheirFlagIsClear)
+{
+    StartedApp started;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    MainControl& panel = started.Frame().Panel();
+    QVSize& size = started.Context().Size();
+
+    const double crop = size.GetCropWidth();
+    ASSERT_TRUE(panel.UpDownEnabled(MainControl::kScanAreaDown));
+    QTest::mouseClick(panel.Button(MainControl::kScanAreaDown), Qt::LeftButton);
+    EXPECT_LT(size.GetCropWidth(), crop);
+    EXPECT_EQ(panel.Text(MainControl::kScanArea),
+              QString::asprintf("%3.0f", size.GetCropWidth() * size.GetCropHeight() / 100.0) + "%");
+
+    // A full field can not grow: the button is pressed in vain.
+    size.FullField();
+    EXPECT_FALSE(panel.UpDownEnabled(MainControl::kScanAreaUp));
+    const double full = size.GetCropWidth();
+    QTest::mouseClick(panel.Button(MainControl::kScanAreaUp), Qt::LeftButton);
+    EXPECT_EQ(size.GetCropWidth(), full);
+
+    const int iso = panel.Text(MainControl::kIso).toInt();
+    QTest::mouseClick(panel.Button(MainControl::kIsoUp), Qt::LeftButton);
+    EXPECT_GT(panel.Text(MainControl::kIso).toInt(), iso);
+    EXPECT_EQ(started.Frame().Tabs().ColorPage().IsoLabel()->text(),
+              "ISO " + panel.Text(MainControl::kIso));
+}
+
+TEST(MainControlTest, AutoButtonStepsOnceForAClick)
+{
+    CAutoButton button;
+    QSignalSpy steps(&button, &CAutoButton::stepped);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    QTest::qWait(CAutoButton::kFirstDelayMs + 100);
+    EXPECT_EQ(steps.count(), 1);
+    EXPECT_EQ(CAutoButton::RepeatDelay(0), 700);
+    EXPECT_EQ(CAutoButton::RepeatDelay(9), 200);
+    EXPECT_EQ(CAutoButton::RepeatDelay(10), 100);
+}
+
+TEST(MainControlTest, CaptureControlsFollowTheCaptureAndTheScanLimit)
+{
+    StartedApp started;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    MainControl& panel = started.Frame().Panel();
+    QVUIHandler& handler = started.Frame().Handler();
+
+    handler.DisableForCapture();
+    for (const int id : {MainControl::kPrescan, MainControl::kScan, MainControl::kIsoUp,
+                         MainControl::kFastPrescan, MainControl::kLock})
+        EXPECT_FALSE(panel.Button(id)->isEnabled()) << id;
+    EXPECT_FALSE(panel.ColorModeBox()->isEnabled());
+    EXPECT_FALSE(started.Frame().Tabs().SizePage().WidthEdit()->isEnabled());
+    handler.EnableAfterCapture();
+    EXPECT_TRUE(panel.Button(MainControl::kPrescan)->isEnabled());
+    EXPECT_EQ(panel.Button(MainControl::kScan)->isEnabled(),
+              started.Context().Size().ScanAllowed());
+    EXPECT_TRUE(started.Frame().Tabs().SizePage().WidthEdit()->isEnabled());
+}
+
+TEST(MainControlTest, ColourModeComboSetsCameraAndView)
+{
+    StartedApp started;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    MainControl& panel = started.Frame().Panel();
+    QComboBox* box = panel.ColorModeBox();
+    box->setCurrentIndex(3);
+    Q_EMIT box->activated(3);
+    EXPECT_EQ(started.Context().CameraSetting().Prefs().cameraColorMode, 3);
+    EXPECT_EQ(started.Frame().View().ColorMode(), 3);
+    EXPECT_TRUE(started.Frame().Action(QVMainFrame::kCaptureBlue)->isChecked() ||
+                (started.Frame().UpdateCommands(),
+                 started.Frame().Action(QVMainFrame::kCaptureBlue)->isChecked()));
+}
+
+TEST(PPSizeTest, PageEditsChangeTheGeometryAndFollowIt)
+{
+    StartedApp started;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    PPSize& page = started.Frame().Tabs().SizePage();
+    QVSize& size = started.Context().Size();
+    started.Frame().Tabs().setCurrentIndex(CTabControls::kSizePage);
+
+    // Units first, so the typed width means pixels.
+    Q_EMIT page.UnitsBox()->activated(0);
+    EXPECT_EQ(size.GetUnits(), SizeUnits::kPixels);
+    EXPECT_EQ(started.Frame().Panel().Text(MainControl::kSizeCaption), "Image Size");
+    EXPECT_TRUE(started.Frame().Panel().Label(MainControl::kResolutionUnit)->isHidden());
+
+    const double width = size.GetOutputWidth() / 2.0;
+    page.WidthEdit()->setFocus();
+    page.WidthEdit()->selectAll();
+    QTest::keyClicks(page.WidthEdit(), QString::number(static_cast<int>(width)));
+    QTest::keyClick(page.WidthEdit(), Qt::Key_Return);
+    EXPECT_NEAR(size.GetOutputWidth(), width, 2.0);
+    EXPECT_EQ(page.WidthEdit()->text(), QString::asprintf("%.0f", size.GetOutputWidth()));
+    EXPECT_EQ(page.PixelsLabel()->text(),
+              QString::asprintf("%5.0d h x %5.0d v", static_cast<int>(size.GetPixelsAcross()),
+                                static_cast<int>(size.GetPixelsDown())));
+
+    // Not a number: the value in force comes back.
+    page.WidthEdit()->selectAll();
+    QTest::keyClicks(page.WidthEdit(), "wide");
+    QTest::keyClick(page.WidthEdit(), Qt::Key_Return);
+    EXPECT_EQ(page.WidthEdit()->text(), QString::asprintf("%.0f", size.GetOutputWidth()));
+
+    // The geometry changed elsewhere shows on the page.
+    size.SetUnits(SizeUnits::kCentimeters);
+    EXPECT_EQ(page.UnitsBox()->currentText(), "centimeters");
+    EXPECT_EQ(page.WidthEdit()->text(), QString::asprintf("%.2f", size.GetOutputWidth()));
+    size.SetInsertRotation(InsertRotation::kFromBottom, false);
+    EXPECT_EQ(page.InsertBox()->currentText(), "Bottom");
+}
+
+TEST(PPColorTest, GainEditsReachTheExposure)
+{
+    StartedApp started;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    PPColor& page = started.Frame().Tabs().ColorPage();
+    QVExposure& exposure = started.Context().Exposure();
+    page.GainBox(Channel::Red)->setValue(6.0);
+    EXPECT_NEAR(ExposureUnits::ToTenths(exposure.GetGain(Channel::Red)), 60.0, 0.5);
+    exposure.ClearFilters();
+    exposure.SetGain(Channel::Blue, 30.0);
+    EXPECT_NEAR(page.GainBox(Channel::Blue)->value(), 3.0, 0.05);
+}
+
+TEST(QVPropertyPageTest, NewSettingIsNamedAndListed)
+{
+    StartedApp started;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    PPSize& page = started.Frame().Tabs().SizePage();
+    SettingLists& lists = started.Context().Lists();
+    const std::size_t before = lists.List<SizeSetting>().Count();
+    ASSERT_EQ(page.SettingsBox()->count(),
+              QVPropertyPage::kFirstRecordEntry + static_cast<int>(before));
+
+    page.SetNamePrompt([](QWidget*) { return std::optional<QString>(); });
+    Q_EMIT page.SettingsBox()->activated(QVPropertyPage::kNewEntry);
+    EXPECT_EQ(lists.List<SizeSetting>().Count(), before);
+
+    page.SetNamePrompt([](QWidget*) { return std::optional<QString>("Studio"); });
+    Q_EMIT page.SettingsBox()->activated(QVPropertyPage::kNewEntry);
+    ASSERT_EQ(lists.List<SizeSetting>().Count(), before + 1);
+    EXPECT_EQ(lists.Current<SizeSetting>()->GetName(), "Studio");
+    EXPECT_EQ(page.SettingsBox()->currentText(), "Studio");
+    EXPECT_EQ(page.SettingsBox()->itemText(QVPropertyPage::kDeleteEntry),
+              "Delete Current Setting ...");
+
+    // Choosing the first record applies it and the box names it.
+    Q_EMIT page.SettingsBox()->activated(QVPropertyPage::kFirstRecordEntry);
+    EXPECT_EQ(lists.CurrentIndex<SizeSetting>(), 1);
+    EXPECT_EQ(page.SettingsBox()->currentIndex(), QVPropertyPage::kFirstRecordEntry);
+    EXPECT_EQ(page.SettingsBox()->itemText(QVPropertyPage::kDeleteEntry),
+              "Can't delete current setting...");
+}
+
+}  // namespace
+}  // namespace scanora::ui

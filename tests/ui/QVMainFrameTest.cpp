@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+
+#include "UiTestSupport.h"
+#include "settings/InsertRotation.h"
+#include "settings/QVSize.h"
+#include "ui/CTabControls.h"
+#include "ui/MainControl.h"
+#include "ui/QorvaneView.h"
+
+namespace scanora::ui {
+namespace {
+
+using test::StartedApp;
+
+// Measures the longest pause of the GUI thread's event loop while it runs.
+class LatencyProbe {
+public:
+    LatencyProbe()
+    {
+        timer_.setInterval(5);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            const qint64 now = clock_.elapsed();
+            longest_ = std::max(longest_, now - last_);
+            last_ = now;
+        });
+        clock_.start();
+        timer_.start();
+    }
+    [[nodiscard]] qint64 LongestMs() const { return longest_; }
+
+private:
+    QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 last_ = 0;
+    qint64 longest_ = 0;
+};
+
+TEST(QVMainFrameTest, WindowCommandsReachStatusPaneTimesAndView)
+{
+    StartedApp started;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    QVMainFrame& frame = started.Frame();
+    QtUiPort& ui = started.App().Ui();
+
+    ui.PostCommand(WindowCommand::ShowStatus, "Prescanning...");
+    ui.PostCommand(WindowCommand::SetElapsedTime, "3725");
+    ui.PostCommand(WindowCommand::SetRemainingTime, "59");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return frame.StatusPane(1).text() == QString("Prescanning..."); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return frame.Panel().Text(MainControl::kPrescanTime) == QString("62:05"); }, 2000));
+    EXPECT_EQ(frame.Panel().Text(MainControl::kScanTime), QString("00:59"));
+}
+
+TEST(QVMainFrameTest, MinimumSizeAndStatusPaneFollowTheBars)
+{
+    StartedApp started;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    QVMainFrame& frame = started.Frame();
+    EXPECT_EQ(frame.minimumSize(), QSize(480, 620));
+    ASSERT_TRUE(frame.Execute(QVMainFrame::kStatusBar));
+    EXPECT_EQ(frame.minimumHeight(), 600);
+    EXPECT_FALSE(frame.Action(QVMainFrame::kStatusBar)->isChecked());
+    ASSERT_TRUE(frame.Execute(QVMainFrame::kControlBar));
+    EXPECT_EQ(frame.minimumHeight(), 552);
+    frame.Execute(QVMainFrame::kStatusBar);
+    frame.Execute(QVMainFrame::kControlBar);
+    EXPECT_EQ(frame.minimumHeight(), 620);
+
+    frame.resize(900, 700);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame.StatusPane(0).width() == 600; }, 2000));
+}
+
+TEST(QVMainFrameTest, ControlsMoveToTheChosenSide)
+{
+    StartedApp started;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    QVMainFrame& frame = started.Frame();
+    frame.resize(1000, 800);
+    auto where = [&] {
+        QApplication::processEvents();
+        const QPoint view = frame.View().mapTo(&frame, QPoint(0, 0));
+        const QPoint panel = frame.Panel().mapTo(&frame, QPoint(0, 0));
+        return std::pair{view, panel};
+    };
+    auto [view, panel] = where();
+    EXPECT_GT(panel.x(), view.x()) << "right";
+    EXPECT_EQ(frame.Panel().width(), QVMainFrame::kPanelWidth);
+
+    frame.Execute(QVMainFrame::kControlsLeft);
+    std::tie(view, panel) = where();
+    EXPECT_LT(panel.x(), view.x()) << "left";
+    EXPECT_EQ(started.Context().CameraSetting().Prefs().controlPosition, "Left");
+
+    frame.Execute(QVMainFrame::kControlsTop);
+    std::tie(view, panel) = where();
+    EXPECT_LT(panel.y(), view.y()) << "top";
+
+    frame.Execute(QVMainFrame::kControlsBottom);
+    std::tie(view, panel) = where();
+    EXPECT_GT(panel.y(), view.y()) << "bottom";
+    EXPECT_TRUE(frame.Action(QVMainFrame::kControlsBottom)->isChecked());
+    EXPECT_FALSE(frame.Action(QVMainFrame::kControlsRight)->isChecked());
+}
+
+TEST(QVMainFrameTest, CommandsActOnTheToolsAndShowTheirState)
+{
+    StartedApp started;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    QVMainFrame& frame = started.Frame();
+    frame.Execute(QVMainFrame::kInsertTop);
+    EXPECT_EQ(started.Context().Size().GetInsertRotation(), InsertRotation::kFromTop);
+    EXPECT_TRUE(frame.Action(QVMainFrame::kInsertTop)->isChecked());
+    EXPECT_FALSE(frame.Action(QVMainFrame::kInsertLeft)->isChecked());
+
+    frame.Execute(QVMainFrame::kColorBalancePage);
+    EXPECT_EQ(frame.Tabs().currentIndex(), CTabControls::kColorPage);
+    EXPECT_TRUE(frame.Action(QVMainFrame::kColorBalancePage)->isChecked());
+
+    frame.Execute(QVMainFrame::kCaptureGreen);
+    EXPECT_EQ(started.Context().CameraSetting().Prefs().cameraColorMode, 2);
+    EXPECT_EQ(frame.Panel().ColorModeBox()->currentIndex(), 2);
+    EXPECT_EQ(frame.View().ColorMode(), 2);
+
+    frame.Execute(QVMainFrame::kToolCrop);
+    EXPECT_EQ(frame.View().MouseTool(), QorvaneView::kCrop);
+    EXPECT_TRUE(frame.Action(QVMainFrame::kToolCrop)->isChecked());
+    EXPECT_FALSE(frame.Action(QVMainFrame::kToolSamplePoints)->isChecked());
+
+    const bool mask = frame.View().MaskCrop();
+    frame.Execute(QVMainFrame::kToolbarCropMask);
+    EXPECT_NE(frame.View().MaskCrop(), mask);
+    EXPECT_EQ(frame.Action(QVMainFrame::kCropMask)->isChecked(), !mask);
+
+    EXPECT_TRUE(frame.Action(QVMainFrame::kSecondToolbarButton)->isChecked());
+    EXPECT_FALSE(frame.Action(QVMainFrame::kDiagnostics)->isEnabled());
+}
+
+TEST(QVMainFrameTest, VersionTextNamesBetaBuilds)
+{
+    EXPECT_EQ(QVMainFrame::VersionText(3, 2, 1, 0, "Jan  5 2026"), "Version: 3.2.1 - Jan  5 2026");
+    EXPECT_EQ(QVMainFrame::VersionText(3, 2, 1, 7, "Jan  5 2026"),
+              "Version: 3.2.1b7 (BETA RELEASE - Jan  5 2026)");
+}
+
+TEST(QVMainFrameTest, CommandsThatDisturbACaptureAreRefusedWhileItRuns)
+{
+    StartedApp started("sim:speed=0.02", std::chrono::milliseconds(4000));
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    QVMainFrame& frame = started.Frame();
+    // The start's camera poll has had its turn.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return frame.Panel().Text(MainControl::kDiskFree) != "0 MB free"; }, 2000));
+    const auto insert = started.Context().Size().GetInsertRotation();
+
+    frame.Execute(QVMainFrame::kPrescan);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return frame.View().Capture().State() != CaptureState::Idle; }, 2000))
+        << (started.messages.empty() ? std::string() : started.messages.front().toStdString());
+    frame.Execute(QVMainFrame::kInsertBottom);
+    frame.Execute(QVMainFrame::kToolHand);
+    frame.Execute(QVMainFrame::kScan);
+    ASSERT_EQ(started.messages.size(), 3u);
+    for (const QString& message : started.messages) EXPECT_EQ(message, "Prescan/Scan in Progress");
+    EXPECT_EQ(started.Context().Size().GetInsertRotation(), insert);
+    EXPECT_NE(frame.View().MouseTool(), QorvaneView::kHand);
+    // Commands that leave the capture alone still work.
+    frame.Execute(QVMainFrame::kColorBalancePage);
+    EXPECT_EQ(frame.Tabs().currentIndex(), CTabControls::kColorPage);
+    EXPECT_EQ(started.messages.size(), 3u);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !frame.Panel().Button(MainControl::kPrescan)->isEnabled(); }, 1000));
+
+    frame.View().AbortKey();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame.View().Capture().IsIdle(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return frame.Panel().Button(MainControl::kPrescan)->isEnabled(); }, 2000));
+}
+
+TEST(QVMainFrameTest, GuiStaysResponsiveDuringPrescanAndScan)
+{
+    StartedApp started("sim:speed=0", std::chrono::milliseconds(4000));
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    QVMainFrame& frame = started.Frame();
+    CaptureSequence& capture = frame.View().Capture();
+    QTest::qWait(50);
+
+    LatencyProbe probe;
+    QTest::mouseClick(frame.Panel().Button(MainControl::kPrescan), Qt::LeftButton);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return capture.LastPrescanSucceeded() && capture.IsIdle(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return frame.Panel().Button(MainControl::kScan)->isEnabled(); }, 2000));
+    QTest::mouseClick(frame.Panel().Button(MainControl::kScan), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return capture.LastScanStarted(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return capture.IsIdle(); }, 5000));
+    EXPECT_LT(probe.LongestMs(), 100);
+    EXPECT_TRUE(started.messages.empty()) << started.messages.front().toStdString();
+}
+
+TEST(QVMainFrameTest, LostCameraReadsNoCameraAndTheProgramGoesOn)
+{
+    StartedApp started("sim:speed=0,fault=drop:12", std::chrono::milliseconds(50));
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    QVMainFrame& frame = started.Frame();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return frame.Panel().Text(MainControl::kModelName) == "No Camera"; }, 4000));
+    EXPECT_EQ(frame.Panel().Label(MainControl::kCameraIcon)->property("iconKind").toInt(), 0);
+    // Still answering commands.
+    frame.Execute(QVMainFrame::kFocusPage);
+    EXPECT_EQ(frame.Tabs().currentIndex(), CTabControls::kFocusPage);
+    QTest::qWait(300);
+    EXPECT_EQ(frame.Panel().Text(MainControl::kModelName), "No Camera");
+}
+
+}  // namespace
+}  // namespace scanora::ui
