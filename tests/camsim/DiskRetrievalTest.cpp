@@ -200,7 +200,13 @@ TEST(DiskRetrievalBig, APanoramaIsServedWithoutHoldingIt)
         << "the surround is dim, not black";
     EXPECT_TRUE(AllZero(last, inLast));
     EXPECT_TRUE(AllZero(host.ReadChunk(1, lastChunk + 1)));
+    // The sanitizers' shadow memory grows with every byte touched, so the bound holds only in
+    // a plain build.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
     EXPECT_LT(PeakResidentKilobytes() - before, 64 * 1024) << "a few chunks, never the image";
+#else
+    static_cast<void>(before);
+#endif
 }
 
 TEST(DiskRetrievalBig, TheBigImageIsRecordedAfterTheSamples)
