@@ -170,6 +170,17 @@ bool CaptureSequence::Prescan(const PrescanChoice& choice)
     ResetTimeDisplays();
     if (image_.HasImage())
         app_.Exposure().DropSamplePointsOutside(image_.Width(), image_.Height());
+    // The preview is sized for the camera and turned the way the insert is mounted here, before
+    // the thread starts: only the thread writes it from then on.
+    const std::optional<RotatingCapture> rotating =
+        stage_ ? stage_->Rotating() : std::optional<RotatingCapture>{};
+    const PreviewGeometry geometry = CaptureRequestBuilder(app_).PreviewGeometryFor(rotating);
+    prescanImageReady_ = image_.Matches(geometry) || image_.AllocatePreview(geometry);
+    if (prescanImageReady_) {
+        const int rotation = ViewRotationForInsert(app_.Size().GetInsertRotation());
+        if (image_.Rotation() != rotation && image_.SetRotation(rotation))
+            view_.RefreshAll();
+    }
     {
         const std::lock_guard lock(threadMutex_);
         JoinFinished(prescanThread_);
@@ -216,14 +227,9 @@ void CaptureSequence::PrescanThread(PrescanChoice choice)
         builder.Prescan(choice, rotating, Now(), userText);
 
     bool ok = false;
-    const PreviewGeometry geometry = builder.PreviewGeometryFor(rotating);
-    if (!image_.Matches(geometry) && !image_.AllocatePreview(geometry)) {
+    if (!prescanImageReady_) {
         camera.Errors().ReportNoMemory();
     } else {
-        // The preview is shown the way the insert is mounted.
-        const int rotation = ViewRotationForInsert(app_.Size().GetInsertRotation());
-        if (image_.Rotation() != rotation && image_.SetRotation(rotation))
-            view_.RefreshAll();
         PrepareDisplayCurve();
         PrescanReadout::Hooks hooks;
         if (stage_) {

@@ -162,6 +162,7 @@ private:
     std::atomic<bool> scanThreadRegistered_{false};
     std::atomic<bool> countdownRunning_{false};
     std::atomic<bool> prescanRunning_{false};
+    bool prescanImageReady_ = false;  // set before the prescan thread starts
 
     // The scan being watched.
     std::atomic<int> scanFirstLine_{0};
