@@ -7,6 +7,7 @@
 #include "acquire/AppContext.h"
 #include "acquire/CaptureStage.h"
 #include "acquire/CaptureView.h"
+#include "acquire/DisplayCurve.h"
 #include "acquire/LinePlacement.h"
 #include "acquire/MLooper.h"
 #include "acquire/PrescanReadout.h"
@@ -192,12 +193,7 @@ bool CaptureSequence::Prescan(const PrescanChoice& choice)
 
 void CaptureSequence::PrepareDisplayCurve()
 {
-    const HeldSettingTools::CurveState curve = app_.HeldTools().CurrentCurve();
-    displayCurve_.SetHandles(curve.handles);
-    displayCurve_.SetNegative(curve.negative);
-    displayCurve_.SetRawBits(16);
-    displayCurve_.SetSixteenBit(false);
-    displayCurve_.BuildRawTable();
+    BuildDisplayCurve(app_.HeldTools().CurrentCurve(), displayCurve_);
 }
 
 void CaptureSequence::PrescanThread(PrescanChoice choice)

@@ -15,6 +15,7 @@
 
 #include "acquire/AppContext.h"
 #include "acquire/CaptureRequestBuilder.h"
+#include "acquire/DisplayCurve.h"
 #include "acquire/LinePlacement.h"
 #include "camera/QVExposure.h"
 #include "imaging/ZoomLevels.h"
@@ -263,12 +264,7 @@ void QorvaneView::AllocateForCamera()
 
 void QorvaneView::PrepareDisplayCurve()
 {
-    const HeldSettingTools::CurveState curve = app_.HeldTools().CurrentCurve();
-    displayCurve_.SetHandles(curve.handles);
-    displayCurve_.SetNegative(curve.negative);
-    displayCurve_.SetRawBits(16);
-    displayCurve_.SetSixteenBit(false);
-    displayCurve_.BuildRawTable();
+    BuildDisplayCurve(app_.HeldTools().CurrentCurve(), displayCurve_);
 }
 
 ViewMapping QorvaneView::Mapping() const
