@@ -114,6 +114,27 @@ public:
                record->IsChangeable() && slot.records.Count() > 1;
     }
 
+    // Deletes the current entry when it may be deleted (CanDeleteCurrent). The entry before it
+    // becomes current and is applied to its tool, and the list control is filled again. False,
+    // and nothing changes, when the current entry may not be deleted.
+    template <typename Record>
+    bool RemoveCurrent(SettingTools& tools)
+    {
+        if (!CanDeleteCurrent<Record>())
+            return false;
+        Slot<Record>& slot = SlotOf<Record>();
+        const auto removed = static_cast<std::size_t>(slot.current);
+        slot.records.Remove(removed);
+        if (displays_) {
+            displays_->RemoveAll(KindOf<Record>());
+            for (std::size_t i = 1; i <= slot.records.Count(); ++i)
+                if (const Record* record = slot.records.Get(i))
+                    displays_->AddName(KindOf<Record>(), record->GetName());
+        }
+        Select<Record>(static_cast<std::int16_t>(removed - 1), tools);
+        return true;
+    }
+
     // Removes every entry of the four lists (also from their controls); no entry is current.
     void Clear();
 
