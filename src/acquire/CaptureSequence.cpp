@@ -193,7 +193,7 @@ bool CaptureSequence::Prescan(const PrescanChoice& choice)
 
 void CaptureSequence::PrepareDisplayCurve()
 {
-    BuildDisplayCurve(app_.HeldTools().CurrentCurve(), displayCurve_);
+    BuildDisplayCurve(app_, displayCurve_);
 }
 
 void CaptureSequence::PrescanThread(PrescanChoice choice)

@@ -4,10 +4,19 @@
 
 namespace scanora {
 
+class AppContext;
 class ColorCorrectingToneCurve;
 
 // Makes `out` the curve the preview's 8-bit display copy is converted through: the current
-// curve's handles and negative flag over the preview's 16-bit samples.
+// curve's handles and negative flag over the preview's 16-bit samples. With the curve switched
+// off ("None14") while the colour profile is embedded, the curve passes the gained samples
+// through instead and the display shows their low eight bits.
+void BuildDisplayCurve(const HeldSettingTools::CurveState& curve, bool embedProfile,
+                       ColorCorrectingToneCurve& out);
+// The same for the program's current curve and its "EmbedICCProfile" preference.
+void BuildDisplayCurve(AppContext& app, ColorCorrectingToneCurve& out);
+// The curve alone, as if the colour profile were not embedded. Kept for callers that do not
+// yet pass the program.
 void BuildDisplayCurve(const HeldSettingTools::CurveState& curve, ColorCorrectingToneCurve& out);
 
 }  // namespace scanora

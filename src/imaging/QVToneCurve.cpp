@@ -166,6 +166,10 @@ void QVToneCurve::BuildRawTable()
 
     maxRaw_ = (std::int32_t{1} << rawBits_) - 1;
     kneeRaw_ = static_cast<std::int32_t>(0.9 * maxRaw_);
+    if (passThrough_) {
+        FillPassThrough();
+        return;
+    }
     std::array<std::int32_t, kLevelCount> node{};
     for (int j = 0; j < kLevelCount; ++j) node[j] = NodeRaw(j);
 
@@ -211,6 +215,13 @@ void QVToneCurve::BuildRawTable()
     if (negative_) {
         for (std::uint16_t& entry : filled) entry = static_cast<std::uint16_t>(outMax - entry);
     }
+}
+
+void QVToneCurve::FillPassThrough()
+{
+    const std::uint32_t mask = sixteenBit_ ? 0xFFFF : 0xFF;
+    for (std::uint32_t raw = 0; raw < kRawTableSize; ++raw)
+        rawTable_[raw] = static_cast<std::uint16_t>(raw & mask);
 }
 
 }  // namespace scanora

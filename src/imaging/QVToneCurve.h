@@ -50,6 +50,10 @@ public:
     void SetNegative(bool negative) { negative_ = negative; }
     // Words scaled to 0..65535 instead of bytes 0..255.
     void SetSixteenBit(bool sixteenBit) { sixteenBit_ = sixteenBit; }
+    // No curve: the table passes every raw sample through unchanged, as a word in sixteen-bit
+    // mode and as its low eight bits in byte mode, over all 65536 entries. The handles and the
+    // negative flag are kept but not applied while this is on.
+    void SetPassThrough(bool passThrough) { passThrough_ = passThrough; }
     // Fills the first 2^rawBits entries of the raw table from the levels; the entries above
     // keep what they held.
     void BuildRawTable();
@@ -64,6 +68,7 @@ public:
     [[nodiscard]] int RawBits() const { return rawBits_; }
     [[nodiscard]] bool IsNegative() const { return negative_; }
     [[nodiscard]] bool IsSixteenBit() const { return sixteenBit_; }
+    [[nodiscard]] bool IsPassThrough() const { return passThrough_; }
     // 2^rawBits - 1 and the raw value at curve index 255, as of the last BuildRawTable.
     [[nodiscard]] std::int32_t MaxRaw() const { return maxRaw_; }
     [[nodiscard]] std::int32_t KneeRaw() const { return kneeRaw_; }
@@ -78,6 +83,8 @@ private:
     [[nodiscard]] std::uint16_t OutputMax() const { return sixteenBit_ ? 65535 : 255; }
     // Raw value of curve index j.
     [[nodiscard]] std::int32_t NodeRaw(int j) const;
+    // The table of the pass-through mode.
+    void FillPassThrough();
 
     std::int16_t handleCount_ = kMaxHandles;
     std::array<CurveHandle, kMaxHandles> handles_;
@@ -88,6 +95,7 @@ private:
     std::int32_t kneeRaw_ = 14744;
     bool negative_ = false;
     bool sixteenBit_ = false;
+    bool passThrough_ = false;
 };
 
 }  // namespace scanora

@@ -220,6 +220,24 @@ TEST(QVToneCurveTest, RebuildFillsOnlyTheEntriesOfItsBitDepth)
     EXPECT_TRUE(std::equal(words.begin() + 16384, words.end(), curve.RawTable().begin() + 16384));
 }
 
+TEST(QVToneCurveTest, PassThroughTableIgnoresTheCurveUntilSwitchedOff)
+{
+    for (const bool words : {false, true}) {
+        QVToneCurve curve = Built(kFiveHandles, 14, words, true);
+        const std::vector<std::uint16_t> curved(curve.RawTable().begin(), curve.RawTable().end());
+        curve.SetPassThrough(true);
+        curve.BuildRawTable();
+        // Every entry, not only those of the bit depth: gained samples reach past it.
+        for (int v = 0; v <= 65535; ++v)
+            ASSERT_EQ(curve.RawEntry(v), words ? v : v & 0xFF) << "raw " << v;
+
+        curve.SetPassThrough(false);
+        curve.BuildRawTable();
+        EXPECT_TRUE(std::equal(curved.begin(), curved.begin() + 16384, curve.RawTable().begin()))
+            << "the curve is back after the mode";
+    }
+}
+
 TEST(QVToneCurveTest, SwitchingBetweenFiveAndSevenHandles)
 {
     QVToneCurve curve;
