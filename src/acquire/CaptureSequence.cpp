@@ -418,9 +418,10 @@ void CaptureSequence::MonitorStep()
         return;
     }
     QVCamera& camera = app_.Camera();
-    if (!camera.IsConnected() || camera.QueryStatus() != 0)
+    CameraStatus status;
+    if (!camera.IsConnected() || camera.QueryStatus(status) != 0)
         return;
-    const std::uint32_t scanned = camera.GetStatusWord1();
+    const std::uint32_t scanned = status.LinesScanned();
     const int total = scanLines_.load();
     const int row = ScanProgressRow(scanFirstLine_.load(), scanned, camera.GetMaxSizeStep(),
                                     camera.GetMinSizeStep(), scanSizeStep_.load());

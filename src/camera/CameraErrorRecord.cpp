@@ -16,6 +16,20 @@ std::string_view CameraErrorRecord::CameraErrorText(std::uint16_t code)
     }
 }
 
+std::string CameraErrorRecord::TextOf(CameraErrorKind kind, int value)
+{
+    switch (kind) {
+    case CameraErrorKind::Timeout: return std::string(kTimeoutText);
+    case CameraErrorKind::CameraError:
+        return std::string(CameraErrorText(static_cast<std::uint16_t>(value)));
+    case CameraErrorKind::TransportFailure: return std::to_string(value);
+    case CameraErrorKind::NoMemory: return std::string(kNoMemoryText);
+    case CameraErrorKind::None:
+    case CameraErrorKind::BadReply: break;
+    }
+    return {};
+}
+
 void CameraErrorRecord::Record(CameraErrorKind kind, int value, std::string text, bool show)
 {
     {
@@ -47,17 +61,18 @@ void CameraErrorRecord::ReportTimeout()
         first = !timeoutShown_;
         timeoutShown_ = true;
     }
-    Record(CameraErrorKind::Timeout, 0, std::string(kTimeoutText), first);
+    Record(CameraErrorKind::Timeout, 0, TextOf(CameraErrorKind::Timeout, 0), first);
 }
 
 void CameraErrorRecord::ReportCameraError(std::uint16_t code)
 {
-    Record(CameraErrorKind::CameraError, code, std::string(CameraErrorText(code)), true);
+    Record(CameraErrorKind::CameraError, code, TextOf(CameraErrorKind::CameraError, code), true);
 }
 
 void CameraErrorRecord::ReportTransportError(std::int16_t status)
 {
-    Record(CameraErrorKind::TransportFailure, status, std::to_string(status), true);
+    Record(CameraErrorKind::TransportFailure, status,
+           TextOf(CameraErrorKind::TransportFailure, status), true);
 }
 
 void CameraErrorRecord::ReportBadReply()
@@ -67,7 +82,12 @@ void CameraErrorRecord::ReportBadReply()
 
 void CameraErrorRecord::ReportNoMemory()
 {
-    Record(CameraErrorKind::NoMemory, 0, std::string(kNoMemoryText), true);
+    Record(CameraErrorKind::NoMemory, 0, TextOf(CameraErrorKind::NoMemory, 0), true);
+}
+
+void CameraErrorRecord::RecordQuietly(CameraErrorKind kind, int value)
+{
+    Record(kind, value, TextOf(kind, value), false);
 }
 
 bool CameraErrorRecord::HasError() const

@@ -37,6 +37,10 @@ public:
     void ReportTransportError(std::int16_t status);
     void ReportBadReply();
     void ReportNoMemory();
+    // Records a failure as the reports above do, without showing it: for the exchanges of a
+    // reconnection attempt, whose outcome the user sees as the camera's name. A time-out
+    // recorded this way does not count as the one time-out that is shown.
+    void RecordQuietly(CameraErrorKind kind, int value);
 
     [[nodiscard]] bool HasError() const;
     [[nodiscard]] CameraErrorKind Kind() const;
@@ -48,6 +52,8 @@ public:
     static std::string_view CameraErrorText(std::uint16_t code);
 
 private:
+    // The user's text of a failure (empty for a bad reply).
+    static std::string TextOf(CameraErrorKind kind, int value);
     // Records the failure; shows "Camera Reported Error: " + text unless the text is empty.
     void Record(CameraErrorKind kind, int value, std::string text, bool show);
 

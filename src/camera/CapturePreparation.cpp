@@ -46,11 +46,15 @@ bool CapturePreparation::LoadSensorTables()
         "CLL0C\r", "CFR05\r", "CLL01\r", "CFR06\r", "CLL0C\r", "CFR07\r", "CLL02\r"};
     static constexpr std::array<std::string_view, 4> kUsbExtra = {"CFR08\r", "CLL0C\r", "CFR09\r",
                                                                   "CLL03\r"};
-    for (const std::string_view command : kCommon) camera_.Command(command);
+    // Only the last command's answer decides, as each reply wait starts from no error.
+    std::uint16_t lastError = 0;
+    for (const std::string_view command : kCommon)
+        lastError = camera_.Exchange(command).cameraError;
     if (camera_.GetTransportKind() == TransportKind::Usb) {
-        for (const std::string_view command : kUsbExtra) camera_.Command(command);
+        for (const std::string_view command : kUsbExtra)
+            lastError = camera_.Exchange(command).cameraError;
     }
-    return camera_.GetLastCameraError() == 0;
+    return lastError == 0;
 }
 
 bool CapturePreparation::LoadCaptureTables(TableMode mode, const QVToneCurve* toneCurve)
@@ -105,7 +109,8 @@ bool CapturePreparation::WriteTablePlane(int plane, const QVToneCurve* toneCurve
 bool CapturePreparation::SendBlock(const std::string& block)
 {
     // A block that went unanswered is a failure too, not only one the camera refused.
-    return camera_.Command(block) && camera_.GetLastCameraError() == 0;
+    const CameraReply reply = camera_.Exchange(block);
+    return reply.accepted && reply.cameraError == 0;
 }
 
 bool CapturePreparation::UploadParameters(const CaptureRequest& request)

@@ -21,6 +21,7 @@ constexpr std::chrono::milliseconds kScsiPollInterval{100};
 constexpr int kNewFirmwareHundredths = 414;  // 4.14
 constexpr int kUsbLineTimeBonus = 3;
 constexpr int kMotorTimeoutTicks = 600;
+constexpr std::chrono::milliseconds kFirstPollPause{2};
 
 // The number after a reply's two-character prefix, read as hexadecimal (0 when there is none).
 unsigned long ParseHexAfterPrefix(std::string_view reply)
@@ -59,7 +60,7 @@ QVCamera::QVCamera(CameraLinks links, UiPort& ui, CameraOptions options) : ui_(u
     transport_ = ConnectTransport(links, openError_);
     pollInterval_ = options.pollInterval.value_or(
         transport_->Kind() == TransportKind::Usb ? kUsbPollInterval : kScsiPollInterval);
-    Identify();
+    Identify(Reporting::Show);
 }
 
 QVCamera::QVCamera(std::unique_ptr<QVCamComm> transport, UiPort& ui, CameraOptions options)
@@ -68,12 +69,12 @@ QVCamera::QVCamera(std::unique_ptr<QVCamComm> transport, UiPort& ui, CameraOptio
     trace_.store(options.trace);
     pollInterval_ = options.pollInterval.value_or(
         transport_->Kind() == TransportKind::Usb ? kUsbPollInterval : kScsiPollInterval);
-    Identify();
+    Identify(Reporting::Show);
 }
 
 QVCamera::~QVCamera() = default;
 
-void QVCamera::Identify()
+bool QVCamera::Identify(Reporting reporting)
 {
     {
         std::lock_guard guard(textMutex_);
@@ -83,10 +84,18 @@ void QVCamera::Identify()
     filteredVoltage_.store(0);
     lastCameraError_.store(0);
     newFirmware_.store(true);
-    ApplyModel(QueryModel());
+    bool linkFailed = false;
+    const std::uint16_t code = QueryModel(reporting, linkFailed);
+    if (linkFailed && reporting == Reporting::Quiet) {
+        // Nothing answers on the link: the "No Camera" row, without waiting for more queries.
+        ApplyModelRow(0);
+        return false;
+    }
+    ApplyModel(code, reporting);
     // Whatever the motor output was left on, captures start from the carriage.
-    if (IsConnected() && GetModelCode() != 0 && Command("CMX00\r", "#OK"))
+    if (IsConnected() && GetModelCode() != 0 && Exchange("CMX00\r", "#OK", -1, reporting).accepted)
         auxMode_.store(0);
+    return !linkFailed;
 }
 
 void QVCamera::Reconnect()
@@ -97,8 +106,13 @@ void QVCamera::Reconnect()
         openError_ = usb->OpenError();
     else if (const auto* scsi = dynamic_cast<const QVSCSI*>(transport_.get()))
         openError_ = scsi->OpenError();
-    if (IsConnected())
-        Identify();
+    if (!IsConnected())
+        return;
+    // This runs again at every poll while there is no camera, so it shows nothing: the panel's
+    // "No Camera" says it all. A link that opens but does not answer is closed again, and the
+    // next attempt opens it afresh.
+    if (!Identify(Reporting::Quiet))
+        transport_->SetConnected(false);
 }
 
 bool QVCamera::IsConnected() const
@@ -162,19 +176,41 @@ bool QVCamera::HasNewFirmware() const
 
 std::uint16_t QVCamera::QueryModel()
 {
+    bool linkFailed = false;
+    return QueryModel(Reporting::Show, linkFailed);
+}
+
+std::uint16_t QVCamera::QueryModel(Reporting reporting, bool& linkFailed)
+{
+    linkFailed = false;
     if (!IsConnected())
         return 0;
     std::uint16_t code = GetModelCode();
-    if (Command("MM\r", "MM") && !errors_.HasError()) {
+    const CameraReply reply = Exchange("MM\r", "MM", -1, reporting);
+    linkFailed = reply.LinkFailed();
+    if (reply.accepted) {
         // Up to eight decimal digits after the prefix.
-        const std::string reply = ReplyText();
-        const std::string digits = reply.size() > 2 ? reply.substr(2, 8) : std::string();
+        const std::string digits = reply.text.size() > 2 ? reply.text.substr(2, 8) : std::string();
         code = static_cast<std::uint16_t>(std::strtol(digits.c_str(), nullptr, 10));
     }
     return code;
 }
 
 void QVCamera::ApplyModel(std::uint16_t code)
+{
+    ApplyModel(code, Reporting::Show);
+}
+
+void QVCamera::ApplyModel(std::uint16_t code, Reporting reporting)
+{
+    ApplyModelRow(code);
+    double firmware = 0.0;
+    if (const CameraReply reply = Exchange("MV\r", "MV", -1, reporting); reply.accepted)
+        firmware = (ParseHexAfterPrefix(reply.text) & 0xFFFF) / 100.0;
+    newFirmware_.store(std::lround(firmware * 100.0) >= kNewFirmwareHundredths || code == 0);
+}
+
+void QVCamera::ApplyModelRow(std::uint16_t code)
 {
     const CameraModel& row = LookUpCameraModel(code);
     {
@@ -183,9 +219,6 @@ void QVCamera::ApplyModel(std::uint16_t code)
         // A code outside the table keeps its number but takes the "No Camera" row.
         model_.code = code;
     }
-    const double firmware = GetFirmwareVersion();
-    const bool newFirmware = std::lround(firmware * 100.0) >= kNewFirmwareHundredths || code == 0;
-    newFirmware_.store(newFirmware);
     // The new firmware makes every line time usable; the exposure settings apply that rule.
     int maxIndex = row.maxLineTimeIndex;
     if (transport_->Kind() == TransportKind::Usb)
@@ -207,16 +240,28 @@ std::uint16_t QVCamera::GetSerialNumber()
 
 bool QVCamera::Command(std::string_view text, std::string_view expectedPrefix, int timeoutTicks)
 {
-    return Conclude(SendAndWait(text, expectedPrefix, timeoutTicks));
+    return Exchange(text, expectedPrefix, timeoutTicks, Reporting::Show).accepted;
+}
+
+CameraReply QVCamera::Exchange(std::string_view text, std::string_view expectedPrefix,
+                               int timeoutTicks)
+{
+    return Exchange(text, expectedPrefix, timeoutTicks, Reporting::Show);
+}
+
+CameraReply QVCamera::Exchange(std::string_view text, std::string_view expectedPrefix,
+                               int timeoutTicks, Reporting reporting)
+{
+    return Conclude(SendAndWait(text, expectedPrefix, timeoutTicks), reporting);
 }
 
 bool QVCamera::AwaitReply(int timeoutTicks, std::string_view expectedPrefix)
 {
     if (!lock_.Lock(kReplyLockMs))
         return false;
-    const Outcome outcome = WaitForReply(timeoutTicks, expectedPrefix);
+    Outcome outcome = WaitForReply(timeoutTicks, expectedPrefix);
     lock_.Unlock();
-    return Conclude(outcome);
+    return Conclude(std::move(outcome), Reporting::Show).accepted;
 }
 
 QVCamera::Outcome QVCamera::SendAndWait(std::string_view text, std::string_view expectedPrefix,
@@ -236,7 +281,7 @@ QVCamera::Outcome QVCamera::SendAndWait(std::string_view text, std::string_view 
         trace->OnCommand(text);
     if (transport_->SendCommand(text) != 0) {
         lock_.Unlock();
-        return {false, Outcome::Report::Transport, 3};
+        return {false, Outcome::Report::Transport, 3, {}};
     }
     const int ticks = timeoutTicks < 0 ? kDefaultTimeoutTicks : timeoutTicks;
     // The reply wait takes the lock again; it is ours already.
@@ -255,17 +300,22 @@ QVCamera::Outcome QVCamera::WaitForReply(int timeoutTicks, std::string_view expe
     lastCameraError_.store(0);
     CommandTrace* trace = trace_.load();
     if (timeoutTicks == 0)
-        return {true};
+        return {true, Outcome::Report::None, 0, {}};
     const std::int64_t deadline =
         CurrentTick() + (timeoutTicks < 0 ? kDefaultTimeoutTicks : timeoutTicks);
+    // Most replies are ready within a few milliseconds: the first polls come quickly and the
+    // pause grows to the full poll interval, so that a quick exchange does not wait out a
+    // whole interval and a slow one is not polled more often than the link likes.
+    std::chrono::milliseconds pause = std::min(kFirstPollPause, pollInterval_);
     for (;;) {
-        std::this_thread::sleep_for(pollInterval_);
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, pollInterval_);
         if (transport_->IsReplyReady())
             break;
         if (CurrentTick() >= deadline) {
             if (trace)
                 trace->OnFailure("no reply before the time-out");
-            return {false, Outcome::Report::Timeout};
+            return {false, Outcome::Report::Timeout, 0, {}};
         }
     }
 
@@ -281,7 +331,7 @@ QVCamera::Outcome QVCamera::WaitForReply(int timeoutTicks, std::string_view expe
         SetReplyText({});
         if (trace)
             trace->OnFailure("reply transfer failed, status " + std::to_string(status));
-        return {false, Outcome::Report::Transport, status};
+        return {false, Outcome::Report::Transport, status, {}};
     }
     if (reply.size() >= 2 && reply[0] == '#' && reply[1] == 'E') {
         const auto code = static_cast<std::uint16_t>(ParseHexAfterPrefix(reply));
@@ -291,36 +341,60 @@ QVCamera::Outcome QVCamera::WaitForReply(int timeoutTicks, std::string_view expe
             trace->OnReply(reply, false);
         const bool stageInUse = rotatingStageProbe_ && rotatingStageProbe_();
         if (code == 3 && stageInUse)
-            return {false, Outcome::Report::LineTimeTooShort, code};
-        return {false, Outcome::Report::CameraError, code};
+            return {false, Outcome::Report::LineTimeTooShort, code, {}};
+        return {false, Outcome::Report::CameraError, code, {}};
     }
     SetReplyText(reply);
     const bool matches = expectedPrefix.empty() || reply.empty() ||
                          std::string_view(reply).starts_with(expectedPrefix);
     if (trace)
         trace->OnReply(reply, matches);
-    if (!matches)
-        return {false, Outcome::Report::BadReply};
-    return {true};
+    return {matches, matches ? Outcome::Report::None : Outcome::Report::BadReply, 0, reply};
 }
 
-bool QVCamera::Conclude(const Outcome& outcome)
+CameraReply QVCamera::Conclude(Outcome outcome, Reporting reporting)
 {
+    CameraReply reply;
+    reply.accepted = outcome.accepted;
+    reply.text = std::move(outcome.reply);
+    const bool show = reporting == Reporting::Show;
+    const auto record = [&](CameraErrorKind kind) {
+        reply.failure = kind;
+        if (!show)
+            errors_.RecordQuietly(kind, outcome.value);
+    };
     switch (outcome.report) {
     case Outcome::Report::None: break;
-    case Outcome::Report::Timeout: errors_.ReportTimeout(); break;
+    case Outcome::Report::Timeout:
+        record(CameraErrorKind::Timeout);
+        if (show)
+            errors_.ReportTimeout();
+        break;
     case Outcome::Report::Transport:
-        errors_.ReportTransportError(static_cast<std::int16_t>(outcome.value));
+        record(CameraErrorKind::TransportFailure);
+        if (show)
+            errors_.ReportTransportError(static_cast<std::int16_t>(outcome.value));
         break;
     case Outcome::Report::CameraError:
-        errors_.ReportCameraError(static_cast<std::uint16_t>(outcome.value));
+        reply.cameraError = static_cast<std::uint16_t>(outcome.value);
+        record(CameraErrorKind::CameraError);
+        if (show)
+            errors_.ReportCameraError(reply.cameraError);
         break;
     case Outcome::Report::LineTimeTooShort:
-        ui_.ShowMessage(kLineTimeTooShortText, MessageIcon::None, MessageButtons::Ok);
+        // An error reply too, though the record stays clear.
+        reply.cameraError = static_cast<std::uint16_t>(outcome.value);
+        reply.failure = CameraErrorKind::CameraError;
+        if (show)
+            ui_.ShowMessage(kLineTimeTooShortText, MessageIcon::None, MessageButtons::Ok);
         break;
-    case Outcome::Report::BadReply: errors_.ReportBadReply(); break;
+    case Outcome::Report::BadReply:
+        record(CameraErrorKind::BadReply);
+        if (show)
+            errors_.ReportBadReply();
+        break;
     }
-    return outcome.accepted;
+    return reply;
 }
 
 void QVCamera::SetReplyText(std::string text)
@@ -343,32 +417,54 @@ std::string QVCamera::LastCommand() const
 
 std::uint16_t QVCamera::QueryHex(std::string_view text, std::string_view expectedPrefix)
 {
-    if (!Command(text, expectedPrefix))
+    const CameraReply reply = Exchange(text, expectedPrefix);
+    if (!reply.accepted)
         return 0;
-    return static_cast<std::uint16_t>(ParseHexAfterPrefix(ReplyText()) & 0xFFFF);
+    return static_cast<std::uint16_t>(ParseHexAfterPrefix(reply.text) & 0xFFFF);
 }
 
 // ---- status ------------------------------------------------------------------------------
 
 int QVCamera::QueryStatus()
 {
+    CameraStatus status;
+    return QueryStatus(status);
+}
+
+int QVCamera::QueryStatus(CameraStatus& status)
+{
+    // A reply with fewer words leaves the others as they were.
+    status = LastStatus();
     if (!IsConnected())
         return -1;
-    if (!Command("CS\r", "#S", kStatusTimeoutTicks))
+    const CameraReply reply = Exchange("CS\r", "#S", kStatusTimeoutTicks);
+    if (!reply.accepted)
         return -3;
-    if (lastCameraError_.load() != 0)
+    if (reply.cameraError != 0)
         return -1;
-    const std::string reply = ReplyText();
-    if (reply.empty())
+    if (reply.text.empty())
         return -2;
-    if (reply.size() > 2) {
+    if (reply.text.size() > 2) {
         std::array<unsigned, 5> words{};
-        const int parsed = std::sscanf(reply.c_str() + 2, "%x %x %x %x %x", &words[0], &words[1],
-                                       &words[2], &words[3], &words[4]);
+        const int parsed = std::sscanf(reply.text.c_str() + 2, "%x %x %x %x %x", &words[0],
+                                       &words[1], &words[2], &words[3], &words[4]);
         for (int i = 0; i < std::max(parsed, 0); ++i)
-            status_[static_cast<std::size_t>(i)].store(words[static_cast<std::size_t>(i)]);
+            status.words[static_cast<std::size_t>(i)] = words[static_cast<std::size_t>(i)];
+        StoreStatus(status);
     }
     return 0;
+}
+
+CameraStatus QVCamera::LastStatus() const
+{
+    CameraStatus status;
+    for (std::size_t i = 0; i < status.words.size(); ++i) status.words[i] = status_[i].load();
+    return status;
+}
+
+void QVCamera::StoreStatus(const CameraStatus& status)
+{
+    for (std::size_t i = 0; i < status.words.size(); ++i) status_[i].store(status.words[i]);
 }
 
 std::uint32_t QVCamera::GetStatusWord(int index) const
@@ -405,19 +501,26 @@ std::uint16_t QVCamera::GetStatusWord2() const
 
 std::uint16_t QVCamera::QueryStatusFlags()
 {
-    QueryStatus();
-    return GetStatusFlags();
+    CameraStatus status;
+    QueryStatus(status);
+    return status.Flags();
 }
 
 double QVCamera::QueryVoltage()
 {
-    return QueryStatus() == 0 ? FilterVoltage() : 0.0;
+    CameraStatus status;
+    return QueryStatus(status) == 0 ? FilterVoltage(status) : 0.0;
 }
 
 double QVCamera::FilterVoltage()
 {
+    return FilterVoltage(LastStatus());
+}
+
+double QVCamera::FilterVoltage(const CameraStatus& status)
+{
     // A running filter whose steady state is the raw word × 15.14 thousandths of a volt.
-    const auto raw = static_cast<std::int32_t>(GetStatusWord(3));
+    const auto raw = static_cast<std::int32_t>(status.RawVoltage());
     std::uint16_t v = filteredVoltage_.load();
     if (v == 0)
         v = static_cast<std::uint16_t>(static_cast<std::int64_t>(std::trunc(raw * 15.143)));
@@ -430,38 +533,40 @@ double QVCamera::FilterVoltage()
 
 bool QVCamera::QueryStatusBit4()
 {
-    QueryStatus();
-    return GetStatusBit4();
+    CameraStatus status;
+    QueryStatus(status);
+    return status.MotorMoving();
 }
 
 std::uint32_t QVCamera::QueryDiskFreeMB()
 {
-    QueryStatus();
-    return GetDiskFreeMB();
+    CameraStatus status;
+    QueryStatus(status);
+    return status.DiskFreeMB();
 }
 
 std::uint32_t QVCamera::QueryStatusWord1()
 {
-    QueryStatus();
-    return GetStatusWord1();
+    CameraStatus status;
+    QueryStatus(status);
+    return status.LinesScanned();
 }
 
 std::uint16_t QVCamera::QueryStatusWord2()
 {
-    QueryStatus();
-    return GetStatusWord2();
+    CameraStatus status;
+    QueryStatus(status);
+    return status.MotorPosition();
 }
 
 int QVCamera::GetDirectoryCount()
 {
     if (!IsConnected())
         return -1;
-    if (!Command("CDQ\r", "", kStatusTimeoutTicks))
+    const CameraReply reply = Exchange("CDQ\r", "", kStatusTimeoutTicks);
+    if (!reply.accepted || reply.text.size() <= 2)
         return 0;
-    const std::string reply = ReplyText();
-    if (reply.size() <= 2)
-        return 0;
-    const unsigned long count = ParseHexAfterPrefix(reply);
+    const unsigned long count = ParseHexAfterPrefix(reply.text);
     return count == 0 ? 256 : static_cast<int>(std::min<unsigned long>(count, 256));
 }
 
@@ -493,8 +598,7 @@ bool QVCamera::InitializeDisk()
 std::string QVCamera::GetVersionText()
 {
     // The reply is wanted even when it does not carry the acknowledgement prefix.
-    Command("MV\r", "#OK", kMotorTimeoutTicks);
-    return ReplyText();
+    return Exchange("MV\r", "#OK", kMotorTimeoutTicks).text;
 }
 
 void QVCamera::ReportNotResponding()

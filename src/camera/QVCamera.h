@@ -14,6 +14,8 @@
 #include "acquire/EventLock.h"
 #include "camera/CameraErrorRecord.h"
 #include "camera/CameraModel.h"
+#include "camera/CameraReply.h"
+#include "camera/CameraStatus.h"
 #include "camera/CommandTrace.h"
 #include "camera/QVCamComm.h"
 #include "platform/BulkDevice.h"
@@ -93,11 +95,16 @@ public:
     // accepted; failures are recorded and shown.
     bool Command(std::string_view text, std::string_view expectedPrefix = {},
                  int timeoutTicks = -1);
+    // As Command, and hands back this command's own reply. Callers that read the reply use
+    // this: another thread may send its own command as soon as this exchange is over.
+    CameraReply Exchange(std::string_view text, std::string_view expectedPrefix = {},
+                         int timeoutTicks = -1);
     // Waits for the reply to a command already sent; as Command.
     bool AwaitReply(int timeoutTicks, std::string_view expectedPrefix);
     // Sends `text` and reads the reply's number after its two-character prefix as hexadecimal.
     std::uint16_t QueryHex(std::string_view text, std::string_view expectedPrefix);
-    // The text of the last accepted reply (empty after a failure or an error reply).
+    // The text of the last reply of any thread's exchange (empty after a failure or an error
+    // reply); for a single-threaded caller and for diagnosis.
     [[nodiscard]] std::string ReplyText() const;
     [[nodiscard]] std::uint16_t GetLastCameraError() const { return lastCameraError_.load(); }
     [[nodiscard]] std::int16_t GetLastTransportStatus() const { return lastTransport_.load(); }
@@ -112,6 +119,11 @@ public:
 
     // Status. QueryStatus: 0 ok, -1 no camera or camera error, -2 empty reply, -3 failed.
     int QueryStatus();
+    // As QueryStatus, and hands back the words of this query (the last words known when it
+    // failed), which another thread's query cannot change or mix with its own.
+    int QueryStatus(CameraStatus& status);
+    // The words of the last status query of any thread.
+    [[nodiscard]] CameraStatus LastStatus() const;
     [[nodiscard]] std::uint16_t GetStatusFlags() const;
     [[nodiscard]] bool GetStatusBit4() const;
     [[nodiscard]] std::uint32_t GetDiskFreeMB() const;
@@ -124,6 +136,8 @@ public:
     double QueryVoltage();
     // Feeds the raw voltage of the last query into the running filter; returns volts.
     double FilterVoltage();
+    // Feeds the raw voltage of `status` into the running filter; returns volts.
+    double FilterVoltage(const CameraStatus& status);
     bool QueryStatusBit4();
     std::uint32_t QueryDiskFreeMB();
     std::uint32_t QueryStatusWord1();
@@ -157,7 +171,8 @@ public:
     QVCamComm& Transport() { return *transport_; }
     // Why the camera could not be opened, when it could not.
     [[nodiscard]] const DeviceError& OpenError() const { return openError_; }
-    // Looks for the camera again (the reconnection attempt while there is none).
+    // Looks for the camera again (the reconnection attempt while there is none). The attempt
+    // shows the user nothing; a link that opens but does not answer is left disconnected.
     void Reconnect();
 
     CameraErrorRecord& Errors() { return errors_; }
@@ -177,12 +192,23 @@ private:
         bool accepted = false;
         Report report = Report::None;
         int value = 0;
+        std::string reply;
     };
+    // Whether the failures of an exchange are shown to the user or only recorded.
+    enum class Reporting { Show, Quiet };
 
-    void Identify();
+    // Reads the model and applies it; false when the camera did not answer the model query.
+    bool Identify(Reporting reporting);
+    std::uint16_t QueryModel(Reporting reporting, bool& linkFailed);
+    void ApplyModel(std::uint16_t code, Reporting reporting);
+    // The model table's row for `code` and the line-time limit of this transport.
+    void ApplyModelRow(std::uint16_t code);
+    CameraReply Exchange(std::string_view text, std::string_view expectedPrefix, int timeoutTicks,
+                         Reporting reporting);
     Outcome SendAndWait(std::string_view text, std::string_view expectedPrefix, int timeoutTicks);
     Outcome WaitForReply(int timeoutTicks, std::string_view expectedPrefix);
-    bool Conclude(const Outcome& outcome);
+    CameraReply Conclude(Outcome outcome, Reporting reporting);
+    void StoreStatus(const CameraStatus& status);
     void SetReplyText(std::string text);
     void TraceData(std::string_view operation, CommandTrace::Direction direction,
                    std::size_t bytes);

@@ -74,9 +74,10 @@ bool StageMotor::Preset(std::uint16_t position)
 
 std::optional<std::uint16_t> StageMotor::ReadOffset()
 {
-    if (!camera_.Command("MT\r", "MT"))
+    const CameraReply answer = camera_.Exchange("MT\r", "MT");
+    if (!answer.accepted)
         return std::nullopt;
-    const std::string reply = camera_.ReplyText();
+    const std::string& reply = answer.text;
     unsigned value = 0;
     if (reply.size() > 2)
         std::from_chars(reply.data() + 2, reply.data() + reply.size(), value, 16);
@@ -85,9 +86,10 @@ std::optional<std::uint16_t> StageMotor::ReadOffset()
 
 std::optional<std::uint16_t> StageMotor::ReadPosition()
 {
-    if (camera_.QueryStatus() != 0)
+    CameraStatus status;
+    if (camera_.QueryStatus(status) != 0)
         return std::nullopt;
-    return camera_.GetStatusWord2();
+    return status.MotorPosition();
 }
 
 bool StageMotor::WaitUntilStopped(std::chrono::milliseconds firstPause,
@@ -101,9 +103,10 @@ bool StageMotor::WaitUntilStopped(std::chrono::milliseconds firstPause,
     if (firstPause.count() > 0)
         Sleep(firstPause);
     for (;;) {
-        if (camera_.QueryStatus() != 0)
+        CameraStatus status;
+        if (camera_.QueryStatus(status) != 0)
             return false;
-        if (!camera_.GetStatusBit4())
+        if (!status.MotorMoving())
             return true;
         if (now() - start >= kMotionWaitLimit)
             return false;

@@ -77,13 +77,14 @@ std::string DiskDirectory::SlotQuery(int index)
 
 bool DiskDirectory::ReadSlot(int index, DiskEntry& entry)
 {
-    if (!camera_.Command(SlotQuery(index))) {
+    const CameraReply reply = camera_.Exchange(SlotQuery(index));
+    if (!reply.accepted) {
         // An error reply concerns this slot only; a time-out or a failed transfer, the camera.
-        const CameraErrorKind why = camera_.Errors().Kind();
-        return why == CameraErrorKind::CameraError || why == CameraErrorKind::BadReply;
+        return reply.failure == CameraErrorKind::CameraError ||
+               reply.failure == CameraErrorKind::BadReply;
     }
     pause_(kSlotPause);
-    if (ParseSlotReply(camera_.ReplyText(), entry) && HasHeaderBlock(entry))
+    if (ParseSlotReply(reply.text, entry) && HasHeaderBlock(entry))
         ReadHeader(entry);
     return true;
 }

@@ -49,16 +49,17 @@ void CameraPoll::Iterate()
         result.icon = CameraPollResult::Icon::Camera;
 
     if (statusPolling_.load() && result.modelName != kNoCamera) {
-        const int status = camera_.QueryStatus();
-        if (status == kStatusFailed) {
+        CameraStatus status;
+        const int outcome = camera_.QueryStatus(status);
+        if (outcome == kStatusFailed) {
             statusPolling_.store(false);
             camera_.Transport().SetConnected(false);
             result.modelName = kNoCamera;
             result.icon = CameraPollResult::Icon::NoCamera;
         } else {
             result.voltageHundredths =
-                static_cast<int>(std::trunc(camera_.FilterVoltage() * 100.0 + 0.5));
-            result.diskFreeMB = camera_.GetDiskFreeMB();
+                static_cast<int>(std::trunc(camera_.FilterVoltage(status) * 100.0 + 0.5));
+            result.diskFreeMB = status.DiskFreeMB();
             result.statusRead = true;
         }
     }

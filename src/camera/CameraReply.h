@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "camera/CameraErrorRecord.h"
+
+namespace scanora {
+
+// One command exchange as its caller saw it: whether the reply was accepted, and the reply
+// itself. It belongs to this exchange whatever other threads send to the camera meanwhile, so
+// a caller parses it rather than the camera's last reply text.
+struct CameraReply {
+    bool accepted = false;
+    // The reply text: empty after a failure or an error reply, kept when its prefix was wrong.
+    std::string text;
+    // How the exchange failed; None also when it never reached the camera (no camera, or the
+    // camera stayed busy with another thread's exchange).
+    CameraErrorKind failure = CameraErrorKind::None;
+    // The code of an "#E" reply; 0 otherwise.
+    std::uint16_t cameraError = 0;
+
+    // The camera did not answer, or its answer did not arrive: the link is in doubt.
+    [[nodiscard]] bool LinkFailed() const
+    {
+        return failure == CameraErrorKind::Timeout || failure == CameraErrorKind::TransportFailure;
+    }
+};
+
+}  // namespace scanora
