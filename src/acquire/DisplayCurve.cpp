@@ -19,8 +19,8 @@ void BuildDisplayCurve(const HeldSettingTools::CurveState& curve, bool embedProf
 
 void BuildDisplayCurve(AppContext& app, ColorCorrectingToneCurve& out)
 {
-    BuildDisplayCurve(app.HeldTools().CurrentCurve(),
-                      app.CameraSetting().Prefs().embedICCProfile, out);
+    BuildDisplayCurve(app.HeldTools().CurrentCurve(), app.CameraSetting().Prefs().embedICCProfile,
+                      out);
 }
 
 void BuildDisplayCurve(const HeldSettingTools::CurveState& curve, ColorCorrectingToneCurve& out)

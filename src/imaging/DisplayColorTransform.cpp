@@ -25,8 +25,8 @@ using ProfileHandle = std::unique_ptr<void, ProfileCloser>;
 // The size a profile's header declares (big-endian).
 std::size_t DeclaredSize(std::span<const std::uint8_t> bytes)
 {
-    return std::size_t{bytes[0]} << 24 | std::size_t{bytes[1]} << 16 |
-           std::size_t{bytes[2]} << 8 | std::size_t{bytes[3]};
+    return std::size_t{bytes[0]} << 24 | std::size_t{bytes[1]} << 16 | std::size_t{bytes[2]} << 8 |
+           std::size_t{bytes[3]};
 }
 
 }  // namespace
@@ -81,11 +81,10 @@ struct DisplayColorTransform::Lcms {
             Note(std::string("the ") + role + " colour profile is incomplete");
             return nullptr;
         }
-        ProfileHandle profile(bytes.empty()
-                                  ? cmsCreate_sRGBProfileTHR(context)
-                                  : cmsOpenProfileFromMemTHR(
-                                        context, bytes.data(),
-                                        static_cast<cmsUInt32Number>(bytes.size())));
+        ProfileHandle profile(
+            bytes.empty() ? cmsCreate_sRGBProfileTHR(context)
+                          : cmsOpenProfileFromMemTHR(context, bytes.data(),
+                                                     static_cast<cmsUInt32Number>(bytes.size())));
         if (profile == nullptr) {
             Note(std::string("the ") + role + " colour profile cannot be read");
             return nullptr;
@@ -122,8 +121,7 @@ DisplayColorTransform::DisplayColorTransform(std::span<const std::uint8_t> sourc
 
 DisplayColorTransform::~DisplayColorTransform() = default;
 DisplayColorTransform::DisplayColorTransform(DisplayColorTransform&&) noexcept = default;
-DisplayColorTransform& DisplayColorTransform::operator=(DisplayColorTransform&&) noexcept =
-    default;
+DisplayColorTransform& DisplayColorTransform::operator=(DisplayColorTransform&&) noexcept = default;
 
 bool DisplayColorTransform::IsValid() const
 {

@@ -157,8 +157,8 @@ TEST(DisplayColorTransformTest, UnusableProfilesGiveNoTransformAndPrintNothing)
 {
     const Bytes linear = LinearRgbProfile();
     std::vector<Bytes> unusable = {GreyProfile(), CmykProfile(), {'n', 'o', 't'}};
-    for (const std::size_t cut : {std::size_t{4}, std::size_t{128}, std::size_t{200},
-                                  linear.size() / 2, linear.size() - 1})
+    for (const std::size_t cut :
+         {std::size_t{4}, std::size_t{128}, std::size_t{200}, linear.size() / 2, linear.size() - 1})
         unusable.emplace_back(linear.begin(), linear.begin() + std::ptrdiff_t(cut));
     std::mt19937 random(20240611);
     for (const std::size_t size : {std::size_t{16}, std::size_t{132}, std::size_t{4096}}) {
