@@ -199,6 +199,83 @@ TEST_F(QVCameraTest, TransportFailures)
                 ElementsAre("Camera Reported Error: 1117", "Camera Reported Error: 3"));
 }
 
+TEST_F(QVCameraTest, ReconnectionAttemptsAreQuiet)
+{
+    QVCamera& camera = Make();
+    // The link goes dead: the failed status query is the one message the user gets.
+    Transport().SetSendStatus(1167);
+    EXPECT_EQ(camera.QueryStatus(), -3);
+    Transport().SetConnected(false);
+    const std::size_t sentBefore = Transport().Sent().size();
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        Transport().SetConnected(true);  // the device opens again, but nothing answers
+        camera.Reconnect();
+        EXPECT_FALSE(camera.IsConnected()) << "a link that does not answer is closed again";
+        EXPECT_EQ(camera.GetModelName(), "No Camera");
+    }
+    EXPECT_THAT(ui_.MessageTexts(), ElementsAre("Camera Reported Error: 3"));
+    EXPECT_EQ(camera.Errors().Kind(), CameraErrorKind::TransportFailure) << "recorded, not shown";
+    EXPECT_EQ(Transport().Sent().size(), sentBefore + 3) << "one model query per attempt";
+
+    // The camera answers again.
+    Transport().SetSendStatus(0);
+    Transport().SetConnected(true);
+    camera.Reconnect();
+    EXPECT_TRUE(camera.IsConnected());
+    EXPECT_EQ(camera.GetModelName(), "Model Cedar");
+    EXPECT_EQ(camera.AuxModeState(), 0);
+    EXPECT_EQ(ui_.MessageTexts().size(), 1u);
+}
+
+TEST_F(QVCameraTest, QuietTimeoutLeavesTheShownOneForLater)
+{
+    QVCamera& camera = Make();
+    camera.Errors().RecordQuietly(CameraErrorKind::Timeout, 0);
+    EXPECT_EQ(camera.Errors().Kind(), CameraErrorKind::Timeout);
+    EXPECT_EQ(camera.Errors().MessageText(), "Camera timed out");
+    EXPECT_TRUE(ui_.MessageTexts().empty());
+    camera.Errors().ReportTimeout();
+    EXPECT_THAT(ui_.MessageTexts(), ElementsAre("Camera Reported Error: Camera timed out"));
+}
+
+TEST_F(QVCameraTest, ExchangeHandsBackItsOwnReply)
+{
+    QVCamera& camera = Make();
+    Transport().Answer("MT", "MT0123");
+    const CameraReply offset = camera.Exchange("MT\r", "MT");
+    EXPECT_TRUE(offset.accepted);
+    EXPECT_EQ(offset.text, "MT0123");
+
+    Transport().Answer("MD1000", "#OK");
+    const CameraReply wrong = camera.Exchange("MD1000\r", "MD");
+    EXPECT_FALSE(wrong.accepted);
+    EXPECT_EQ(wrong.failure, CameraErrorKind::BadReply);
+    EXPECT_EQ(wrong.text, "#OK") << "a reply with another prefix is still handed back";
+
+    Transport().Answer("CDI", "#E33");
+    const CameraReply refused = camera.Exchange("CDI\r", "#OK");
+    EXPECT_EQ(refused.failure, CameraErrorKind::CameraError);
+    EXPECT_EQ(refused.cameraError, 0x33);
+    EXPECT_EQ(refused.text, "");
+
+    Transport().SetReadStatus(1117);
+    EXPECT_TRUE(camera.Exchange("CS\r", "#S").LinkFailed());
+    Transport().SetReadStatus(0);
+
+    // A status reply with fewer words keeps the others from the query before.
+    Transport().Answer("CS", "#S0010 0200 1000 0333 9C40");
+    CameraStatus status;
+    ASSERT_EQ(camera.QueryStatus(status), 0);
+    EXPECT_TRUE(status.MotorMoving());
+    EXPECT_EQ(status.LinesScanned(), 0x200u);
+    Transport().Answer("CS", "#S0000 0300");
+    ASSERT_EQ(camera.QueryStatus(status), 0);
+    EXPECT_FALSE(status.MotorMoving());
+    EXPECT_EQ(status.LinesScanned(), 0x300u);
+    EXPECT_EQ(status.MotorPosition(), 0x1000);
+    EXPECT_EQ(status.DiskFreeMB(), 40000u);
+}
+
 TEST_F(QVCameraTest, NothingIsSentWithoutACamera)
 {
     QVCamera& camera = Make(TransportKind::Usb, false);
