@@ -73,11 +73,13 @@ public:
 
 class CaptureSequenceSimTest : public ::testing::TestWithParam<const char*> {
 protected:
-    void Open(const std::string& extra = {})
+    void Open(const std::string& extra = {}, CameraOptions options = CameraOptions{1ms})
     {
+        sequence_.reset();
+        context_.reset();
         std::string error;
         context_ = AppContext::Create(std::string("sim:speed=0,model=6,link=") + GetParam() + extra,
-                                      ui_, error, CameraOptions{1ms});
+                                      ui_, error, options);
         ASSERT_TRUE(context_) << error;
         ASSERT_TRUE(context_->Camera().IsConnected());
         CaptureTiming timing;
@@ -253,6 +255,22 @@ TEST_P(CaptureSequenceSimTest, ScanRunsToItsClosingReplyAndIsOnTheDisk)
     ASSERT_TRUE(recipe.has_value());
     EXPECT_EQ(recipe->geometry.lines,
               static_cast<std::uint32_t>(context_->Size().ScanWindow().lines));
+}
+
+TEST_P(CaptureSequenceSimTest, ScanCommandReturnsAtOnceAndTheScanRunsOn)
+{
+    Open({}, CameraOptions{});  // the link's own reply poll interval
+    UseSmallScan();
+    const int before = ImagesOnDisk();
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(sequence_->Scan());
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, 30ms) << "the user thread waits only for the status query";
+    RunUntilIdle();
+    EXPECT_TRUE(sequence_->LastScanStarted());
+    EXPECT_EQ(sequence_->State(), CaptureState::Idle);
+    EXPECT_EQ(ImagesOnDisk(), before + 1);
+    EXPECT_TRUE(ui_.record.MessageTexts().empty()) << ui_.record.MessageTexts().front();
 }
 
 TEST_P(CaptureSequenceSimTest, TimeLapseOfThreeCountsDownBetweenScans)
