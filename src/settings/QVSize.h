@@ -8,6 +8,7 @@
 #include "settings/SensorGeometry.h"
 #include "settings/SizeDisplays.h"
 #include "settings/SizeValues.h"
+#include "settings/SuperPrescanRegion.h"
 
 namespace scanora {
 
@@ -123,6 +124,9 @@ public:
     [[nodiscard]] bool IsFileSizeLocked() const { return fileSizeLocked_; }
     [[nodiscard]] bool IsCropPrescan() const { return cropPrescan_; }
     [[nodiscard]] const SensorGeometry& GetSensorGeometry() const { return sensor_; }
+    // The part of the preview a super prescan reads.
+    [[nodiscard]] SuperPrescanRegion& SuperRegion() { return superRegion_; }
+    [[nodiscard]] const SuperPrescanRegion& SuperRegion() const { return superRegion_; }
 
     // The full field at the current resolution number, in output pixels.
     [[nodiscard]] int FullWidth() const { return FullSize(Axis::Across); }
@@ -206,6 +210,7 @@ private:
     bool fileSizeLocked_ = false;
     bool cropPrescan_ = false;
     bool keepPixelsOnce_ = false;
+    SuperPrescanRegion superRegion_;
 };
 
 }  // namespace scanora
