@@ -57,6 +57,11 @@ int CRulerView::WindowOffset() const
     return Horizontal() ? at.x() : at.y();
 }
 
+double CRulerView::ZeroPosition() const
+{
+    return WindowOffset() + origin_ * view_.Zoom() / 100.0;
+}
+
 void CRulerView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -72,8 +77,7 @@ void CRulerView::paintEvent(QPaintEvent*)
     if (!(perUnit > 0.0))
         return;
     const QVSize& size = view_.App().Size();
-    const double zoom = view_.Zoom() / 100.0;
-    const double zero = WindowOffset() + origin_ * zoom;
+    const double zero = ZeroPosition();
     const int largest = static_cast<int>(std::ceil(length / perUnit)) + 1;
     const int step = RulerScale::LabelStep(perUnit, largest);
     const int ticks = RulerScale::MinorTicks(perUnit, step, size.GetUnits() == SizeUnits::kInches);

@@ -21,6 +21,8 @@ public:
     // Label 0 sits at preview pixel `origin` of this ruler's axis.
     void SetOrigin(int origin);
     [[nodiscard]] int Origin() const { return origin_; }
+    // Where label 0 lies along the ruler: the origin at the view's zoom, from the image's edge.
+    [[nodiscard]] double ZeroPosition() const;
     // The mouse position along the ruler, in display window pixels; negative hides the mark.
     void SetMouse(int position);
 

@@ -48,6 +48,8 @@ QVUIHandler::QVUIHandler(AppContext& app, QorvaneView& view, MainControl& panel,
         app_.CameraSetting().Prefs().scanName = name.toStdString();
     });
     connect(&panel_, &MainControl::abortKeyPressed, &view_, &QorvaneView::AbortKey);
+    connect(&view_, &QorvaneView::superViewChanged, this,
+            [this](bool shown) { panel_.SetChecked(MainControl::kView, shown); });
     connect(&view_, &QorvaneView::captureControlsEnabled, this, [this](bool enabled) {
         if (enabled)
             EnableAfterCapture();
@@ -80,6 +82,8 @@ void QVUIHandler::Initialize()
     panel_.SetText(MainControl::kScanName, QString::fromStdString(prefs.scanName));
     panel_.SetChecked(MainControl::kFastPrescan, prefs.fastPrescan);
     panel_.SetChecked(MainControl::kCropPrescan, app_.Size().IsCropPrescan());
+    panel_.SetChecked(MainControl::kSuper, view_.SuperPrescan());
+    panel_.SetChecked(MainControl::kView, view_.Image().ShowingSuper());
     panel_.SetLockIcon(MainControl::kLock, app_.Exposure().IsBrightnessLocked());
     ShowOutputSize(app_.Size());
     Refresh(app_.Size());
@@ -153,6 +157,8 @@ void QVUIHandler::DispatchControl(int id, bool checked)
         ShowPrescanTime(-1);
         ShowScanTime(0);
         break;
+    case MainControl::kSuper: view_.SetSuperPrescan(checked); break;
+    case MainControl::kView: view_.ShowSuperPreview(checked); break;
     case MainControl::kLock:
         exposure.SetBrightnessLock(checked);
         panel_.SetLockIcon(MainControl::kLock, exposure.IsBrightnessLocked());

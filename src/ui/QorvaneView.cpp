@@ -17,12 +17,14 @@
 #include "acquire/CaptureRequestBuilder.h"
 #include "acquire/DisplayCurve.h"
 #include "acquire/LinePlacement.h"
+#include "camera/QVCamera.h"
 #include "camera/QVExposure.h"
 #include "imaging/ZoomLevels.h"
 #include "output/PreviewLoader.h"
 #include "settings/HeldSettingTools.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
+#include "ui/CRulerCorner.h"
 #include "ui/CRulerView.h"
 #include "ui/QVImagePalette.h"
 
@@ -85,8 +87,7 @@ QorvaneView::QorvaneView(AppContext& app, QWidget* parent, CaptureTiming timing)
 
     horizontalRuler_ = new CRulerView(*this, Qt::Horizontal, this);
     verticalRuler_ = new CRulerView(*this, Qt::Vertical, this);
-    rulerCorner_ = new QWidget(this);
-    rulerCorner_->setAutoFillBackground(true);
+    rulerCorner_ = new CRulerCorner(*this, this);
     LayOutRulers();
 
     renderer_ = std::make_unique<TileRenderer>(RendererHooks());
@@ -120,7 +121,20 @@ void QorvaneView::PrescanCommand(bool altHeld)
             app_.Exposure().DropSamplePointsOutside(image_->Width(), image_->Height());
         return;
     }
-    sequence_->Prescan();
+    sequence_->Prescan(NextPrescan());
+}
+
+PrescanChoice QorvaneView::NextPrescan() const
+{
+    PrescanChoice choice;
+    if (!superPrescan_)
+        return choice;
+    const SuperPrescanRegion::SensorOrigin origin =
+        app_.Size().SuperRegion().Origin(SuperGeometry());
+    choice.superPrescan = true;
+    choice.superOriginPixel = origin.pixel;
+    choice.superOriginLine = origin.line;
+    return choice;
 }
 
 void QorvaneView::ScanCommand()
@@ -232,7 +246,10 @@ void QorvaneView::RepaintAndWait(std::chrono::milliseconds limit)
 void QorvaneView::RefreshAll()
 {
     hold_ = false;
-    OnGuiThread([this] { RefreshDisplay(); });
+    OnGuiThread([this] {
+        SyncShownBuffer();
+        RefreshDisplay();
+    });
 }
 
 void QorvaneView::SetCaptureControlsEnabled(bool enabled)
@@ -242,7 +259,11 @@ void QorvaneView::SetCaptureControlsEnabled(bool enabled)
         hold_ = true;
         renderer_->Pause();
     }
-    OnGuiThread([this, enabled] { Q_EMIT captureControlsEnabled(enabled); });
+    OnGuiThread([this, enabled] {
+        if (enabled)
+            SyncShownBuffer();
+        Q_EMIT captureControlsEnabled(enabled);
+    });
 }
 
 bool QorvaneView::CaptureRunning() const
@@ -389,7 +410,10 @@ DisplayEffects QorvaneView::Effects(int windowWidth, int windowHeight) const
     effects.colorMode = colorMode_;
     effects.falseColor = falseColor_;
     effects.maskCrop = maskCrop_;
-    effects.inside = CropEditor::WindowRect(crop_, windowWidth, windowHeight);
+    // While super prescan is on, what counts as inside is what it will read.
+    effects.inside = superPrescan_ && !image_->ShowingSuper()
+                         ? ToImageRect(SuperRegionWindowRect())
+                         : CropEditor::WindowRect(crop_, windowWidth, windowHeight);
     effects.everythingInside = image_->ShowingSuper();
     effects.falseColors = sliders_.FalseColorTable();
     effects.maskColor = prefs.maskColor;
@@ -456,9 +480,76 @@ void QorvaneView::PaintOverlays(QPainter& painter)
         painter.drawLine(0, crossHair_->y(), palette_->width(), crossHair_->y());
         painter.drawLine(crossHair_->x(), 0, crossHair_->x(), palette_->height());
     }
+    if (ActiveTool() == kFocusLine && focusLine_)
+        PaintFocusLine(painter);
+    if (superPrescan_ && !super)
+        PaintSuperRegion(painter);
     const int row = progressRow_.load();
     if (row >= 0 && CaptureRunning())
         PaintProgressLines(painter, row);
+}
+
+QRect QorvaneView::FocusLineWindowRect() const
+{
+    if (!focusLine_)
+        return {};
+    const QVCamera& camera = app_.Camera();
+    const FocusWindowPlacement placement(camera.GetSensorWidth(), camera.GetMaxSizeStep(),
+                                         camera.GetMinSizeStep());
+    const FocusWindowPlacement::PreviewSpan span =
+        placement.Span(focusLine_->x(), focusWindowWidth_);
+    const double line = focusLine_->y() + 0.5;
+    const ViewMapping mapping = Mapping();
+    const ViewPointF a = mapping.PreviewToWindow({span.first, line});
+    const ViewPointF b = mapping.PreviewToWindow({span.last, line});
+    // Six pixels across the line, as long as the window along it.
+    constexpr double kHalfHeight = 3.0;
+    const bool alongX = std::abs(a.y - b.y) < std::abs(a.x - b.x);
+    const QRectF marker = alongX ? QRectF(QPointF(std::min(a.x, b.x), a.y - kHalfHeight),
+                                          QPointF(std::max(a.x, b.x), a.y + kHalfHeight))
+                                 : QRectF(QPointF(a.x - kHalfHeight, std::min(a.y, b.y)),
+                                          QPointF(a.x + kHalfHeight, std::max(a.y, b.y)));
+    return marker.toAlignedRect();
+}
+
+void QorvaneView::PaintFocusLine(QPainter& painter) const
+{
+    painter.save();
+    painter.setClipRect(palette_->rect());
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::black, 2, Qt::DashLine));
+    painter.drawRect(FocusLineWindowRect());
+    painter.restore();
+}
+
+QRect QorvaneView::SuperRegionWindowRect() const
+{
+    const SuperPrescanRegion::Frame frame = app_.Size().SuperRegion().FrameIn(SuperGeometry());
+    const ViewMapping mapping = Mapping();
+    const ViewPointF a = mapping.PreviewToWindow({frame.left, frame.top});
+    const ViewPointF b =
+        mapping.PreviewToWindow({frame.left + frame.width, frame.top + frame.height});
+    const int left = static_cast<int>(std::floor(std::min(a.x, b.x)));
+    const int top = static_cast<int>(std::floor(std::min(a.y, b.y)));
+    const int right = static_cast<int>(std::ceil(std::max(a.x, b.x)));
+    const int bottom = static_cast<int>(std::ceil(std::max(a.y, b.y)));
+    return ToQRect({left, top, right, bottom});
+}
+
+void QorvaneView::PaintSuperRegion(QPainter& painter) const
+{
+    const QRect region = SuperRegionWindowRect();
+    // A rectangle's outline on its own pixels (right and bottom inclusive).
+    const auto frame = [&painter](const QRect& r, const QColor& color) {
+        painter.setPen(QPen(color, 1));
+        painter.drawRect(r.adjusted(0, 0, -1, -1));
+    };
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    frame(region.adjusted(-1, -1, 1, 1), Qt::red);
+    frame(region, Qt::black);
+    frame(region.adjusted(1, 1, -1, -1), Qt::red);
+    painter.restore();
 }
 
 void QorvaneView::PaintSamplePoints(QPainter& painter) const
@@ -792,11 +883,12 @@ void QorvaneView::SetMouseTool(int tool)
         return;
     const bool redraw =
         tool == kCrop || tool_ == kCrop || tool == kFocusLine || tool_ == kFocusLine;
-    if (tool == kGuide || tool == kCrossHair || tool == kFocusLine)
+    if ((tool == kGuide || tool == kCrossHair || tool == kFocusLine) && tool_ != tool)
         previousTool_ = tool_;
     tool_ = tool;
     if (redraw)
         palette_->update();
+    RefreshCursor(QApplication::keyboardModifiers());
 }
 
 void QorvaneView::EndTemporaryTool()
@@ -808,6 +900,7 @@ void QorvaneView::EndTemporaryTool()
         previousTool_ = kNoDrag;
     }
     palette_->update();
+    RefreshCursor(QApplication::keyboardModifiers());
 }
 
 void QorvaneView::BeginGuideDrag(bool fromHorizontalRuler)
@@ -821,6 +914,117 @@ void QorvaneView::BeginGuideDrag(bool fromHorizontalRuler)
     placingGuide_ = guides.size() - 1;
     SetMouseTool(kGuide);
     dragMode_ = kGuide;
+}
+
+void QorvaneView::BeginCrossHair()
+{
+    crossHair_.reset();
+    SetMouseTool(kCrossHair);
+    dragMode_ = kCrossHair;
+}
+
+// --- Super prescan ---
+
+SuperPrescanGeometry QorvaneView::SuperGeometry() const
+{
+    return {image_->Width(), image_->Height(), app_.Camera().GetMaxSizeStep(),
+            app_.Size().GetResolutionNumber()};
+}
+
+void QorvaneView::EnterSuperTool()
+{
+    if (tool_ == kSuperRegion)
+        return;
+    toolBeforeSuper_ = tool_;
+    tool_ = kSuperRegion;
+    RefreshCursor(QApplication::keyboardModifiers());
+}
+
+void QorvaneView::LeaveSuperTool()
+{
+    // A tool the user chose meanwhile stays.
+    if (tool_ == kSuperRegion && toolBeforeSuper_ != kNoDrag)
+        tool_ = toolBeforeSuper_;
+    toolBeforeSuper_ = kNoDrag;
+    RefreshCursor(QApplication::keyboardModifiers());
+}
+
+void QorvaneView::SetSuperPrescan(bool on)
+{
+    superPrescan_ = on;
+    if (on)
+        EnterSuperTool();
+    else if (!image_->ShowingSuper())
+        LeaveSuperTool();
+    palette_->update();
+}
+
+void QorvaneView::ShowSuperPreview(bool second)
+{
+    // A prescan writes the buffer it chose; the other one is not shown meanwhile.
+    if (!CaptureRunning() && image_->SelectPreviewBuffer(second))
+        RefreshDisplay();
+    const bool before = shownSuper_;
+    SyncShownBuffer();
+    // The box follows what is shown, also when the switch was refused.
+    if (shownSuper_ == before)
+        Q_EMIT superViewChanged(shownSuper_);
+}
+
+void QorvaneView::SyncShownBuffer()
+{
+    const bool shown = image_->ShowingSuper();
+    if (shown == shownSuper_)
+        return;
+    shownSuper_ = shown;
+    if (shown)
+        EnterSuperTool();
+    else if (!superPrescan_)
+        LeaveSuperTool();
+    palette_->update();
+    Q_EMIT superViewChanged(shown);
+}
+
+// --- Focus line ---
+
+void QorvaneView::SetFocusWindowWidth(int sensorPixels)
+{
+    focusWindowWidth_ = std::max(sensorPixels, 1);
+    if (ActiveTool() == kFocusLine)
+        palette_->update();
+}
+
+void QorvaneView::PlaceFocusLine(QPoint window)
+{
+    if (!palette_->rect().contains(window) || !image_->HasImage())
+        return;
+    const ViewPointF p = WindowToPreview(window);
+    const int column = std::clamp(static_cast<int>(p.x), 0, image_->Width() - 1);
+    const int line = std::clamp(static_cast<int>(p.y), 0, image_->Height() - 1);
+    focusLine_ = QPoint(column, line);
+    Q_EMIT focusLinePlaced(column, line);
+    EndTemporaryTool();
+}
+
+// --- Mouse ---
+
+ViewPointF QorvaneView::WindowToPreview(QPoint window) const
+{
+    return Mapping().WindowToPreview(
+        {static_cast<double>(window.x()), static_cast<double>(window.y())});
+}
+
+int QorvaneView::SamplePointAt(QPoint window) const
+{
+    const ViewMapping mapping = Mapping();
+    const auto points = app_.Exposure().SamplePoints().Points();
+    int found = -1;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const ViewPointF p = mapping.PreviewToWindow({points[i].x + 0.5, points[i].y + 0.5});
+        if (std::abs(p.x - window.x()) <= 6 && std::abs(p.y - window.y()) <= 6)
+            found = static_cast<int>(i);
+    }
+    return found;
 }
 
 void QorvaneView::PaletteMousePress(QMouseEvent* event)
@@ -838,15 +1042,20 @@ void QorvaneView::PaletteMousePress(QMouseEvent* event)
                                           {at.x(), at.y()}, true);
         cropAtPress_ = crop_;
         break;
-    case kSamplePoints: {
-        grabbedPoint_ = -1;
-        const ViewMapping mapping = Mapping();
-        const auto points = app_.Exposure().SamplePoints().Points();
-        for (std::size_t i = 0; i < points.size(); ++i) {
-            const ViewPointF p = mapping.PreviewToWindow({points[i].x + 0.5, points[i].y + 0.5});
-            if (std::abs(p.x - at.x()) <= 6 && std::abs(p.y - at.y()) <= 6)
-                grabbedPoint_ = static_cast<int>(i);
+    case kSamplePoints: grabbedPoint_ = SamplePointAt(at); break;
+    case kHand: ShowCursor(ViewCursors::kHandClosed); break;
+    case kFocusLine:
+        dragMode_ = kNoDrag;
+        PlaceFocusLine(at);
+        break;
+    case kSuperRegion: {
+        if (!superPrescan_) {
+            dragMode_ = kNoDrag;
+            break;
         }
+        const ViewPointF p = WindowToPreview(at);
+        app_.Size().SuperRegion().Press(SuperGeometry(), p.x, p.y);
+        palette_->update();
         break;
     }
     case kCrossHair: crossHair_ = at; break;
@@ -885,10 +1094,16 @@ void QorvaneView::PaletteMouseMove(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
     const bool pressed = event->buttons() & Qt::LeftButton;
+    if (palette_->rect().contains(at))
+        hover_ = at;
     if (!pressed) {
-        if (ActiveTool() == kGuide || ActiveTool() == kCrossHair) {
-            if (placingGuide_ && dragMode_ != kGuide)
-                EndTemporaryTool();
+        // Moving without a button ends the temporary guide and cross-hair tools.
+        if (ActiveTool() == kGuide && placingGuide_ && dragMode_ != kGuide) {
+            EndTemporaryTool();
+        } else if (ActiveTool() == kCrossHair) {
+            // The release was not seen (it happened outside the program).
+            dragMode_ = kNoDrag;
+            EndTemporaryTool();
         }
         ShowCursorStatus(at);
         UpdateCursor(at, event->modifiers());
@@ -921,8 +1136,7 @@ void QorvaneView::PaletteMouseMove(QMouseEvent* event)
         if (placingGuide_) {
             auto& guides = app_.CameraSetting().Prefs().guides;
             if (*placingGuide_ < guides.size()) {
-                const ViewPointF p = Mapping().WindowToPreview(
-                    {static_cast<double>(at.x()), static_cast<double>(at.y())});
+                const ViewPointF p = WindowToPreview(at);
                 Guide& guide = guides[*placingGuide_];
                 guide.position = guide.horizontal ? p.y / std::max(image_->Height(), 1) * 100.0
                                                   : p.x / std::max(image_->Width(), 1) * 100.0;
@@ -931,9 +1145,19 @@ void QorvaneView::PaletteMouseMove(QMouseEvent* event)
         }
         break;
     case kCrossHair:
-        crossHair_ = at;
+        // Drawn only while the mouse is over the image.
+        if (palette_->rect().contains(at))
+            crossHair_ = at;
+        else
+            crossHair_.reset();
         palette_->update();
         break;
+    case kSuperRegion: {
+        const ViewPointF p = WindowToPreview(at);
+        app_.Size().SuperRegion().DragTo(SuperGeometry(), p.x, p.y);
+        palette_->update();
+        break;
+    }
     case kSamplePoints:
         if (grabbedPoint_ >= 0)
             palette_->update();
@@ -949,7 +1173,6 @@ void QorvaneView::PaletteMouseRelease(QMouseEvent* event)
     const QPoint at = event->position().toPoint();
     const int mode = dragMode_;
     dragMode_ = kNoDrag;
-    const ViewMapping mapping = Mapping();
     const bool insideImage = palette_->rect().contains(at);
     switch (mode) {
     case kCrop:
@@ -964,13 +1187,15 @@ void QorvaneView::PaletteMouseRelease(QMouseEvent* event)
                                                    : ZoomLevels::In(zoom_);
             if (next)
                 SetZoom(*next, anchor);
+            // The zoom-in cursor turns into the one without a step at the last level.
+            UpdateCursor(at, event->modifiers());
         }
         break;
+    case kHand: UpdateCursor(at, event->modifiers()); break;
     case kSamplePoints: {
         if (CaptureRunning())
             break;
-        const ViewPointF p =
-            mapping.WindowToPreview({static_cast<double>(at.x()), static_cast<double>(at.y())});
+        const ViewPointF p = WindowToPreview(at);
         const bool inside =
             insideImage && p.x >= 0 && p.y >= 0 && p.x < image_->Width() && p.y < image_->Height();
         QVExposure& exposure = app_.Exposure();
@@ -1000,20 +1225,22 @@ void QorvaneView::PaletteMouseRelease(QMouseEvent* event)
         }
         EndTemporaryTool();
         break;
-    case kCrossHair: {
-        // The rulers count from the release point, in preview pixels.
-        const double z = zoom_ / 100.0;
-        horizontalRuler_->SetOrigin(static_cast<int>(at.x() / z + 0.5));
-        verticalRuler_->SetOrigin(static_cast<int>(at.y() / z + 0.5));
+    case kCrossHair:
+        // Over the image the rulers count from the release point, in display pixels.
+        if (insideImage) {
+            const double z = zoom_ / 100.0;
+            horizontalRuler_->SetOrigin(static_cast<int>(at.x() / z + 0.5));
+            verticalRuler_->SetOrigin(static_cast<int>(at.y() / z + 0.5));
+        }
         EndTemporaryTool();
         break;
-    }
     default: break;
     }
 }
 
 void QorvaneView::PaletteLeft()
 {
+    hover_.reset();
     Q_EMIT pixelReadout(-1, -1, -1, 0.0, 0, 0);
     Q_EMIT cursorLevel(-1);
 }
@@ -1046,14 +1273,82 @@ void QorvaneView::ShowCursorStatus(QPoint window)
     Q_EMIT cursorLevel(LevelHistogram::Level(colorMode_, r, g, b));
 }
 
+// --- Cursors ---
+
+void QorvaneView::ShowCursor(ViewCursors::Id id)
+{
+    if (id == shownCursor_ && palette_->testAttribute(Qt::WA_SetCursor))
+        return;
+    shownCursor_ = id;
+    palette_->setCursor(cursors_.Cursor(id, palette_->devicePixelRatioF()));
+}
+
+void QorvaneView::RefreshCursor(Qt::KeyboardModifiers modifiers)
+{
+    if (hover_ && dragMode_ == kNoDrag)
+        UpdateCursor(*hover_, modifiers);
+}
+
+ViewCursors::Id QorvaneView::ToolCursor(int tool, QPoint window,
+                                        Qt::KeyboardModifiers modifiers) const
+{
+    using C = ViewCursors;
+    switch (tool) {
+    case kSamplePoints: return SamplePointAt(window) >= 0 ? C::kSampleOver : C::kSample;
+    case kCrop: {
+        const int handle = CropEditor::HitTest(crop_, palette_->width(), palette_->height(),
+                                               {window.x(), window.y()}, true);
+        const QVSize& size = app_.Size();
+        // With both locks on only a move of the whole crop is possible.
+        if (size.IsCropRatioLocked() && size.IsFileSizeLocked())
+            return handle == CropEditor::kInside ? C::kCropMove : C::kArrow;
+        switch (handle) {
+        case CropEditor::kLeft:
+        case CropEditor::kRight: return C::kCropLeftRight;
+        case CropEditor::kTop:
+        case CropEditor::kBottom: return C::kCropTopBottom;
+        case CropEditor::kTopLeft:
+        case CropEditor::kBottomRight: return C::kCropFDiagonal;
+        case CropEditor::kTopRight:
+        case CropEditor::kBottomLeft: return C::kCropBDiagonal;
+        case CropEditor::kInside: return C::kCropMove;
+        default: return C::kArrow;
+        }
+    }
+    case kZoom: {
+        const bool out = modifiers & Qt::AltModifier;
+        const bool possible =
+            out ? ZoomLevels::Out(zoom_).has_value() : ZoomLevels::In(zoom_).has_value();
+        return !possible ? C::kZoomLimit : out ? C::kZoomOut : C::kZoomIn;
+    }
+    case kHand: return dragMode_ == kHand ? C::kHandClosed : C::kHandOpen;
+    case kFocusLine: return C::kFocusLine;
+    case kGrid: return C::kGrid;
+    case kGuide: {
+        const auto& guides = app_.CameraSetting().Prefs().guides;
+        if (!placingGuide_ || *placingGuide_ >= guides.size())
+            return C::kArrow;
+        const int degrees = image_->Rotation();
+        const bool turned = degrees == 90 || degrees == 270;
+        // A horizontal line of the preview stands upright on a turned view.
+        const bool verticalOnScreen = guides[*placingGuide_].horizontal == turned;
+        return verticalOnScreen ? C::kGuideVertical : C::kGuideHorizontal;
+    }
+    case kMarker: return C::kMarker;
+    case kCrossHair: return C::kCrossHair;
+    case kSuperRegion: return superPrescan_ ? C::kSuperRegion : C::kArrow;
+    default: return C::kArrow;
+    }
+}
+
 void QorvaneView::UpdateCursor(QPoint window, Qt::KeyboardModifiers modifiers)
 {
     if (!palette_->rect().contains(window)) {
-        palette_->setCursor(Qt::ArrowCursor);
+        ShowCursor(ViewCursors::kArrow);
         return;
     }
     // Near a guide line the guide tool takes over so that the guide can be dragged.
-    if (guidesShown_ && ActiveTool() != kGuide && dragMode_ == kNoDrag) {
+    if (guidesShown_ && ActiveTool() != kGuide && dragMode_ == kNoDrag && !image_->ShowingSuper()) {
         const auto lines = GuideLines();
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const QLine& line = lines[i];
@@ -1065,42 +1360,18 @@ void QorvaneView::UpdateCursor(QPoint window, Qt::KeyboardModifiers modifiers)
                 previousTool_ = tool_;
                 tool_ = kGuide;
                 dragMode_ = kNoDrag;
-                palette_->setCursor(vertical ? Qt::SplitHCursor : Qt::SplitVCursor);
+                ShowCursor(vertical ? ViewCursors::kGuideVertical : ViewCursors::kGuideHorizontal);
                 return;
             }
         }
     }
-    Qt::CursorShape shape = Qt::ArrowCursor;
-    switch (ActiveTool()) {
-    case kSamplePoints: shape = Qt::CrossCursor; break;
-    case kCrop:
-        switch (CropEditor::HitTest(crop_, palette_->width(), palette_->height(),
-                                    {window.x(), window.y()}, true)) {
-        case CropEditor::kLeft:
-        case CropEditor::kRight: shape = Qt::SizeHorCursor; break;
-        case CropEditor::kTop:
-        case CropEditor::kBottom: shape = Qt::SizeVerCursor; break;
-        case CropEditor::kTopLeft:
-        case CropEditor::kBottomRight: shape = Qt::SizeFDiagCursor; break;
-        case CropEditor::kTopRight:
-        case CropEditor::kBottomLeft: shape = Qt::SizeBDiagCursor; break;
-        case CropEditor::kInside: shape = Qt::SizeAllCursor; break;
-        default: shape = Qt::ArrowCursor; break;
-        }
-        break;
-    case kZoom: {
-        const bool out = modifiers & Qt::AltModifier;
-        const bool possible =
-            out ? ZoomLevels::Out(zoom_).has_value() : ZoomLevels::In(zoom_).has_value();
-        shape = possible ? Qt::CrossCursor : Qt::ForbiddenCursor;
-        break;
+    const int tool = ActiveTool();
+    // Over the super preview only zoom, hand and the focus line act.
+    if (image_->ShowingSuper() && tool != kZoom && tool != kHand && tool != kFocusLine) {
+        ShowCursor(ViewCursors::kArrow);
+        return;
     }
-    case kHand: shape = Qt::OpenHandCursor; break;
-    case kGrid: shape = Qt::SizeAllCursor; break;
-    case kCrossHair: shape = Qt::CrossCursor; break;
-    default: break;
-    }
-    palette_->setCursor(shape);
+    ShowCursor(ToolCursor(tool, window, modifiers));
 }
 
 // --- Keys ---
@@ -1134,12 +1405,13 @@ void QorvaneView::keyPressEvent(QKeyEvent* event)
         else if (event->key() == Qt::Key_Space)
             temporaryTool_ = kHand;
         if (temporaryTool_ >= 0) {
-            UpdateCursor(palette_->mapFromGlobal(QCursor::pos()), event->modifiers());
+            RefreshCursor(event->modifiers());
             return;
         }
     }
     if (event->key() == Qt::Key_Alt) {
-        UpdateCursor(palette_->mapFromGlobal(QCursor::pos()), event->modifiers());
+        // The cursors show the Alt variant of the tool while the key is down.
+        RefreshCursor(event->modifiers() | Qt::AltModifier);
         return;
     }
     QScrollArea::keyPressEvent(event);
@@ -1152,11 +1424,11 @@ void QorvaneView::keyReleaseEvent(QKeyEvent* event)
     if (!event->isAutoRepeat() && ((event->key() == Qt::Key_Control && temporaryTool_ != kHand) ||
                                    (event->key() == Qt::Key_Space && temporaryTool_ == kHand))) {
         temporaryTool_ = -1;
-        UpdateCursor(palette_->mapFromGlobal(QCursor::pos()), event->modifiers());
+        RefreshCursor(event->modifiers());
         return;
     }
     if (event->key() == Qt::Key_Alt) {
-        UpdateCursor(palette_->mapFromGlobal(QCursor::pos()), event->modifiers());
+        RefreshCursor(event->modifiers() & ~Qt::AltModifier);
         return;
     }
     QScrollArea::keyReleaseEvent(event);

@@ -17,6 +17,7 @@
 #include "acquire/PaintEvent.h"
 #include "acquire/PreviewImage.h"
 #include "acquire/TileRenderer.h"
+#include "camera/FocusWindowPlacement.h"
 #include "imaging/ColorCorrectingToneCurve.h"
 #include "imaging/CropEditor.h"
 #include "imaging/DisplayComposer.h"
@@ -24,6 +25,8 @@
 #include "imaging/LevelSliders.h"
 #include "imaging/PreviewGrid.h"
 #include "imaging/ViewMapping.h"
+#include "settings/SuperPrescanRegion.h"
+#include "ui/ViewCursors.h"
 
 class QPainter;
 class QMouseEvent;
@@ -31,6 +34,7 @@ class QMouseEvent;
 namespace scanora {
 
 class AppContext;
+class CRulerCorner;
 class CRulerView;
 class QVImagePalette;
 
@@ -85,6 +89,29 @@ public:
 
     void SetMouseTool(int tool);
     [[nodiscard]] int MouseTool() const { return tool_; }
+    // The tool the mouse works with now: a key-held tool (Ctrl, Space) before the selected one.
+    [[nodiscard]] int ActiveTool() const;
+    // The cursor the image display shows.
+    [[nodiscard]] ViewCursors::Id ShownCursor() const { return shownCursor_; }
+
+    // Super prescan: the next prescan reads the super prescan region at the current size step
+    // into the second buffer. While it is on the region tool is selected and the region shown.
+    void SetSuperPrescan(bool on);
+    [[nodiscard]] bool SuperPrescan() const { return superPrescan_; }
+    // Shows the second buffer (the super preview) or the normal one. Refused during a capture.
+    void ShowSuperPreview(bool second);
+    // The preview and steps the super prescan region is measured against.
+    [[nodiscard]] SuperPrescanGeometry SuperGeometry() const;
+    // What the next Prescan command asks for.
+    [[nodiscard]] PrescanChoice NextPrescan() const;
+
+    // The focus line picked with tool 4, in preview coordinates (column, line), if any.
+    [[nodiscard]] std::optional<QPoint> FocusLine() const { return focusLine_; }
+    // The focus window's width in sensor pixels (it follows the focus aid's zoom).
+    void SetFocusWindowWidth(int sensorPixels);
+
+    // The ruler corner's cross-hair: from now until the button is released.
+    void BeginCrossHair();
 
     // Converts the preview into the display copy again (after curve or colour changes) and
     // counts the histogram anew.
@@ -139,6 +166,7 @@ public:
     {
         return orientation == Qt::Horizontal ? horizontalRuler_ : verticalRuler_;
     }
+    [[nodiscard]] CRulerCorner* RulerCorner() const { return rulerCorner_; }
 
 Q_SIGNALS:
     void statusText(const QString& text);
@@ -150,6 +178,10 @@ Q_SIGNALS:
     void pixelReadout(int red, int green, int blue, double value, int x, int y);
     // The level to mark in the histogram; negative hides it.
     void cursorLevel(int level);
+    // The second buffer is shown (true) or the normal one, after the user or a prescan switched.
+    void superViewChanged(bool shown);
+    // The focus line was placed at preview column `column` of preview line `line`.
+    void focusLinePlaced(int column, int line);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -186,6 +218,11 @@ private:
     void PaintGrid(QPainter& painter) const;
     void PaintGuides(QPainter& painter) const;
     void PaintSamplePoints(QPainter& painter) const;
+    void PaintFocusLine(QPainter& painter) const;
+    void PaintSuperRegion(QPainter& painter) const;
+    // The super prescan region and the focus line's marker in window coordinates.
+    [[nodiscard]] QRect SuperRegionWindowRect() const;
+    [[nodiscard]] QRect FocusLineWindowRect() const;
     // The colour space of the chosen profile while "EmbedICCProfile" is on; invalid otherwise.
     const QColorSpace& ProfileSpace();
     void ShowCursorStatus(QPoint window);
@@ -193,7 +230,22 @@ private:
     void CommitCropToSize();
     void EndTemporaryTool();
     void UpdateCursor(QPoint window, Qt::KeyboardModifiers modifiers);
-    [[nodiscard]] int ActiveTool() const;
+    // The cursor again at the last mouse position over the image (after keys and tool changes).
+    void RefreshCursor(Qt::KeyboardModifiers modifiers);
+    void ShowCursor(ViewCursors::Id id);
+    [[nodiscard]] ViewCursors::Id ToolCursor(int tool, QPoint window,
+                                             Qt::KeyboardModifiers modifiers) const;
+    // The sample point under a window point, or -1.
+    [[nodiscard]] int SamplePointAt(QPoint window) const;
+    // The preview point under a window point.
+    [[nodiscard]] ViewPointF WindowToPreview(QPoint window) const;
+    void PlaceFocusLine(QPoint window);
+    // The region tool comes in while the second buffer is shown or super prescan is on, and the
+    // tool before it comes back after.
+    void EnterSuperTool();
+    void LeaveSuperTool();
+    // Follows a change of the shown buffer, made here or by a prescan.
+    void SyncShownBuffer();
     [[nodiscard]] bool CaptureRunning() const;
 
     AppContext& app_;
@@ -205,7 +257,7 @@ private:
     QVImagePalette* palette_ = nullptr;  // owned by the scroll area
     CRulerView* horizontalRuler_ = nullptr;
     CRulerView* verticalRuler_ = nullptr;
-    QWidget* rulerCorner_ = nullptr;
+    CRulerCorner* rulerCorner_ = nullptr;
 
     // The renderer and what its thread reads, set on the GUI thread before each start.
     std::unique_ptr<TileRenderer> renderer_;
@@ -231,6 +283,16 @@ private:
     std::optional<QPoint> crossHair_;
     int grabbedPoint_ = -1;
     std::optional<std::size_t> placingGuide_;
+    std::optional<QPoint> hover_;  // the last mouse position over the image display
+    ViewCursors cursors_;
+    ViewCursors::Id shownCursor_ = ViewCursors::kArrow;
+
+    bool superPrescan_ = false;
+    bool shownSuper_ = false;  // the buffer the view last followed
+    int toolBeforeSuper_ = kNoDrag;
+
+    std::optional<QPoint> focusLine_;
+    int focusWindowWidth_ = FocusWindowPlacement::kDefaultWidth;
 
     int colorMode_ = 0;
     bool maskCrop_ = false;
