@@ -521,14 +521,17 @@ double QVCamera::FilterVoltage(const CameraStatus& status)
 {
     // A running filter whose steady state is the raw word × 15.14 thousandths of a volt.
     const auto raw = static_cast<std::int32_t>(status.RawVoltage());
-    std::uint16_t v = filteredVoltage_.load();
-    if (v == 0)
-        v = static_cast<std::uint16_t>(static_cast<std::int64_t>(std::trunc(raw * 15.143)));
-    else
-        v = static_cast<std::uint16_t>(
+    const auto next = [raw](std::uint16_t v) {
+        if (v == 0)
+            return static_cast<std::uint16_t>(static_cast<std::int64_t>(std::trunc(raw * 15.143)));
+        return static_cast<std::uint16_t>(
             raw - static_cast<std::int32_t>(std::trunc(static_cast<double>(v) * -0.93396)));
-    filteredVoltage_.store(v);
-    return v / 1000.0;
+    };
+    // Two threads reading the voltage at once each take one step of the filter.
+    std::uint16_t v = filteredVoltage_.load();
+    std::uint16_t filtered = next(v);
+    while (!filteredVoltage_.compare_exchange_weak(v, filtered)) filtered = next(v);
+    return filtered / 1000.0;
 }
 
 bool QVCamera::QueryStatusBit4()
