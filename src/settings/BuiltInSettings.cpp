@@ -189,6 +189,11 @@ CameraPreferences BuiltInSettings::Preferences(std::string_view folder)
     return p;
 }
 
+std::vector<HistogramSetting::Slider> BuiltInSettings::DefaultHistogramSliders()
+{
+    return HistogramRows().front().sliders;
+}
+
 void BuiltInSettings::Write(OutputStream& out, std::string_view folder)
 {
     SettingLists lists;

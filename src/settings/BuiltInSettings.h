@@ -1,9 +1,11 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "platform/OutputStream.h"
 #include "settings/CameraPreferences.h"
+#include "settings/HistogramSetting.h"
 
 namespace scanora {
 
@@ -19,6 +21,8 @@ public:
     static void Write(OutputStream& out, std::string_view folder);
     // The preferences of the built-in text.
     [[nodiscard]] static CameraPreferences Preferences(std::string_view folder);
+    // The sliders of the built-in histogram setting "Default Setting".
+    [[nodiscard]] static std::vector<HistogramSetting::Slider> DefaultHistogramSliders();
 };
 
 }  // namespace scanora

@@ -3,11 +3,13 @@
 #include <algorithm>
 
 #include "imaging/QVToneCurve.h"
+#include "settings/BuiltInSettings.h"
 #include "settings/QVSize.h"
 
 namespace scanora {
 
-HeldSettingTools::HeldSettingTools(QVSize& size) : size_(size)
+HeldSettingTools::HeldSettingTools(QVSize& size)
+    : size_(size), sliders_(BuiltInSettings::DefaultHistogramSliders())
 {
     const QVToneCurve curve;
     handles_.assign(curve.Handles().begin(), curve.Handles().end());

@@ -148,6 +148,12 @@ TEST_F(PreferencesFileTest, FramingLinesAloneGiveTheFiveDefaults)
     EXPECT_FALSE(held_.IsNone14Mode());
     // The defaults are made from the tools: the exposure tool starts at one stop everywhere.
     EXPECT_EQ(lists_.List<ExposureSetting>().Get(1)->GetNeutralBlue(), 1.0);
+    // The histogram tool starts with the shipped default sliders (a slider bar with its bands
+    // and false colours, the last slider at 255), not with none.
+    const HistogramSetting& histogram = *lists_.List<HistogramSetting>().Get(1);
+    ASSERT_EQ(histogram.GetSliderCount(), 7);
+    EXPECT_EQ(histogram.GetSliders().back().value, 255);
+    EXPECT_TRUE(histogram.GetSliders().front().falseColor);
 
     // What is written of them reads back as the same lists, not as defaults again.
     SettingLists lists;
