@@ -28,6 +28,7 @@ QVPropertyPage* CTabControls::PageFor(SettingKind kind) const
     switch (kind) {
     case SettingKind::Size: return size_;
     case SettingKind::Exposure: return color_;
+    case SettingKind::Histogram: return histogram_;
     default: return nullptr;
     }
 }
@@ -36,6 +37,8 @@ void CTabControls::Initialize()
 {
     size_->ShowList();
     color_->ShowList();
+    if (histogram_)
+        histogram_->ShowList();
     size_->ShowOutputSize(app_.Size());
     size_->Refresh(app_.Size());
     color_->ShowExposure(app_.Exposure().Readout());

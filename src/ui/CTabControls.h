@@ -28,6 +28,9 @@ public:
     // The page that lists the settings of a kind; null when no page does yet.
     [[nodiscard]] QVPropertyPage* PageFor(SettingKind kind) const;
 
+    // A settings page that lives outside the tabs (the histogram panel's).
+    void SetHistogramPage(QVPropertyPage* page) { histogram_ = page; }
+
     // Fills the pages from the tools.
     void Initialize();
     // The pages' controls off during a capture and on again after it.
@@ -40,6 +43,7 @@ private:
     AppContext& app_;
     PPSize* size_ = nullptr;
     PPColor* color_ = nullptr;
+    QVPropertyPage* histogram_ = nullptr;
 };
 
 }  // namespace scanora::ui

@@ -102,9 +102,12 @@ PPColor::PPColor(AppContext& app, QWidget* parent)
             return;
         prefs.currentICCProfileIndex = entry + 1;
         prefs.iccProfileName = prefs.iccProfiles[static_cast<std::size_t>(entry)];
+        Q_EMIT displayProfileChanged();
     });
-    connect(embed_, &QCheckBox::clicked, this,
-            [this](bool on) { app_.CameraSetting().Prefs().embedICCProfile = on; });
+    connect(embed_, &QCheckBox::clicked, this, [this](bool on) {
+        app_.CameraSetting().Prefs().embedICCProfile = on;
+        Q_EMIT displayProfileChanged();
+    });
 }
 
 QDoubleSpinBox* PPColor::GainBox(Channel channel) const
@@ -171,6 +174,7 @@ void PPColor::BrowseProfile()
         return;
     app_.CameraSetting().AddProfile(path.toStdString());
     ShowProfiles();
+    Q_EMIT displayProfileChanged();
 }
 
 void PPColor::SetControlsEnabled(bool enabled)

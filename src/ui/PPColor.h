@@ -25,6 +25,7 @@ public:
     [[nodiscard]] QDoubleSpinBox* GainBox(Channel channel) const;
     [[nodiscard]] QDoubleSpinBox* FilterBox(Channel channel) const;
     [[nodiscard]] QLabel* IsoLabel() const { return iso_; }
+    [[nodiscard]] QCheckBox* EmbedBox() const { return embed_; }
     [[nodiscard]] QLabel* SampleLabel() const { return samples_; }
     [[nodiscard]] QComboBox* ProfileBox() const { return profiles_; }
 
@@ -34,6 +35,11 @@ public:
     // The profile list from the preferences.
     void ShowProfiles();
     void SetControlsEnabled(bool enabled);
+
+Q_SIGNALS:
+    // The profile the preview is shown through, or whether it is embedded, changed: the
+    // display is converted again.
+    void displayProfileChanged();
 
 private:
     void BrowseProfile();

@@ -1,14 +1,17 @@
 #include "ui/QVHistogram.h"
 
 #include <QColorDialog>
+#include <QComboBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <array>
 
 #include "acquire/AppContext.h"
 #include "camera/QVExposure.h"
+#include "ui/QVPropertyPage.h"
 #include "ui/QorvaneView.h"
 
 namespace scanora {
@@ -62,6 +65,24 @@ QVHistogram::QVHistogram(AppContext& app, QorvaneView& view, QWidget* parent)
     connect(&view_, &QorvaneView::previewChanged, this, qOverload<>(&QWidget::update));
     connect(&view_, &QorvaneView::pixelReadout, this, &QVHistogram::SetReadout);
     connect(&view_, &QorvaneView::cursorLevel, this, &QVHistogram::SetCursorLevel);
+
+    settingsPage_ = new ui::QVPropertyPage(app_, SettingKind::Histogram, this);
+    auto* layout = new QVBoxLayout(settingsPage_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(settingsPage_->SettingsBox());
+    connect(settingsPage_, &ui::QVPropertyPage::abortKeyPressed, &view_, &QorvaneView::AbortKey);
+    // A chosen setting brings its sliders: the false colours and the slider bar follow.
+    connect(settingsPage_, &ui::QVPropertyPage::settingApplied, this, [this] {
+        view_.RefreshDisplay();
+        update();
+    });
+}
+
+void QVHistogram::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    const int boxHeight = std::min(settingsPage_->sizeHint().height(), kPlotTop - 4);
+    settingsPage_->setGeometry(PlotLeft(), 2, kPlotWidth, boxHeight);
 }
 
 QSize QVHistogram::sizeHint() const
@@ -128,8 +149,11 @@ void QVHistogram::paintEvent(QPaintEvent*)
         PaintPlot(painter, view_.HistogramBins());
         if (view_.ShowsImage())
             PaintSliderBar(painter);
+        // The readout under the bar, in the panel's own font (the bar's labels are smaller).
+        painter.setFont(font());
         painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawText(QRect(4, kBarBottom + 6, width() - 8, height() - kBarBottom - 6),
+        painter.drawText(QRect(PlotLeft(), kBarBottom + 6, width() - PlotLeft() - 4,
+                               height() - kBarBottom - 6),
                          Qt::AlignLeft | Qt::AlignTop, ReadoutText());
     }
     QPainter(this).drawPixmap(0, 0, canvas);

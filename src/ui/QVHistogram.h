@@ -13,6 +13,10 @@ namespace scanora {
 class AppContext;
 class QorvaneView;
 
+namespace ui {
+class QVPropertyPage;
+}
+
 // The histogram panel beside the image: the distribution of the displayed levels, the level
 // strip, the bar of level sliders with their bands and false-colour switches, the colour sample
 // points and the cursor level, and the readout of the pixel under the cursor.
@@ -35,6 +39,8 @@ public:
     [[nodiscard]] int CursorLevel() const { return cursorLevel_; }
     // The left edge of the plot (its frame) in the panel.
     [[nodiscard]] int PlotLeft() const;
+    // The box of named histogram settings above the plot.
+    [[nodiscard]] ui::QVPropertyPage& SettingsPage() const { return *settingsPage_; }
     // The panel's readout line texts, as drawn.
     [[nodiscard]] QString ReadoutText() const;
 
@@ -50,6 +56,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void PaintPlot(QPainter& painter, const LevelHistogram::Bins& bins) const;
@@ -59,6 +66,7 @@ private:
 
     AppContext& app_;
     QorvaneView& view_;
+    ui::QVPropertyPage* settingsPage_ = nullptr;
     double zoom_ = 1.0;
     bool resetZoom_ = false;
     int cursorLevel_ = -1;

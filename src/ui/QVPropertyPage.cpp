@@ -93,6 +93,7 @@ void QVPropertyPage::Activated(int entry)
             app_.Lists().Select<Record>(static_cast<std::int16_t>(entry - kDeleteEntry),
                                         app_.Tools());
         });
+        Q_EMIT settingApplied();
     }
     ShowCurrent();
 }
@@ -115,8 +116,16 @@ void QVPropertyPage::NewSetting()
         if (!name || name->trimmed().isEmpty())
             return;  // cancelled: the record is dropped
         record->SetName(name->trimmed().toStdString());
-        if (!app_.Lists().Append(std::move(record)))
+        SettingLists& lists = app_.Lists();
+        if (!lists.Append(std::move(record))) {
             app_.Ui().Beep();
+            return;
+        }
+        // Appending moves the current position on by one, which is the new record only when
+        // the last one was current: select it, so that an update writes into it and not into
+        // its neighbour.
+        lists.Select<Record>(static_cast<std::int16_t>(lists.List<Record>().Count()),
+                             app_.Tools());
     });
     ShowCurrent();
 }
@@ -140,9 +149,22 @@ void QVPropertyPage::UpdateCurrentSetting()
 
 void QVPropertyPage::DeleteCurrentSetting()
 {
-    // The setting lists can not remove a record yet; until they can, deleting is refused
-    // rather than asked and then not done.
-    app_.Ui().Beep();
+    bool removed = false;
+    ForKind(kind_, [&]<typename Record>(const Record&) {
+        SettingLists& lists = app_.Lists();
+        const Record* current = lists.Current<Record>();
+        if (!current || !lists.CanDeleteCurrent<Record>()) {
+            app_.Ui().Beep();
+            return;
+        }
+        const std::string question = "Delete " + current->GetName() + "?";
+        if (app_.Ui().ShowMessage(question, MessageIcon::Question, MessageButtons::YesNo) !=
+            MessageResult::Yes)
+            return;
+        removed = lists.RemoveCurrent<Record>(app_.Tools());
+    });
+    if (removed)
+        Q_EMIT settingApplied();
 }
 
 void QVPropertyPage::keyPressEvent(QKeyEvent* event)

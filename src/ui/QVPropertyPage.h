@@ -56,6 +56,9 @@ protected:
 
 Q_SIGNALS:
     void abortKeyPressed();
+    // A record of the page's kind was applied to its tool (chosen by name, or made current
+    // when the one before it was deleted).
+    void settingApplied();
 
 private:
     void Activated(int entry);

@@ -48,6 +48,8 @@ QVUIHandler::QVUIHandler(AppContext& app, QorvaneView& view, MainControl& panel,
         app_.CameraSetting().Prefs().scanName = name.toStdString();
     });
     connect(&panel_, &MainControl::abortKeyPressed, &view_, &QorvaneView::AbortKey);
+    connect(&tabs_.ColorPage(), &PPColor::displayProfileChanged, &view_,
+            &QorvaneView::RefreshDisplay);
     connect(&view_, &QorvaneView::superViewChanged, this,
             [this](bool shown) { panel_.SetChecked(MainControl::kView, shown); });
     connect(&view_, &QorvaneView::captureControlsEnabled, this, [this](bool enabled) {

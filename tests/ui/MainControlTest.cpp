@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QColorSpace>
 #include <QComboBox>
+#include <QFile>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +22,8 @@
 #include "ui/MainControl.h"
 #include "ui/PPColor.h"
 #include "ui/PPSize.h"
+#include "ui/QVHistogram.h"
+#include "ui/QVImagePalette.h"
 #include "ui/QVUIHandler.h"
 
 namespace scanora::ui {
@@ -185,6 +190,54 @@ TEST(PPColorTest, GainEditsReachTheExposure)
     EXPECT_NEAR(page.GainBox(Channel::Blue)->value(), 3.0, 0.05);
 }
 
+double MeanGrey(const QImage& image)
+{
+    double sum = 0.0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) sum += qGray(image.pixel(x, y));
+    return sum / std::max<double>(1.0, double(image.width()) * image.height());
+}
+
+TEST(PPColorTest, EmbeddingTheProfileShowsThePreviewThroughIt)
+{
+    StartedApp started;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    QVMainFrame& frame = started.Frame();
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    QorvaneView& view = frame.View();
+    view.PrescanCommand(false);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return view.Capture().LastPrescanSucceeded() && view.Capture().IsIdle(); }, 10000));
+    auto shown = [&] {
+        QTest::qWait(200);  // the renderer's tiles and the paint
+        return view.Palette().grab().toImage();
+    };
+    const QImage plain = shown();
+
+    // A linear-light profile: mid greys come out much lighter on an sRGB display.
+    const QByteArray icc = QColorSpace(QColorSpace::SRgbLinear).iccProfile();
+    const auto path = started.Folder() / "linear.icc";
+    {
+        QFile file(QString::fromStdString(path.string()));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(icc);
+    }
+    PPColor& page = frame.Tabs().ColorPage();
+    started.Context().CameraSetting().AddProfile(path.string());
+    started.Context().CameraSetting().Prefs().embedICCProfile = false;
+    page.ShowProfiles();
+    ASSERT_FALSE(page.EmbedBox()->isChecked());
+    QTest::mouseClick(page.EmbedBox(), Qt::LeftButton);
+    ASSERT_TRUE(started.Context().CameraSetting().Prefs().embedICCProfile);
+    const QImage embedded = shown();
+    ASSERT_EQ(embedded.size(), plain.size());
+    EXPECT_GT(MeanGrey(embedded), MeanGrey(plain) + 10.0);
+
+    QTest::mouseClick(page.EmbedBox(), Qt::LeftButton);
+    EXPECT_NEAR(MeanGrey(shown()), MeanGrey(plain), 0.5);
+}
+
 TEST(QVPropertyPageTest, NewSettingIsNamedAndListed)
 {
     StartedApp started;
@@ -213,6 +266,54 @@ TEST(QVPropertyPageTest, NewSettingIsNamedAndListed)
     EXPECT_EQ(page.SettingsBox()->currentIndex(), QVPropertyPage::kFirstRecordEntry);
     EXPECT_EQ(page.SettingsBox()->itemText(QVPropertyPage::kDeleteEntry),
               "Can't delete current setting...");
+}
+
+TEST(QVPropertyPageTest, HistogramSettingsAreChosenCopiedAndDeleted)
+{
+    StartedApp started;
+    started.Options().prefs.reset = true;  // the built-in settings, with three histogram ones
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    QorvaneView& view = started.Frame().View();
+    QVPropertyPage& page = started.Frame().Histogram().SettingsPage();
+    SettingLists& lists = started.Context().Lists();
+    QComboBox& box = *page.SettingsBox();
+    const int zones = box.findText("10 Highlight Zones");
+    ASSERT_GE(zones, QVPropertyPage::kFirstRecordEntry);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.ShowsImage(); }, 5000));
+    const std::size_t before = view.Sliders().Sliders().size();
+
+    // Choosing a setting brings its sliders to the view's false colours and slider bar.
+    Q_EMIT box.activated(zones);
+    EXPECT_EQ(box.currentText(), "10 Highlight Zones");
+    EXPECT_EQ(view.Sliders().Sliders().size(), 15u);
+    EXPECT_NE(view.Sliders().Sliders().size(), before);
+
+    // A copy under a new name (the list's last), deleted only after the question is answered
+    // Yes; the entry before it in the list becomes current.
+    page.SetNamePrompt([](QWidget*) { return std::optional<QString>("Zones Copy"); });
+    Q_EMIT box.activated(QVPropertyPage::kNewEntry);
+    ASSERT_EQ(box.currentText(), "Zones Copy");
+    ASSERT_EQ(lists.Current<HistogramSetting>()->GetName(), "Zones Copy");
+    started.answer = MessageResult::No;
+    Q_EMIT box.activated(QVPropertyPage::kDeleteEntry);
+    EXPECT_EQ(box.currentText(), "Zones Copy");
+    ASSERT_FALSE(started.messages.empty());
+    EXPECT_EQ(started.messages.back(), "Delete Zones Copy?");
+    started.answer = MessageResult::Yes;
+    Q_EMIT box.activated(QVPropertyPage::kDeleteEntry);
+    EXPECT_EQ(box.findText("Zones Copy"), -1);
+    EXPECT_EQ(box.currentText(), "10 Step Full Range");
+    EXPECT_EQ(lists.Current<HistogramSetting>()->GetName(), "10 Step Full Range");
+    EXPECT_EQ(view.Sliders().Sliders().size(), 10u);
+
+    // The program's first setting can not be deleted: the command says so, nothing is asked.
+    Q_EMIT box.activated(QVPropertyPage::kFirstRecordEntry);
+    EXPECT_EQ(box.itemText(QVPropertyPage::kDeleteEntry), "Can't delete current setting...");
+    const std::size_t count = lists.List<HistogramSetting>().Count();
+    const std::size_t asked = started.messages.size();
+    Q_EMIT box.activated(QVPropertyPage::kDeleteEntry);
+    EXPECT_EQ(lists.List<HistogramSetting>().Count(), count);
+    EXPECT_EQ(started.messages.size(), asked);
 }
 
 }  // namespace

@@ -57,6 +57,8 @@ public:
     QVCameraApp& App() { return *app_; }
     QVMainFrame& Frame() { return *app_->MainFrame(); }
     AppContext& Context() { return app_->App(); }
+    // A folder of the test's own, removed with it.
+    [[nodiscard]] std::filesystem::path Folder() const { return dir_.Path(); }
 
     std::vector<QString> messages;
     MessageResult answer = MessageResult::Ok;
