@@ -23,9 +23,4 @@ void BuildDisplayCurve(AppContext& app, ColorCorrectingToneCurve& out)
                       out);
 }
 
-void BuildDisplayCurve(const HeldSettingTools::CurveState& curve, ColorCorrectingToneCurve& out)
-{
-    BuildDisplayCurve(curve, false, out);
-}
-
 }  // namespace scanora

@@ -15,8 +15,5 @@ void BuildDisplayCurve(const HeldSettingTools::CurveState& curve, bool embedProf
                        ColorCorrectingToneCurve& out);
 // The same for the program's current curve and its "EmbedICCProfile" preference.
 void BuildDisplayCurve(AppContext& app, ColorCorrectingToneCurve& out);
-// The curve alone, as if the colour profile were not embedded. Kept for callers that do not
-// yet pass the program.
-void BuildDisplayCurve(const HeldSettingTools::CurveState& curve, ColorCorrectingToneCurve& out);
 
 }  // namespace scanora

@@ -285,7 +285,7 @@ void QorvaneView::AllocateForCamera()
 
 void QorvaneView::PrepareDisplayCurve()
 {
-    BuildDisplayCurve(app_.HeldTools().CurrentCurve(), displayCurve_);
+    BuildDisplayCurve(app_, displayCurve_);
 }
 
 ViewMapping QorvaneView::Mapping() const
@@ -440,28 +440,11 @@ void QorvaneView::PaintImage(QPainter& painter, const QRect& area)
         painter.fillRect(area, Qt::black);
         return;
     }
-    // Colour management: the preview's profile to the display's. The screen's own profile is
-    // not known here, so the display counts as sRGB.
-    if (const QColorSpace& space = ProfileSpace(); space.isValid()) {
-        pixels.setColorSpace(space);
-        pixels.convertToColorSpace(QColorSpace::SRgb);
-    }
+    // Colour management: from the chosen profile (sRGB while none is embedded) into the
+    // profile of the screen the image is on.
+    colour_.Update(app_.CameraSetting(), displayProfile_.ForWidget(*palette_));
+    colour_.Apply(pixels);
     painter.drawImage(area.topLeft(), pixels);
-}
-
-const QColorSpace& QorvaneView::ProfileSpace()
-{
-    const CameraPreferences& prefs = app_.CameraSetting().Prefs();
-    if (prefs.embedICCProfile != profileEmbedded_ || prefs.iccProfileName != profileName_) {
-        profileEmbedded_ = prefs.embedICCProfile;
-        profileName_ = prefs.iccProfileName;
-        const std::vector<std::uint8_t> bytes = app_.CameraSetting().ProfileData();
-        profileSpace_ = bytes.empty() ? QColorSpace()
-                                      : QColorSpace::fromIccProfile(
-                                            QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                                                       static_cast<qsizetype>(bytes.size())));
-    }
-    return profileSpace_;
 }
 
 void QorvaneView::PaintOverlays(QPainter& painter)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QColorSpace>
 #include <QPoint>
 #include <QRect>
 #include <QScrollArea>
@@ -25,6 +24,8 @@
 #include "imaging/LevelSliders.h"
 #include "imaging/PreviewGrid.h"
 #include "imaging/ViewMapping.h"
+#include "ui/DisplayProfile.h"
+#include "ui/PreviewColorManagement.h"
 #include "settings/SuperPrescanRegion.h"
 #include "ui/ViewCursors.h"
 
@@ -223,8 +224,6 @@ private:
     // The super prescan region and the focus line's marker in window coordinates.
     [[nodiscard]] QRect SuperRegionWindowRect() const;
     [[nodiscard]] QRect FocusLineWindowRect() const;
-    // The colour space of the chosen profile while "EmbedICCProfile" is on; invalid otherwise.
-    const QColorSpace& ProfileSpace();
     void ShowCursorStatus(QPoint window);
     void CropDrag(QPoint window, bool ctrl);
     void CommitCropToSize();
@@ -302,10 +301,9 @@ private:
     PreviewGrid grid_{PreviewGrid::kDefaultSpacing, PreviewGrid::kDefaultSpacing};
     LevelSliders sliders_;
 
-    // The profile the preview is shown through, and what it was made from.
-    QColorSpace profileSpace_;
-    std::string profileName_;
-    bool profileEmbedded_ = false;
+    // The display's colour profile and the preview's conversion into it.
+    DisplayProfile displayProfile_;
+    PreviewColorManagement colour_;
 
     std::atomic<int> progressRow_{-1};
     QRect progressRect_;
