@@ -16,6 +16,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include <algorithm>
+
 #include "acquire/AppContext.h"
 #include "camera/QVExposure.h"
 #include "settings/PreferenceCommands.h"
@@ -24,6 +26,7 @@
 #include "ui/CFitButton.h"
 #include "ui/CTabControls.h"
 #include "ui/MainControl.h"
+#include "ui/HeldKeys.h"
 #include "ui/QVHistogram.h"
 #include "ui/QVUIHandler.h"
 #include "ui/QorvaneView.h"
@@ -92,6 +95,7 @@ QVMainFrame::QVMainFrame(AppContext& app, QtUiPort& ui, const Options& options, 
     panel_ = new MainControl(side_);
     tabs_ = new CTabControls(app_, side_);
     histogram_ = new QVHistogram(app_, *view_, side_);
+    tabs_->SetHistogramPage(&histogram_->SettingsPage());
     histogram_->installEventFilter(new AbortKeyFilter(*view_, histogram_));
     handler_ = new QVUIHandler(app_, *view_, *panel_, *tabs_, options_.pollInterval, this);
     preferenceCommands_ = std::make_unique<PreferenceCommands>(
@@ -106,6 +110,9 @@ QVMainFrame::QVMainFrame(AppContext& app, QtUiPort& ui, const Options& options, 
     resize(kFrameWidth, kFrameHeight);
     if (options_.savedPosition)
         RestoreWindowPosition();
+
+    diagnosticsKeys_ = new HeldKeys({Qt::Key_J, Qt::Key_Q}, this);
+    qApp->installEventFilter(diagnosticsKeys_);
 
     connect(&ui_, &QtUiPort::commandPosted, this, &QVMainFrame::OnWindowCommand);
     connect(view_, &QorvaneView::statusText, pane0_, &QLabel::setText);
@@ -278,14 +285,15 @@ void QVMainFrame::LayOut()
     sideLayout->addWidget(tabs_);
     sideLayout->addWidget(histogram_);
     sideLayout->addStretch(1);
+    const int paneWidth = PaneWidth();
     for (QWidget* pane : {static_cast<QWidget*>(panel_), static_cast<QWidget*>(tabs_),
                           static_cast<QWidget*>(histogram_)})
-        pane->setFixedWidth(kPanelWidth);
+        pane->setFixedWidth(paneWidth);
     panel_->setMinimumHeight(column ? kPanelHeight : kPanelHeightInRow);
     tabs_->setMinimumHeight(kTabsHeight);
     histogram_->setMinimumHeight(column ? kHistogramHeight : kTabsHeight);
     if (column) {
-        side_->setFixedWidth(kPanelWidth);
+        side_->setFixedWidth(paneWidth);
         side_->setMinimumHeight(0);
         side_->setMaximumHeight(QWIDGETSIZE_MAX);
     } else {
@@ -376,6 +384,18 @@ bool QVMainFrame::Execute(int command)
     return true;
 }
 
+int QVMainFrame::PaneWidth() const
+{
+    // As wide as the widest pane needs with this font, never narrower than the usual width.
+    return std::max({kPanelWidth, panel_->minimumSizeHint().width(),
+                     tabs_->minimumSizeHint().width(), histogram_->minimumSizeHint().width()});
+}
+
+bool QVMainFrame::DiagnosticsGateOpen() const
+{
+    return diagnosticsKeys_->AllHeld();
+}
+
 void QVMainFrame::UpdateCommands()
 {
     const CameraPreferences& prefs = app_.CameraSetting().Prefs();
@@ -387,9 +407,13 @@ void QVMainFrame::UpdateCommands()
         }
     };
     // What other windows of the program provide is not here yet.
-    for (const int id : {kFileManager, kPreferences, kCleanPark, kDiagnostics, kRulers,
-                         kNormalizeHistogram, kStageControl})
+    for (const int id : {kFileManager, kPreferences, kCleanPark, kRulers, kNormalizeHistogram,
+                         kStageControl})
         set(id, false);
+    // Diagnostics only for those who hold J and Q as the menu opens, and only once the
+    // diagnostics window exists.
+    constexpr bool kDiagnosticsWindow = false;
+    set(kDiagnostics, kDiagnosticsWindow && DiagnosticsGateOpen());
 
     set(kAutoSavePrefs, true, prefs.autoSavePrefs);
     const int page = tabs_->currentIndex();

@@ -27,6 +27,7 @@ namespace scanora::ui {
 
 class CFitButton;
 class CTabControls;
+class HeldKeys;
 class MainControl;
 class QtUiPort;
 class QVUIHandler;
@@ -101,7 +102,8 @@ public:
 
     static constexpr std::string_view kCaptureRunning = "Prescan/Scan in Progress";
     static constexpr std::string_view kScanningRunning = "Scanning in Progress";
-    static constexpr int kPanelWidth = 280;
+    // The panes' usual width; a font that needs more widens them.
+    static constexpr int kPanelWidth = 330;
 
     struct Options {
         std::chrono::milliseconds pollInterval{4000};
@@ -138,6 +140,11 @@ public:
     [[nodiscard]] QorvaneView& View() { return *view_; }
     [[nodiscard]] MainControl& Panel() { return *panel_; }
     [[nodiscard]] CTabControls& Tabs() { return *tabs_; }
+    [[nodiscard]] QVHistogram& Histogram() { return *histogram_; }
+    // The width of the control panes beside the image.
+    [[nodiscard]] int PaneWidth() const;
+    // J and Q both held down: the diagnostics command may be offered.
+    [[nodiscard]] bool DiagnosticsGateOpen() const;
     [[nodiscard]] QVUIHandler& Handler() { return *handler_; }
     [[nodiscard]] QLabel& StatusPane(int pane) const { return pane == 0 ? *pane0_ : *pane1_; }
 
@@ -179,6 +186,7 @@ private:
     // Children, owned by their Qt parents.
     QorvaneView* view_ = nullptr;
     QVHistogram* histogram_ = nullptr;
+    HeldKeys* diagnosticsKeys_ = nullptr;
     MainControl* panel_ = nullptr;
     CTabControls* tabs_ = nullptr;
     QVUIHandler* handler_ = nullptr;

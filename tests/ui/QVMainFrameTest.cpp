@@ -94,7 +94,8 @@ TEST(QVMainFrameTest, ControlsMoveToTheChosenSide)
     };
     auto [view, panel] = where();
     EXPECT_GT(panel.x(), view.x()) << "right";
-    EXPECT_EQ(frame.Panel().width(), QVMainFrame::kPanelWidth);
+    EXPECT_EQ(frame.Panel().width(), frame.PaneWidth());
+    EXPECT_GE(frame.PaneWidth(), QVMainFrame::kPanelWidth);
 
     frame.Execute(QVMainFrame::kControlsLeft);
     std::tie(view, panel) = where();
@@ -143,6 +144,27 @@ TEST(QVMainFrameTest, CommandsActOnTheToolsAndShowTheirState)
 
     EXPECT_TRUE(frame.Action(QVMainFrame::kSecondToolbarButton)->isChecked());
     EXPECT_FALSE(frame.Action(QVMainFrame::kDiagnostics)->isEnabled());
+}
+
+TEST(QVMainFrameTest, DiagnosticsGateOpensOnlyWhileJAndQAreHeld)
+{
+    StartedApp started;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    QVMainFrame& frame = started.Frame();
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    QWidget& target = frame.View();
+
+    QTest::keyPress(&target, Qt::Key_J);
+    EXPECT_FALSE(frame.DiagnosticsGateOpen());
+    QTest::keyPress(&target, Qt::Key_Q);
+    EXPECT_TRUE(frame.DiagnosticsGateOpen());
+    // Until the diagnostics window exists its command stays off even with the gate open.
+    frame.UpdateCommands();
+    EXPECT_FALSE(frame.Action(QVMainFrame::kDiagnostics)->isEnabled());
+    QTest::keyRelease(&target, Qt::Key_J);
+    EXPECT_FALSE(frame.DiagnosticsGateOpen());
+    QTest::keyRelease(&target, Qt::Key_Q);
 }
 
 TEST(QVMainFrameTest, VersionTextNamesBetaBuilds)
