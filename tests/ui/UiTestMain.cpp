@@ -1,5 +1,5 @@
-// The GUI tests' main: one QApplication on the offscreen platform for every test, with the
-// user's settings and preferences kept out of reach.
+// The GUI tests' main: one QApplication for every test (offscreen unless the run names a
+// platform), with the user's settings and preferences kept out of reach.
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,9 @@
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Offscreen unless the run asks for a platform (the screenshots under Xvfb).
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     QStandardPaths::setTestModeEnabled(true);
