@@ -125,6 +125,14 @@ bool PreviewImage::SetRotation(int degrees)
     return true;
 }
 
+PreviewView PreviewImage::MeasuredView() const
+{
+    if (!HasImage())
+        return {};
+    return PreviewView{CurrentSamples(), Width(), Height(),
+                       kSamplesPerPixel * static_cast<std::size_t>(DisplayWidth()), rotation_};
+}
+
 bool PreviewImage::SelectPreviewBuffer(bool second)
 {
     const bool changed = showingSuper_ != second;

@@ -8,6 +8,7 @@
 
 #include "acquire/LargeAllocation.h"
 #include "acquire/PreviewRotation.h"
+#include "camera/RgbImageView.h"
 
 namespace scanora {
 
@@ -88,6 +89,9 @@ public:
     [[nodiscard]] std::span<const std::uint16_t> CurrentSamples() const;
     [[nodiscard]] std::span<std::uint16_t> Samples(bool second);
     [[nodiscard]] std::span<const std::uint16_t> Samples(bool second) const;
+    // The current image read in preview coordinates (P x L, whatever the rotation), as the
+    // colour sample points are measured on it; empty without an image.
+    [[nodiscard]] PreviewView MeasuredView() const;
     // The whole allocation of the current buffer, extra rows included, as the camera's bytes.
     [[nodiscard]] std::span<std::uint8_t> CurrentAllocation();
 

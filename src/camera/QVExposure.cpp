@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "camera/NeutralBalance.h"
 #include "camera/QVCamera.h"
@@ -382,9 +383,10 @@ void QVExposure::ComputeNeutralBalance()
     // current exposure.
     const ExposureSetting reference = HasPrescan() ? prescan_ : CurrentSetting();
     NeutralBalance balance;
+    const PreviewView preview = MeasuredPreview();
     for (int index = 0; index < points_.Count(); ++index) {
         if (points_.Points()[static_cast<std::size_t>(index)].usable)
-            balance.AddPoint(points_.MeanAt(index, preview_), RecordFilters(reference));
+            balance.AddPoint(points_.MeanAt(index, preview), RecordFilters(reference));
     }
     pending_ = NeutralBalance::Limit(balance.Corrections(RecordGains(reference), gains_), gains_,
                                      filters_);
@@ -468,14 +470,24 @@ void QVExposure::PrescanFinished()
 // ---------------------------------------------------------------------------------------------
 // Colour sample points
 
+void QVExposure::SetPreviewSource(PreviewSource source)
+{
+    previewSource_ = std::move(source);
+}
+
 void QVExposure::SetMeasuredPreview(const PreviewView& preview)
 {
-    preview_ = preview;
+    previewSource_ = [preview] { return preview; };
+}
+
+PreviewView QVExposure::MeasuredPreview() const
+{
+    return previewSource_ ? previewSource_() : PreviewView{};
 }
 
 bool QVExposure::AddSamplePoint(int x, int y)
 {
-    if (!points_.Add(x, y, preview_))
+    if (!points_.Add(x, y, MeasuredPreview()))
         return false;
     ComputeNeutralBalance();
     return true;
@@ -491,7 +503,7 @@ bool QVExposure::RemoveSamplePoint(int index)
 
 bool QVExposure::MoveSamplePoint(int index, int x, int y)
 {
-    if (!points_.Move(index, x, y, preview_))
+    if (!points_.Move(index, x, y, MeasuredPreview()))
         return false;
     ComputeNeutralBalance();
     return true;
@@ -517,7 +529,7 @@ void QVExposure::SetSpotWidth(std::int16_t width)
 
 SpotMean16 QVExposure::SampleMean(int index) const
 {
-    return points_.MeanAt(index, preview_);
+    return points_.MeanAt(index, MeasuredPreview());
 }
 
 SpotMean8 QVExposure::SampleDisplayMean(int index, const DisplayView& display) const
@@ -710,7 +722,7 @@ void QVExposure::RefreshColourPage()
 
 void QVExposure::MeasureAndBalance()
 {
-    points_.Remeasure(preview_);
+    points_.Remeasure(MeasuredPreview());
     ComputeNeutralBalance();
 }
 

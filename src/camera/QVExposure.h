@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "camera/CaptureConditions.h"
@@ -171,7 +172,12 @@ public:
 
     // --- Colour sample points ---
 
-    // The preview the points are measured on (normal or super); borrowed until replaced.
+    // Where the points are measured: asked for the current preview (normal or super) at every
+    // measurement, so that a preview made anew or turned is never read through an old view.
+    // An empty source measures nothing.
+    using PreviewSource = std::function<PreviewView()>;
+    void SetPreviewSource(PreviewSource source);
+    // A fixed preview, borrowed until replaced.
     void SetMeasuredPreview(const PreviewView& preview);
     [[nodiscard]] const ColorSamplePoints& SamplePoints() const { return points_; }
     bool AddSamplePoint(int x, int y);
@@ -242,8 +248,10 @@ private:
     bool brightnessLock_ = false;
     bool livePreview_ = false;
 
+    [[nodiscard]] PreviewView MeasuredPreview() const;
+
     ColorSamplePoints points_;
-    PreviewView preview_;
+    PreviewSource previewSource_;
     ChannelValues pending_{};
     bool balanceApplied_ = false;
 

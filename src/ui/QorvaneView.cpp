@@ -76,6 +76,8 @@ QorvaneView::QorvaneView(AppContext& app, QWidget* parent, CaptureTiming timing)
 
     palette_ = new QVImagePalette(*this);
     setWidget(palette_);
+    // The sample points are measured on the image shown, as it is at each measurement.
+    app_.Exposure().SetPreviewSource([this] { return image_->MeasuredView(); });
 
     const CameraPreferences& prefs = app_.CameraSetting().Prefs();
     colorMode_ = prefs.cameraColorMode;
@@ -104,6 +106,7 @@ QorvaneView::~QorvaneView()
     renderer_->Stop();
     // The capture threads may still wait for a paint: the closing flag lets them go at once.
     sequence_.reset();
+    app_.Exposure().SetPreviewSource({});
 }
 
 // --- Capture commands ---

@@ -196,6 +196,43 @@ TEST(PreviewImageTest, FourQuarterTurnsAreTheIdentity)
     EXPECT_EQ(Read(image, false), start);
 }
 
+TEST(PreviewImageTest, MeasuredViewReadsPreviewCoordinatesAtEveryRotation)
+{
+    PreviewImage image;
+    EXPECT_FALSE(image.MeasuredView().IsValid()) << "no image";
+    ASSERT_TRUE(image.AllocatePreview(kSmall));
+    ASSERT_TRUE(image.SetRotation(0));
+    const Picture normal = Unrotated(5, 3);
+    Picture super = normal;
+    for (Pixel& pixel : super.pixels) pixel[0] = static_cast<std::uint16_t>(pixel[0] + 30000);
+    Write(image, false, normal);
+    Write(image, true, super);
+
+    for (const int degrees : {90, 180, 270, 0}) {
+        ASSERT_TRUE(image.SetRotation(degrees));
+        for (const bool second : {false, true}) {
+            image.SelectPreviewBuffer(second);
+            const PreviewView view = image.MeasuredView();
+            ASSERT_TRUE(view.IsValid()) << degrees;
+            EXPECT_EQ(view.width, 5);
+            EXPECT_EQ(view.height, 3);
+            const Picture& expected = second ? super : normal;
+            for (int y = 0; y < 3; ++y) {
+                for (int x = 0; x < 5; ++x) {
+                    const std::uint16_t* pixel = view.Pixel(x, y);
+                    const Pixel want = expected.pixels[static_cast<std::size_t>(y * 5 + x)];
+                    EXPECT_EQ((Pixel{pixel[0], pixel[1], pixel[2]}), want)
+                        << "(" << x << ", " << y << ") at " << degrees;
+                }
+            }
+        }
+    }
+    // A view that says it is turned by another angle reads nothing.
+    PreviewView odd = image.MeasuredView();
+    odd.turn = 45;
+    EXPECT_FALSE(odd.IsValid());
+}
+
 TEST(PreviewImageTest, RotationWithoutAnImageOnlySetsTheAngle)
 {
     PreviewImage image;

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <array>
 #include <chrono>
 #include <memory>
 
@@ -152,6 +153,41 @@ TEST_F(QorvaneViewTest, PrescanFillsThePreviewAndDrawsTheHistogram)
     for (int x = histogram_->PlotLeft() + 1; x < histogram_->PlotLeft() + 257; ++x)
         bars += plot.pixel(x, QVHistogram::kPlotBottom - 2) != qRgb(255, 255, 255) ? 1 : 0;
     EXPECT_GT(bars, 10);
+}
+
+TEST_F(QorvaneViewTest, SamplePointsAreMeasuredOnTheShownPreviewAtItsRotation)
+{
+    Prescan();
+    view_->FitToWindow();
+    view_->SetMouseTool(QorvaneView::kSamplePoints);
+    const QPoint at = VisibleMiddle();
+    QTest::mouseClick(&view_->Palette(), Qt::LeftButton, Qt::NoModifier, at);
+    const QVExposure& exposure = app_->Exposure();
+    ASSERT_EQ(exposure.SamplePoints().Count(), 1);
+    const SamplePoint point = exposure.SamplePoints().Points().front();
+
+    // The spot's means, worked out from the preview's own rows (preview coordinates, whatever
+    // the display's rotation).
+    const PreviewImage& image = view_->Image();
+    ASSERT_NE(image.Rotation(), 0);
+    const int half = exposure.GetSpotWidth() / 2;
+    std::vector<std::uint16_t> row(3 * static_cast<std::size_t>(image.Width()));
+    std::array<std::uint64_t, 3> sums{};
+    std::uint64_t taken = 0;
+    for (int y = point.y - half; y <= point.y + half; ++y) {
+        if (!image.ReadPreviewRow(y, row))
+            continue;
+        for (int x = std::max(point.x - half, 0); x <= point.x + half && x < image.Width(); ++x) {
+            for (std::size_t c = 0; c < 3; ++c) sums[c] += row[3 * static_cast<std::size_t>(x) + c];
+            ++taken;
+        }
+    }
+    ASSERT_GT(taken, 0u);
+    const SpotMean16 mean = exposure.SampleMean(0);
+    EXPECT_EQ(mean.red, sums[0] / taken);
+    EXPECT_EQ(mean.green, sums[1] / taken);
+    EXPECT_EQ(mean.blue, sums[2] / taken);
+    EXPECT_GT(mean.red + mean.green + mean.blue, 0);
 }
 
 TEST_F(QorvaneViewTest, DraggingTheRightCropHandleNarrowsTheCrop)
