@@ -172,6 +172,8 @@ void QorvaneView::LoadPreviewFile()
 {
     const PreviewGeometry geometry = CaptureRequestBuilder(app_).PreviewGeometryFor(std::nullopt);
     PreviewLoader loader(app_.Ui());
+    // A saved preview is a normal prescan: it goes into the normal preview, which is shown.
+    ShowSuperPreview(false);
     renderer_->Pause();
     PrepareDisplayCurve();
     bool handled = loader.LoadPreview("PreviewPic.TIF", geometry, *image_, displayCurve_);

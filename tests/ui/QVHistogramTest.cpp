@@ -173,13 +173,19 @@ TEST_F(QVHistogramTest, AltPrescanLoadsPreviewPicFromTheCurrentFolder)
     const int rotation = image.Rotation();
     WritePreview(folder.Path() / "PreviewPic.TIF", image.Width(), image.Height(), 40000);
 
+    // Loaded while the super preview is shown: the file is a normal prescan, so it goes into
+    // the normal preview, which is then shown; the super preview keeps what it had.
+    view_->ShowSuperPreview(true);
+    ASSERT_TRUE(image.ShowingSuper());
     view_->PrescanCommand(true);
     EXPECT_TRUE(ui_.MessageTexts().empty());
+    EXPECT_FALSE(image.ShowingSuper());
     // Loaded at the view's rotation: every sample is the file's.
-    const auto samples = image.CurrentSamples();
+    const auto samples = image.Samples(false);
     ASSERT_FALSE(samples.empty());
     EXPECT_EQ(samples.front(), 40000);
     EXPECT_EQ(samples.back(), 40000);
+    EXPECT_EQ(image.Samples(true).front(), 0);
     EXPECT_EQ(image.Rotation(), rotation);
 }
 
