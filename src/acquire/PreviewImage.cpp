@@ -135,9 +135,7 @@ PreviewView PreviewImage::MeasuredView() const
 
 bool PreviewImage::SelectPreviewBuffer(bool second)
 {
-    const bool changed = showingSuper_ != second;
-    showingSuper_ = second;
-    return changed;
+    return showingSuper_.exchange(second) != second;
 }
 
 std::size_t PreviewImage::ImageSamples() const
@@ -153,12 +151,12 @@ std::uint16_t* PreviewImage::Buffer(bool second) const
 
 std::span<std::uint16_t> PreviewImage::CurrentSamples()
 {
-    return Samples(showingSuper_);
+    return Samples(showingSuper_.load());
 }
 
 std::span<const std::uint16_t> PreviewImage::CurrentSamples() const
 {
-    return Samples(showingSuper_);
+    return Samples(showingSuper_.load());
 }
 
 std::span<std::uint16_t> PreviewImage::Samples(bool second)
@@ -180,7 +178,7 @@ std::span<std::uint8_t> PreviewImage::CurrentAllocation()
     if (!HasImage())
         return {};
     // The samples are reached through their bytes here, which C++ allows for unsigned char.
-    return {reinterpret_cast<std::uint8_t*>(Buffer(showingSuper_)), allocationBytes_};
+    return {reinterpret_cast<std::uint8_t*>(Buffer(showingSuper_.load())), allocationBytes_};
 }
 
 bool PreviewImage::ReadPreviewRow(int row, std::span<std::uint16_t> out) const
@@ -189,7 +187,7 @@ bool PreviewImage::ReadPreviewRow(int row, std::span<std::uint16_t> out) const
     if (!HasImage() || row < 0 || row >= geometry_.height || out.size() / kSamplesPerPixel < width)
         return false;
     const PreviewRotation::IndexMap at = Orientation().Indices();
-    const std::uint16_t* const buffer = Buffer(showingSuper_);
+    const std::uint16_t* const buffer = Buffer(showingSuper_.load());
     for (int x = 0; x < geometry_.width; ++x)
         std::memcpy(out.data() + static_cast<std::size_t>(x) * kSamplesPerPixel,
                     buffer + at(x, row) * kSamplesPerPixel, kBytesPerPixel);

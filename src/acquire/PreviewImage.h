@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -80,7 +81,7 @@ public:
     [[nodiscard]] PreviewRotation Orientation() const;
     [[nodiscard]] int DisplayWidth() const { return Orientation().DisplayWidth(); }
     [[nodiscard]] int DisplayHeight() const { return Orientation().DisplayHeight(); }
-    [[nodiscard]] bool ShowingSuper() const { return showingSuper_; }
+    [[nodiscard]] bool ShowingSuper() const { return showingSuper_.load(); }
     [[nodiscard]] std::size_t MaxBufferBytes() const { return maxBufferBytes_; }
 
     // The image's samples (P * L pixels in display orientation) of the current, the normal or
@@ -123,7 +124,8 @@ private:
     std::unique_ptr<std::uint8_t[]> display_;
     std::size_t displayBytes_ = 0;
     int rotation_ = kInitialRotation;
-    bool showingSuper_ = false;
+    // Switched by the prescan thread, read by the display.
+    std::atomic<bool> showingSuper_{false};
     bool displayValid_ = false;
 };
 
