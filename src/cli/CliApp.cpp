@@ -209,15 +209,16 @@ int CliApp::Send()
     for (const std::string& word : options_.arguments)
         text += (text.empty() ? "" : " ") + word;
     QVCamera& camera = context_->Camera();
-    if (!camera.Command(text + "\r", "", kSendTimeoutTicks))
+    const CameraReply reply = camera.Exchange(text + "\r", "", kSendTimeoutTicks);
+    if (!reply.accepted)
         return Failed("The camera did not accept the command.");
     CliReport report;
     report.AddText("command", "Command", text);
-    report.AddText("reply", "Reply", camera.ReplyText());
+    report.AddText("reply", "Reply", reply.text);
     if (options_.json)
         report.PrintJson(out_);
     else
-        std::fprintf(out_, "%s\n", camera.ReplyText().c_str());
+        std::fprintf(out_, "%s\n", reply.text.c_str());
     return kExitSuccess;
 }
 
