@@ -3,7 +3,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "ui/QVImagePalette.h"
 #include "ui/QorvaneView.h"
 
 namespace scanora {
@@ -41,11 +40,7 @@ void CRulerCorner::mouseMoveEvent(QMouseEvent* event)
     if (!tracking_)
         return;
     // The box holds the mouse while the button is down: the image hears of it from here.
-    QVImagePalette& palette = view_.Palette();
-    const QPoint at = palette.mapFromGlobal(event->globalPosition().toPoint());
-    QMouseEvent moved(QEvent::MouseMove, at, event->globalPosition(), Qt::NoButton, Qt::LeftButton,
-                      event->modifiers());
-    view_.PaletteMouseMove(&moved);
+    view_.ForwardDragMove(*event);
 }
 
 void CRulerCorner::mouseReleaseEvent(QMouseEvent* event)
@@ -53,11 +48,7 @@ void CRulerCorner::mouseReleaseEvent(QMouseEvent* event)
     if (!tracking_ || event->button() != Qt::LeftButton)
         return;
     tracking_ = false;
-    QVImagePalette& palette = view_.Palette();
-    const QPoint at = palette.mapFromGlobal(event->globalPosition().toPoint());
-    QMouseEvent released(QEvent::MouseButtonRelease, at, event->globalPosition(), Qt::LeftButton,
-                         Qt::NoButton, event->modifiers());
-    view_.PaletteMouseRelease(&released);
+    view_.ForwardDragRelease(*event);
 }
 
 }  // namespace scanora

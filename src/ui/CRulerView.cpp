@@ -131,11 +131,7 @@ void CRulerView::mouseMoveEvent(QMouseEvent* event)
 {
     if (!draggingGuide_)
         return;
-    QVImagePalette& palette = view_.Palette();
-    const QPoint at = palette.mapFromGlobal(event->globalPosition().toPoint());
-    QMouseEvent moved(QEvent::MouseMove, at, event->globalPosition(), Qt::NoButton, Qt::LeftButton,
-                      event->modifiers());
-    view_.PaletteMouseMove(&moved);
+    view_.ForwardDragMove(*event);
 }
 
 void CRulerView::mouseReleaseEvent(QMouseEvent* event)
@@ -143,11 +139,7 @@ void CRulerView::mouseReleaseEvent(QMouseEvent* event)
     if (!draggingGuide_ || event->button() != Qt::LeftButton)
         return;
     draggingGuide_ = false;
-    QVImagePalette& palette = view_.Palette();
-    const QPoint at = palette.mapFromGlobal(event->globalPosition().toPoint());
-    QMouseEvent released(QEvent::MouseButtonRelease, at, event->globalPosition(), Qt::LeftButton,
-                         Qt::NoButton, event->modifiers());
-    view_.PaletteMouseRelease(&released);
+    view_.ForwardDragRelease(*event);
 }
 
 }  // namespace scanora

@@ -1002,6 +1002,22 @@ ViewPointF QorvaneView::WindowToPreview(QPoint window) const
         {static_cast<double>(window.x()), static_cast<double>(window.y())});
 }
 
+void QorvaneView::ForwardDragMove(const QMouseEvent& event)
+{
+    const QPoint at = palette_->mapFromGlobal(event.globalPosition().toPoint());
+    QMouseEvent moved(QEvent::MouseMove, at, event.globalPosition(), Qt::NoButton, Qt::LeftButton,
+                      event.modifiers());
+    PaletteMouseMove(&moved);
+}
+
+void QorvaneView::ForwardDragRelease(const QMouseEvent& event)
+{
+    const QPoint at = palette_->mapFromGlobal(event.globalPosition().toPoint());
+    QMouseEvent released(QEvent::MouseButtonRelease, at, event.globalPosition(), Qt::LeftButton,
+                         Qt::NoButton, event.modifiers());
+    PaletteMouseRelease(&released);
+}
+
 int QorvaneView::SamplePointAt(QPoint window) const
 {
     const ViewMapping mapping = Mapping();

@@ -158,6 +158,10 @@ public:
     [[nodiscard]] QVImagePalette& Palette() { return *palette_; }
     [[nodiscard]] PaintEvent& Painted() { return painted_; }
 
+    // A drag that began on a ruler or the ruler corner keeps the mouse there: its moves and its
+    // release are passed on to the image display at the same place on screen.
+    void ForwardDragMove(const QMouseEvent& event);
+    void ForwardDragRelease(const QMouseEvent& event);
     // Mouse on the image display (window coordinates).
     void PaletteMousePress(QMouseEvent* event);
     void PaletteMouseMove(QMouseEvent* event);
