@@ -4,12 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "SimulatedCamera.h"
 #include "camera/CapturePreparation.h"
 #include "camera/QVCamera.h"
 #include "camsim/SimCamera.h"
-#include "camsim/SimConfig.h"
 #include "imaging/QVToneCurve.h"
-#include "platform/SimulatorLink.h"
 #include "support/RecordingUiPort.h"
 
 namespace scanora {
@@ -20,19 +19,9 @@ class CapturePreparationSimTest : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override
     {
-        camsim::SimConfig config;
-        std::string error;
-        ASSERT_TRUE(camsim::ParseSimConfig(std::string("speed=0,model=6,link=") + GetParam(),
-                                           config, error))
-            << error;
-        sim_ = std::make_unique<camsim::SimCamera>(std::move(config));
-        CameraLinks links;
-        links.scsi = MakeSimulatorScsiFinder(*sim_);
-        links.usb = MakeSimulatorUsbFinder(*sim_);
-        links.usbCommandDelay = std::chrono::microseconds(0);
-        camera_ = std::make_unique<QVCamera>(std::move(links), ui_,
-                                             CameraOptions{std::chrono::milliseconds(1)});
-        ASSERT_TRUE(camera_->IsConnected());
+        test::ConnectSimulatedCamera(GetParam(), ui_, sim_, camera_);
+        if (HasFatalFailure())
+            return;
         prep_ = std::make_unique<CapturePreparation>(*camera_, [](std::chrono::milliseconds) {});
     }
     CaptureRequest Request(CaptureKind kind)

@@ -6,10 +6,9 @@
 #include <thread>
 #include <vector>
 
+#include "SimulatedCamera.h"
 #include "camera/QVCamera.h"
 #include "camsim/SimCamera.h"
-#include "camsim/SimConfig.h"
-#include "platform/SimulatorLink.h"
 #include "support/RecordingUiPort.h"
 
 namespace scanora {
@@ -21,19 +20,7 @@ class QVCameraSharedTest : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override
     {
-        camsim::SimConfig config;
-        std::string error;
-        ASSERT_TRUE(camsim::ParseSimConfig(std::string("speed=0,model=6,link=") + GetParam(),
-                                           config, error))
-            << error;
-        sim_ = std::make_unique<camsim::SimCamera>(std::move(config));
-        CameraLinks links;
-        links.scsi = MakeSimulatorScsiFinder(*sim_);
-        links.usb = MakeSimulatorUsbFinder(*sim_);
-        links.usbCommandDelay = std::chrono::microseconds(0);
-        camera_ = std::make_unique<QVCamera>(std::move(links), ui_,
-                                             CameraOptions{std::chrono::milliseconds(1)});
-        ASSERT_TRUE(camera_->IsConnected());
+        test::ConnectSimulatedCamera(GetParam(), ui_, sim_, camera_);
     }
 
     test::RecordingUiPort ui_;
