@@ -86,12 +86,5 @@ BENCHMARK(TransformArea)->Arg(0)->Arg(1);
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    scanora::bench::RatioReporter reporter(
-        std::vector<std::pair<std::string, std::string>>{{"TransformArea", "MemcpyArea"}});
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return scanora::bench::RunWithRatios(argc, argv, {{"TransformArea", "MemcpyArea"}});
 }

@@ -50,4 +50,18 @@ private:
     std::map<std::string, double> seconds_;
 };
 
+// A benchmark program's main: runs the benchmarks the arguments select and reports each one's
+// ratio to its reference run.
+inline int RunWithRatios(int argc, char** argv,
+                         std::vector<std::pair<std::string, std::string>> references)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    RatioReporter reporter(std::move(references));
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
+
 }  // namespace scanora::bench

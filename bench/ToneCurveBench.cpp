@@ -95,12 +95,6 @@ BENCHMARK(MapFrame)->Arg(0)->Arg(1);
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    scanora::bench::RatioReporter reporter(
-        {{"BuildRawTable", "MemcpyTable"}, {"MapFrame", "MemcpyFrame"}});
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return scanora::bench::RunWithRatios(
+        argc, argv, {{"BuildRawTable", "MemcpyTable"}, {"MapFrame", "MemcpyFrame"}});
 }
