@@ -17,6 +17,7 @@
 #include "settings/HeldSettingTools.h"
 #include "support/RecordingUiPort.h"
 #include "support/TempDir.h"
+#include "ViewTestFixture.h"
 #include "ui/QVHistogram.h"
 #include "ui/QorvaneView.h"
 
@@ -25,32 +26,14 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class QVHistogramTest : public ::testing::Test {
+class QVHistogramTest : public test::ViewTestFixture {
 protected:
     void SetUp() override
     {
-        std::string error;
-        app_ = AppContext::Create("sim:speed=0", ui_, error);
-        ASSERT_TRUE(app_) << error;
-        app_->LoadPreferences({{}, true, false});
-        CaptureTiming timing;
-        timing.finishPause = 0ms;
-        window_ = std::make_unique<QWidget>();
-        view_ = new QorvaneView(*app_, window_.get(), timing);
-        view_->setGeometry(0, 0, 300, 300);
-        histogram_ = new QVHistogram(*app_, *view_, window_.get());
-        histogram_->setGeometry(300, 0, histogram_->sizeHint().width(),
-                                histogram_->sizeHint().height());
-        window_->resize(300 + histogram_->width(), 300);
-        window_->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+        OpenWindow(300);
+        if (HasFatalFailure())
+            return;
         ASSERT_TRUE(QTest::qWaitFor([&] { return view_->ShowsImage(); }, 5000));
-    }
-
-    void TearDown() override
-    {
-        window_.reset();
-        app_.reset();
     }
 
     // The panel point over display level `level` of the slider bar.
@@ -66,11 +49,6 @@ protected:
         ASSERT_TRUE(counted.wait(5000));
     }
 
-    test::RecordingUiPort ui_;
-    std::unique_ptr<AppContext> app_;
-    std::unique_ptr<QWidget> window_;
-    QorvaneView* view_ = nullptr;
-    QVHistogram* histogram_ = nullptr;
 };
 
 TEST_F(QVHistogramTest, ClicksOnThePlotZoomItUpToTwentyAndAltResets)

@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "UiTestSupport.h"
+#include "ViewTestFixture.h"
 #include "acquire/AppContext.h"
 #include "camera/QVExposure.h"
 #include "camsim/SceneRendering.h"
@@ -43,35 +44,9 @@ using namespace std::chrono_literals;
 
 constexpr int kPrescanTimeoutMs = 20000;
 
-class QorvaneViewTest : public ::testing::Test {
+class QorvaneViewTest : public test::ViewTestFixture {
 protected:
-    void SetUp() override
-    {
-        std::string error;
-        app_ = AppContext::Create("sim:speed=0", ui_, error);
-        ASSERT_TRUE(app_) << error;
-        app_->LoadPreferences({{}, true, false});
-        CaptureTiming timing;
-        timing.finishPause = 0ms;
-        timing.paintWait = 50ms;
-        window_ = std::make_unique<QWidget>();
-        window_->resize(640, 480);
-        view_ = new QorvaneView(*app_, window_.get(), timing);
-        view_->resize(480, 480);
-        histogram_ = new QVHistogram(*app_, *view_, window_.get());
-        histogram_->setGeometry(480, 0, 160, 480);
-        histogram_->resize(histogram_->sizeHint());
-        histogram_->move(480, 0);
-        window_->resize(480 + histogram_->width(), 480);
-        window_->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-    }
-
-    void TearDown() override
-    {
-        window_.reset();
-        app_.reset();
-    }
+    void SetUp() override { OpenWindow(480); }
 
     // Presses Prescan and waits until the preview has been drawn and counted.
     void Prescan()
@@ -125,11 +100,6 @@ protected:
         return view_->Palette().mapFrom(view_->viewport(), view_->viewport()->rect().center());
     }
 
-    test::RecordingUiPort ui_;
-    std::unique_ptr<AppContext> app_;
-    std::unique_ptr<QWidget> window_;
-    QorvaneView* view_ = nullptr;
-    QVHistogram* histogram_ = nullptr;
 };
 
 TEST_F(QorvaneViewTest, PrescanFillsThePreviewAndDrawsTheHistogram)
