@@ -33,7 +33,10 @@ constexpr const char* kUsage =
     "  --serial HHHH          serial number in hexadecimal\n"
     "  --revision TEXT        SCSI identification revision (default from the firmware)\n"
     "  --disk DIR             keep the camera disk in DIR\n"
-    "  --fault F+F...         faults: noreply:CMD error:CMD:CODE xfer:CMD drop:N slow:MS\n"
+    "  --samples on|off       five sample images on a new disk (default on)\n"
+    "  --bigimage WxL         also a W x L 16-bit colour image on a new disk\n"
+    "  --fault F+F...         faults: noreply:CMD error:CMD:CODE xfer:CMD drop:N\n"
+    "                         dropdata:BYTES slow:MS\n"
     "  --help                 show this text\n";
 
 int UsageError(const std::string& message)
@@ -77,7 +80,7 @@ bool ParseOptions(const std::vector<std::string_view>& arguments, Options& optio
             options.listen = std::string(value);
         } else if (option == "disk" || option == "model" || option == "link" || option == "speed" ||
                    option == "firmware" || option == "serial" || option == "revision" ||
-                   option == "fault") {
+                   option == "samples" || option == "bigimage" || option == "fault") {
             if (!camsim::SetSimConfigKey(option, value, options.config, error))
                 return false;
         } else {

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,27 @@ TEST_F(CamsimProgram, ServesUntilTerminatedAndRemovesItsSocket)
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
+TEST_F(CamsimProgram, TakesTheDiskContentOptions)
+{
+    TempDir dir;
+    const std::string path = (dir.Path() / "camera").string();
+    Program program({"--listen", path, "--speed", "0", "--samples", "off", "--bigimage",
+                     "200x300", "--disk", (dir.Path() / "disk").string()});
+    EXPECT_EQ(program.FirstLine(), "scanora-camsim: Model Cedar listening on " + path);
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(), 0);
+    // The new disk holds the big image alone, no samples.
+    std::ifstream directory(dir.Path() / "disk" / "directory");
+    std::string line;
+    int images = 0;
+    while (std::getline(directory, line)) images += line.starts_with("image ") ? 1 : 0;
+    EXPECT_EQ(images, 1);
+    std::ifstream image(dir.Path() / "disk" / "image-01.bin", std::ios::binary);
+    std::string bytes(512, '\0');
+    image.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    EXPECT_NE(bytes.find("Big Image"), std::string::npos);
+}
+
 TEST_F(CamsimProgram, UsageErrorsExitWithTwo)
 {
     const std::vector<std::vector<std::string>> wrong = {
@@ -115,6 +137,8 @@ TEST_F(CamsimProgram, UsageErrorsExitWithTwo)
         {"--listen", "/tmp/x", "--fault", "jam:CS"},
         {"--listen", "/tmp/x", "--link", "scsi"},
         {"--listen", "/tmp/x", "--colour", "red"},
+        {"--listen", "/tmp/x", "--samples", "maybe"},
+        {"--listen", "/tmp/x", "--bigimage", "10200"},
         {"--listen"},
         {"--listen", "tcp:192.168.1.20:4000"},
     };
