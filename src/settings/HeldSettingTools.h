@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "camera/ExposureUnits.h"
 #include "imaging/CurveHandle.h"
 #include "settings/ExposurePreferences.h"
 #include "settings/HistogramSetting.h"
@@ -20,8 +21,8 @@ class QVSize;
 class HeldSettingTools final : public SettingTools, public ExposurePreferences {
 public:
     // The exposure limits, in stops: the total gain of a channel and the filter offset.
-    static constexpr double kMaxGain = 4.318506461150052;
-    static constexpr double kMaxFilter = 1.6609640235192504;
+    static constexpr double kMaxGain = ExposureUnits::kMaxTotalStops;
+    static constexpr double kMaxFilter = ExposureUnits::kMaxFilterStops;
     static constexpr std::int16_t kLongestLineTime = 0;
     static constexpr std::int16_t kShortestLineTime = 23;
 
