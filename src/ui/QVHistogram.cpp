@@ -13,6 +13,7 @@
 #include "camera/QVExposure.h"
 #include "ui/QVPropertyPage.h"
 #include "ui/QorvaneView.h"
+#include "ui/SamplePointColor.h"
 
 namespace scanora {
 
@@ -33,27 +34,6 @@ std::uint32_t ToColorRef(const QColor& color)
     return static_cast<std::uint32_t>(color.red()) +
            256u * static_cast<std::uint32_t>(color.green()) +
            65536u * static_cast<std::uint32_t>(color.blue());
-}
-
-// The colour a sample point is drawn in, by its colour code.
-QColor SamplePointColor(int code)
-{
-    static constexpr std::array<std::array<int, 3>, 12> kColors{{{255, 0, 0},
-                                                                 {255, 255, 0},
-                                                                 {0, 255, 0},
-                                                                 {0, 0, 255},
-                                                                 {255, 0, 255},
-                                                                 {42, 253, 255},
-                                                                 {255, 128, 0},
-                                                                 {128, 0, 128},
-                                                                 {128, 0, 0},
-                                                                 {179, 255, 0},
-                                                                 {64, 85, 0},
-                                                                 {216, 153, 255}}};
-    if (code < 0 || code >= static_cast<int>(kColors.size()))
-        return QColor(128, 128, 128);
-    const auto& c = kColors[static_cast<std::size_t>(code)];
-    return QColor(c[0], c[1], c[2]);
 }
 
 }  // namespace
@@ -152,9 +132,9 @@ void QVHistogram::paintEvent(QPaintEvent*)
         // The readout under the bar, in the panel's own font (the bar's labels are smaller).
         painter.setFont(font());
         painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawText(QRect(PlotLeft(), kBarBottom + 6, width() - PlotLeft() - 4,
-                               height() - kBarBottom - 6),
-                         Qt::AlignLeft | Qt::AlignTop, ReadoutText());
+        painter.drawText(
+            QRect(PlotLeft(), kBarBottom + 6, width() - PlotLeft() - 4, height() - kBarBottom - 6),
+            Qt::AlignLeft | Qt::AlignTop, ReadoutText());
     }
     QPainter(this).drawPixmap(0, 0, canvas);
 }

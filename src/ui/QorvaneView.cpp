@@ -27,6 +27,7 @@
 #include "ui/CRulerCorner.h"
 #include "ui/CRulerView.h"
 #include "ui/QVImagePalette.h"
+#include "ui/SamplePointColor.h"
 
 namespace scanora {
 
@@ -549,14 +550,21 @@ void QorvaneView::PaintSamplePoints(QPainter& painter) const
         const ViewPointF at = mapping.PreviewToWindow(
             {static_cast<double>(point.x) + 0.5, static_cast<double>(point.y) + 0.5});
         const QPointF centre(at.x, at.y);
-        painter.setPen(QPen(Qt::black, 4));
-        painter.drawEllipse(centre, 5, 5);
-        painter.setPen(QPen(Qt::white, 2));
-        painter.drawEllipse(centre, 5, 5);
-        if (point.selected) {
-            painter.setPen(QPen(Qt::black, 2));
-            painter.drawEllipse(centre, 7, 7);
-        }
+        // A black ring, then the point's own colour merged into it (the inverse colour's
+        // complement or'ed with the pixels): the ring shows the colour the histogram marks the
+        // point with, on any image.
+        const auto ring = [&](double radius, const QColor& inverse) {
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            painter.setPen(QPen(Qt::black, 4));
+            painter.drawEllipse(centre, radius, radius);
+            painter.setCompositionMode(QPainter::RasterOp_NotSourceOrDestination);
+            painter.setPen(QPen(inverse, 2));
+            painter.drawEllipse(centre, radius, radius);
+        };
+        ring(5, QColor::fromRgb(SamplePointColor(point.colorCode).rgb() ^ 0x00FFFFFFu));
+        // The selected point has a second, white ring two pixels further out.
+        if (point.selected)
+            ring(7, Qt::black);
     }
     painter.restore();
 }

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <memory>
 
 #include "UiTestSupport.h"
@@ -99,7 +100,6 @@ protected:
     {
         return view_->Palette().mapFrom(view_->viewport(), view_->viewport()->rect().center());
     }
-
 };
 
 TEST_F(QorvaneViewTest, PrescanFillsThePreviewAndDrawsTheHistogram)
@@ -123,6 +123,35 @@ TEST_F(QorvaneViewTest, PrescanFillsThePreviewAndDrawsTheHistogram)
     for (int x = histogram_->PlotLeft() + 1; x < histogram_->PlotLeft() + 257; ++x)
         bars += plot.pixel(x, QVHistogram::kPlotBottom - 2) != qRgb(255, 255, 255) ? 1 : 0;
     EXPECT_GT(bars, 10);
+}
+
+TEST_F(QorvaneViewTest, SamplePointsAreRingedInTheirHistogramColours)
+{
+    ShowPlainGrey(160);
+    view_->SetZoom(100.0, view_->viewport()->rect().center());
+    QVExposure& exposure = app_->Exposure();
+    const ViewMapping mapping = view_->Mapping();
+    // Two points near the middle of the visible part: red (code 0) and yellow (code 1, selected).
+    const QPoint middle = VisibleMiddle();
+    const ViewPointF first = mapping.WindowToPreview({double(middle.x() - 20), double(middle.y())});
+    const ViewPointF second =
+        mapping.WindowToPreview({double(middle.x() + 20), double(middle.y())});
+    ASSERT_TRUE(exposure.AddSamplePoint(int(first.x), int(first.y)));
+    ASSERT_TRUE(exposure.AddSamplePoint(int(second.x), int(second.y)));
+    const QImage shown = Displayed();
+    auto centre = [&](const ViewPointF& p) {
+        const ViewPointF at =
+            mapping.PreviewToWindow({std::floor(p.x) + 0.5, std::floor(p.y) + 0.5});
+        return QPoint(int(at.x), int(at.y));
+    };
+    const QPoint red = centre(first);
+    const QPoint yellow = centre(second);
+    EXPECT_EQ(shown.pixelColor(red + QPoint(5, 0)), QColor(255, 0, 0));
+    EXPECT_EQ(shown.pixelColor(yellow + QPoint(0, 5)), QColor(255, 255, 0));
+    // The selected one has a white ring further out; the image inside the rings is untouched.
+    EXPECT_EQ(shown.pixelColor(yellow + QPoint(7, 0)), QColor(255, 255, 255));
+    EXPECT_EQ(shown.pixelColor(red + QPoint(7, 0)), QColor(160, 160, 160));
+    EXPECT_EQ(shown.pixelColor(red), QColor(160, 160, 160));
 }
 
 TEST_F(QorvaneViewTest, SamplePointsAreMeasuredOnTheShownPreviewAtItsRotation)
