@@ -56,9 +56,18 @@ struct RgbImageView {
         int column = u;
         int row = v;
         switch (turn) {
-        case 90: column = height - 1 - v; row = u; break;
-        case 180: column = width - 1 - u; row = height - 1 - v; break;
-        case 270: column = v; row = width - 1 - u; break;
+        case 90:
+            column = height - 1 - v;
+            row = u;
+            break;
+        case 180:
+            column = width - 1 - u;
+            row = height - 1 - v;
+            break;
+        case 270:
+            column = v;
+            row = width - 1 - u;
+            break;
         default: break;
         }
         return samples.data() + static_cast<std::size_t>(row) * rowStride +

@@ -14,9 +14,8 @@ HeldKeys::HeldKeys(std::initializer_list<int> keys, QObject* parent) : QObject(p
 
 bool HeldKeys::AllHeld() const
 {
-    return !keys_.empty() && std::all_of(keys_.begin(), keys_.end(), [](const Key& key) {
-        return key.down;
-    });
+    return !keys_.empty() &&
+           std::all_of(keys_.begin(), keys_.end(), [](const Key& key) { return key.down; });
 }
 
 bool HeldKeys::eventFilter(QObject* watched, QEvent* event)
@@ -38,8 +37,7 @@ bool HeldKeys::eventFilter(QObject* watched, QEvent* event)
     case QEvent::ApplicationDeactivate:
         for (Key& held : keys_) held.down = false;
         break;
-    default:
-        break;
+    default: break;
     }
     return QObject::eventFilter(watched, event);
 }

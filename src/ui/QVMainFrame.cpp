@@ -25,8 +25,8 @@
 #include "settings/QVSize.h"
 #include "ui/CFitButton.h"
 #include "ui/CTabControls.h"
-#include "ui/MainControl.h"
 #include "ui/HeldKeys.h"
+#include "ui/MainControl.h"
 #include "ui/QVHistogram.h"
 #include "ui/QVUIHandler.h"
 #include "ui/QorvaneView.h"
@@ -407,8 +407,8 @@ void QVMainFrame::UpdateCommands()
         }
     };
     // What other windows of the program provide is not here yet.
-    for (const int id : {kFileManager, kPreferences, kCleanPark, kRulers, kNormalizeHistogram,
-                         kStageControl})
+    for (const int id :
+         {kFileManager, kPreferences, kCleanPark, kRulers, kNormalizeHistogram, kStageControl})
         set(id, false);
     // Diagnostics only for those who hold J and Q as the menu opens, and only once the
     // diagnostics window exists.

@@ -124,8 +124,7 @@ void QVPropertyPage::NewSetting()
         // Appending moves the current position on by one, which is the new record only when
         // the last one was current: select it, so that an update writes into it and not into
         // its neighbour.
-        lists.Select<Record>(static_cast<std::int16_t>(lists.List<Record>().Count()),
-                             app_.Tools());
+        lists.Select<Record>(static_cast<std::int16_t>(lists.List<Record>().Count()), app_.Tools());
     });
     ShowCurrent();
 }

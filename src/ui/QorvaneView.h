@@ -24,9 +24,9 @@
 #include "imaging/LevelSliders.h"
 #include "imaging/PreviewGrid.h"
 #include "imaging/ViewMapping.h"
+#include "settings/SuperPrescanRegion.h"
 #include "ui/DisplayProfile.h"
 #include "ui/PreviewColorManagement.h"
-#include "settings/SuperPrescanRegion.h"
 #include "ui/ViewCursors.h"
 
 class QPainter;

@@ -111,8 +111,8 @@ TEST_F(CamsimProgram, TakesTheDiskContentOptions)
 {
     TempDir dir;
     const std::string path = (dir.Path() / "camera").string();
-    Program program({"--listen", path, "--speed", "0", "--samples", "off", "--bigimage",
-                     "200x300", "--disk", (dir.Path() / "disk").string()});
+    Program program({"--listen", path, "--speed", "0", "--samples", "off", "--bigimage", "200x300",
+                     "--disk", (dir.Path() / "disk").string()});
     EXPECT_EQ(program.FirstLine(), "scanora-camsim: Model Cedar listening on " + path);
     program.Signal(SIGTERM);
     EXPECT_EQ(program.Wait(), 0);

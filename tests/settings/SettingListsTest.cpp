@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "RecordingSettingTools.h"
-#include "support/RecordingUiPort.h"
 #include "settings/HeldSettingTools.h"
 #include "settings/QVSize.h"
+#include "support/RecordingUiPort.h"
 
 namespace scanora {
 namespace {

@@ -3,8 +3,8 @@
 #include <QCheckBox>
 #include <QColorSpace>
 #include <QComboBox>
-#include <QFile>
 #include <QDoubleSpinBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>

@@ -49,7 +49,8 @@ std::vector<const QWidget*> Controls(const QWidget& pane)
             continue;
         if (qobject_cast<const QAbstractButton*>(child) || qobject_cast<const QComboBox*>(child) ||
             qobject_cast<const QLineEdit*>(child) ||
-            (qobject_cast<const QLabel*>(child) && !qobject_cast<const QLabel*>(child)->text().isEmpty()))
+            (qobject_cast<const QLabel*>(child) &&
+             !qobject_cast<const QLabel*>(child)->text().isEmpty()))
             controls.push_back(child);
     }
     return controls;

@@ -11,13 +11,13 @@
 #include <filesystem>
 #include <memory>
 
+#include "ViewTestFixture.h"
 #include "acquire/AppContext.h"
 #include "output/TIFFDescription.h"
 #include "output/TIFFFile.h"
 #include "settings/HeldSettingTools.h"
 #include "support/RecordingUiPort.h"
 #include "support/TempDir.h"
-#include "ViewTestFixture.h"
 #include "ui/QVHistogram.h"
 #include "ui/QorvaneView.h"
 
@@ -48,7 +48,6 @@ protected:
         QSignalSpy counted(view_, &QorvaneView::previewChanged);
         ASSERT_TRUE(counted.wait(5000));
     }
-
 };
 
 TEST_F(QVHistogramTest, ClicksOnThePlotZoomItUpToTwentyAndAltResets)
