@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "acquire/LinePlacement.h"
@@ -75,6 +76,15 @@ void Write(PreviewImage& image, bool second, const Picture& picture)
 }
 
 constexpr PreviewGeometry kSmall{5, 3, 2};
+
+// The two buffers' contents for a small image at rotation 0: the super preview's red differs.
+std::pair<Picture, Picture> NormalAndSuper()
+{
+    const Picture normal = Unrotated(kSmall.width, kSmall.height);
+    Picture super = normal;
+    for (Pixel& pixel : super.pixels) pixel[0] = static_cast<std::uint16_t>(pixel[0] + 30000);
+    return {normal, super};
+}
 
 TEST(PreviewGeometryTest, FollowsTheCameraModel)
 {
@@ -169,9 +179,7 @@ TEST(PreviewImageTest, RotationMatchesANaiveTurnOfBothBuffers)
     PreviewImage image;
     ASSERT_TRUE(image.AllocatePreview(kSmall));
     ASSERT_TRUE(image.SetRotation(0));
-    const Picture normal = Unrotated(5, 3);
-    Picture super = normal;
-    for (Pixel& pixel : super.pixels) pixel[0] = static_cast<std::uint16_t>(pixel[0] + 30000);
+    const auto [normal, super] = NormalAndSuper();
     Write(image, false, normal);
     Write(image, true, super);
 
@@ -202,9 +210,7 @@ TEST(PreviewImageTest, MeasuredViewReadsPreviewCoordinatesAtEveryRotation)
     EXPECT_FALSE(image.MeasuredView().IsValid()) << "no image";
     ASSERT_TRUE(image.AllocatePreview(kSmall));
     ASSERT_TRUE(image.SetRotation(0));
-    const Picture normal = Unrotated(5, 3);
-    Picture super = normal;
-    for (Pixel& pixel : super.pixels) pixel[0] = static_cast<std::uint16_t>(pixel[0] + 30000);
+    const auto [normal, super] = NormalAndSuper();
     Write(image, false, normal);
     Write(image, true, super);
 
