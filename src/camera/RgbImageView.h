@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <span>
 
+#include "acquire/PreviewRotation.h"
+
 namespace scanora {
 
 // A borrowed view of an image of interleaved red, green, blue samples: the 16-bit preview or its
@@ -27,23 +29,23 @@ struct RgbImageView {
         return RgbImageView{samples, width, height, stride};
     }
 
-    [[nodiscard]] bool Turned() const { return turn == 90 || turn == 270; }
-    [[nodiscard]] int StoredWidth() const { return Turned() ? height : width; }
-    [[nodiscard]] int StoredHeight() const { return Turned() ? width : height; }
+    // The turn from the coordinates the view is read in to the stored rows.
+    [[nodiscard]] PreviewRotation Rotation() const { return PreviewRotation(turn, width, height); }
 
     // True when the samples hold every pixel the dimensions name.
     [[nodiscard]] bool IsValid() const
     {
         if (width <= 0 || height <= 0)
             return false;
-        if (turn != 0 && turn != 90 && turn != 180 && turn != 270)
+        if (!PreviewRotation::IsValid(turn))
             return false;
-        const std::size_t rowSamples = 3 * static_cast<std::size_t>(StoredWidth());
+        const PreviewRotation rotation = Rotation();
+        const std::size_t rowSamples = 3 * static_cast<std::size_t>(rotation.DisplayWidth());
         if (rowStride < rowSamples)
             return false;
         if (samples.size() < rowSamples)
             return false;
-        const std::size_t lastRow = static_cast<std::size_t>(StoredHeight()) - 1;
+        const std::size_t lastRow = static_cast<std::size_t>(rotation.DisplayHeight()) - 1;
         return lastRow <= (samples.size() - rowSamples) / rowStride;
     }
     [[nodiscard]] bool Contains(int u, int v) const
@@ -53,25 +55,9 @@ struct RgbImageView {
     // The three samples of pixel (u, v); the view must be valid and contain the pixel.
     [[nodiscard]] const Sample* Pixel(int u, int v) const
     {
-        int column = u;
-        int row = v;
-        switch (turn) {
-        case 90:
-            column = height - 1 - v;
-            row = u;
-            break;
-        case 180:
-            column = width - 1 - u;
-            row = height - 1 - v;
-            break;
-        case 270:
-            column = v;
-            row = width - 1 - u;
-            break;
-        default: break;
-        }
-        return samples.data() + static_cast<std::size_t>(row) * rowStride +
-               3 * static_cast<std::size_t>(column);
+        const ImagePoint stored = turn == 0 ? ImagePoint{u, v} : Rotation().ToDisplay({u, v});
+        return samples.data() + static_cast<std::size_t>(stored.y) * rowStride +
+               3 * static_cast<std::size_t>(stored.x);
     }
 };
 
