@@ -71,8 +71,20 @@ void CameraErrorRecord::ReportCameraError(std::uint16_t code)
 
 void CameraErrorRecord::ReportTransportError(std::int16_t status)
 {
+    bool first = false;
+    {
+        std::lock_guard guard(mutex_);
+        first = !linkFailureShown_;
+        linkFailureShown_ = true;
+    }
     Record(CameraErrorKind::TransportFailure, status,
-           TextOf(CameraErrorKind::TransportFailure, status), true);
+           TextOf(CameraErrorKind::TransportFailure, status), first);
+}
+
+void CameraErrorRecord::NoteLinkAnswered()
+{
+    std::lock_guard guard(mutex_);
+    linkFailureShown_ = false;
 }
 
 void CameraErrorRecord::ReportBadReply()

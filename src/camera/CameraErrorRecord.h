@@ -21,7 +21,8 @@ enum class CameraErrorKind : int {
 
 // The record of the last camera failure, shared by everything that talks to the camera. Each
 // report is shown to the user at once as "Camera Reported Error: " and the failure's text;
-// the time-out is shown only the first time.
+// the time-out is shown only the first time, and a failed link once until the camera answers
+// again: a cable pulled during a scan is one message, not one per status query.
 class CameraErrorRecord {
 public:
     static constexpr std::string_view kMessagePrefix = "Camera Reported Error: ";
@@ -37,6 +38,8 @@ public:
     void ReportTransportError(std::int16_t status);
     void ReportBadReply();
     void ReportNoMemory();
+    // The camera delivered a reply: the next failure of the link is news again.
+    void NoteLinkAnswered();
     // Records a failure as the reports above do, without showing it: for the exchanges of a
     // reconnection attempt, whose outcome the user sees as the camera's name. A time-out
     // recorded this way does not count as the one time-out that is shown.
@@ -63,6 +66,7 @@ private:
     int value_ = 0;
     std::string text_;
     bool timeoutShown_ = false;
+    bool linkFailureShown_ = false;  // since the camera last answered
 };
 
 }  // namespace scanora

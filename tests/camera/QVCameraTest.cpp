@@ -192,11 +192,34 @@ TEST_F(QVCameraTest, TransportFailures)
     EXPECT_EQ(camera.GetLastTransportStatus(), 1117);
 
     Transport().SetReadStatus(0);
+    Transport().Answer("CS", "#S0000 0000 1000 0333 9C40");
+    EXPECT_TRUE(camera.Command("CS\r", "#S"));
     Transport().SetSendStatus(1167);
     EXPECT_FALSE(camera.Command("CS\r", "#S"));
     EXPECT_EQ(camera.Errors().Value(), 3) << "a refused command text records status 3";
     EXPECT_THAT(ui_.MessageTexts(),
                 ElementsAre("Camera Reported Error: 1117", "Camera Reported Error: 3"));
+}
+
+TEST_F(QVCameraTest, ALostLinkIsShownOnceUntilTheCameraAnswersAgain)
+{
+    QVCamera& camera = Make();
+    Transport().SetSendStatus(1167);
+    for (int i = 0; i < 18; ++i) {
+        EXPECT_FALSE(camera.Command("CS\r", "#S"));
+        EXPECT_EQ(camera.Errors().Kind(), CameraErrorKind::TransportFailure) << "still recorded";
+    }
+    EXPECT_THAT(ui_.MessageTexts(), ElementsAre("Camera Reported Error: 3"));
+
+    // Back again, then lost again: that is a new loss.
+    Transport().SetSendStatus(0);
+    Transport().Answer("CS", "#S0000 0000 1000 0333 9C40");
+    EXPECT_TRUE(camera.Command("CS\r", "#S"));
+    Transport().SetReadStatus(1117);
+    EXPECT_FALSE(camera.Command("CS\r", "#S"));
+    EXPECT_FALSE(camera.Command("CS\r", "#S"));
+    EXPECT_THAT(ui_.MessageTexts(),
+                ElementsAre("Camera Reported Error: 3", "Camera Reported Error: 1117"));
 }
 
 TEST_F(QVCameraTest, ReconnectionAttemptsAreQuiet)
