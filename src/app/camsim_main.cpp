@@ -36,7 +36,7 @@ constexpr const char* kUsage =
     "  --samples on|off       five sample images on a new disk (default on)\n"
     "  --bigimage WxL         also a W x L 16-bit colour image on a new disk\n"
     "  --fault F+F...         faults: noreply:CMD error:CMD:CODE xfer:CMD drop:N\n"
-    "                         dropdata:BYTES slow:MS\n"
+    "                         dropdata:BYTES slow:MS stall:LINES\n"
     "  --help                 show this text\n";
 
 int UsageError(const std::string& message)

@@ -19,6 +19,10 @@ CameraState::CameraState(const SimConfig& config, const SimClock& clock)
       disk_(config.diskDir),
       capture_(model_, clock_, disk_)
 {
+    for (const SimFault& fault : config.faults) {
+        if (fault.kind == SimFault::Kind::Stall)
+            capture_.StallScansAfter(static_cast<std::uint16_t>(fault.value));
+    }
     if (!disk_.IsNew())
         return;
     if (config.sampleImages) {

@@ -98,6 +98,8 @@ unsigned CaptureEngine::Start()
     }
     session_.emplace(parameters.prescan ? CaptureKind::Prescan : CaptureKind::Scan,
                      std::move(recipe), parameters.linePeriod, clock_);
+    if (stallAfter_ && !parameters.prescan)
+        session_->StallAfter(*stallAfter_);
     setup_.Consume();
     return CameraErrorCode::kNone;
 }

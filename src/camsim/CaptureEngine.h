@@ -42,6 +42,9 @@ public:
     [[nodiscard]] unsigned Start();
     // "CLA": stops a running capture.
     void Abort();
+    // The stall:LINES fault: every scan from now on stops counting after `lines` lines and
+    // never ends by itself.
+    void StallScansAfter(std::uint16_t lines) { stallAfter_ = lines; }
 
     void Advance();
     [[nodiscard]] bool IsBusy() const;
@@ -75,6 +78,7 @@ private:
     TableMemory tables_;
     std::optional<CaptureSession> session_;
     std::optional<RecordedImage> recording_;  // what a running scan will record
+    std::optional<std::uint16_t> stallAfter_;
 };
 
 }  // namespace camsim

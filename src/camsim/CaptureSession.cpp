@@ -32,8 +32,16 @@ SimTimePoint CaptureSession::LineDone(std::uint64_t line) const
                                                                 secondsPerLine_));
 }
 
+void CaptureSession::StallAfter(std::uint16_t lines)
+{
+    stallLines_ = std::min<std::uint64_t>(lines, sensorLines_ > 0 ? sensorLines_ - 1 : 0);
+    end_ = SimTimePoint::max();
+}
+
 std::uint64_t CaptureSession::LinesExposed(SimTimePoint moment) const
 {
+    if (stallLines_ && (*stallLines_ == 0 || moment >= LineDone(*stallLines_ - 1)))
+        return *stallLines_;
     if (moment >= end_)
         return sensorLines_;
     // An estimate from the rate, corrected against LineDone so that both always agree.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -38,6 +39,9 @@ public:
     // Image lines scanned so far (all of them once the capture has completed).
     [[nodiscard]] std::uint16_t LinesScanned(SimTimePoint now) const;
     void Abort(SimTimePoint now);
+    // The carriage stops after `lines` image lines: the count stays there and the capture never
+    // completes by itself.
+    void StallAfter(std::uint16_t lines);
 
     // The next out.size() bytes of the raw line stream, waiting until their lines are exposed.
     // Lines the capture never exposes (past its end, or after an abort) read as zeros.
@@ -78,6 +82,7 @@ private:
     bool lastLineReported_ = false;
     bool closingReplyPosted_ = false;
     bool recorded_ = false;
+    std::optional<std::uint64_t> stallLines_;
     std::string closingReply_ = "#OK";
 };
 

@@ -177,6 +177,16 @@ bool ParseOneFault(std::string_view text, SimFault& fault, std::string& error)
         fault.bytes = bytes;
         return true;
     }
+    if (kind == "stall") {
+        fault.kind = SimFault::Kind::Stall;
+        if (!ParseUnsigned(rest, 10, number) ||
+            number > std::numeric_limits<std::uint16_t>::max()) {
+            error = "fault " + Quoted(text) + " needs a line count, as in stall:100";
+            return false;
+        }
+        fault.value = static_cast<unsigned>(number);
+        return true;
+    }
     if (kind == "slow") {
         fault.kind = SimFault::Kind::Slow;
         if (!ParseUnsigned(rest, 10, number) || number > kMaxSlowMilliseconds) {
@@ -188,7 +198,8 @@ bool ParseOneFault(std::string_view text, SimFault& fault, std::string& error)
         return true;
     }
     error = "unknown fault " + Quoted(text) +
-            " (known: noreply:CMD, error:CMD:CODE, xfer:CMD, drop:N, dropdata:BYTES, slow:MS)";
+            " (known: noreply:CMD, error:CMD:CODE, xfer:CMD, drop:N, dropdata:BYTES, slow:MS, "
+            "stall:LINES)";
     return false;
 }
 

@@ -19,10 +19,12 @@ struct SimFault {
         Slow,      // slow:MS       every reply MS milliseconds late
         DropData,  // dropdata:BYTES the link goes dead once the host has read BYTES of image
                    //               data from the disk: the read that would go past them fails
+        Stall,     // stall:LINES   a scan's carriage stops after LINES lines: the count stays
+                   //               there and the scan never ends (until it is aborted)
     };
     Kind kind = Kind::NoReply;
     std::string command;      // NoReply, Error, Transfer: the command name, e.g. "CS"
-    unsigned value = 0;       // Error: the code; Drop: N; Slow: milliseconds
+    unsigned value = 0;       // Error: the code; Drop: N; Slow: milliseconds; Stall: LINES
     std::uint64_t bytes = 0;  // DropData: BYTES
 };
 
