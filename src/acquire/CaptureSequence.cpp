@@ -40,7 +40,14 @@ private:
 
 namespace {
 
-constexpr int kClosingReplyTicks = 1800;
+// Reading a reply the camera already holds.
+constexpr int kWaitingReplyTicks = 60;
+
+// Milliseconds as the camera's reply ticks of 1/60 s, at least one.
+int Ticks(std::chrono::milliseconds wait)
+{
+    return std::max(1, static_cast<int>(wait.count() * 60 / 1000));
+}
 
 std::int64_t Now()
 {
@@ -146,7 +153,9 @@ bool CaptureSequence::Sleep(std::chrono::milliseconds duration)
 
 void CaptureSequence::Wake()
 {
-    { const std::lock_guard lock(sleepMutex_); }
+    {
+        const std::lock_guard lock(sleepMutex_);
+    }
     sleepWake_.notify_all();
 }
 
@@ -234,9 +243,9 @@ void CaptureSequence::PrescanThread(PrescanChoice choice)
                 hooks.finishStage = [this] { stage_->FinishPrescan(); };
         }
         hooks.autoSave = [this] { AutoSavePrescan(); };
-        PrescanReadout readout({camera, *preparation_, app_.Exposure(), image_, view_, app_.Ui(),
-                                &displayCurve_},
-                               std::move(hooks));
+        PrescanReadout readout(
+            {camera, *preparation_, app_.Exposure(), image_, view_, app_.Ui(), &displayCurve_},
+            std::move(hooks));
         ok = readout.Run(*capture, choice.superPrescan, stop_);
     }
     prescanOk_ = ok;
@@ -262,8 +271,7 @@ PrescanSaveOptions CaptureSequence::PreviewSaveOptions()
     options.baseName = ScanNaming::PrescanBaseName(prefs.scanName);
     options.modelName = app_.Camera().GetModelName();
     options.versionText = SCANORA_VERSION;
-    options.metricUnits =
-        app_.Size().ResolutionForFile().unit == FileResolution::kPerCentimeter;
+    options.metricUnits = app_.Size().ResolutionForFile().unit == FileResolution::kPerCentimeter;
     return options;
 }
 
@@ -283,8 +291,8 @@ bool CaptureSequence::SavePreview(const std::filesystem::path& path)
     if (image_.HasImage() && !prescanRunning_.load())
         image_.ConvertAll(displayCurve_);
     const bool capturing = state_.load() != CaptureState::Idle || prescanRunning_.load();
-    return PrescanSaver(app_.Ui()).SaveChosen(image_, PreviewSaveOptions(), path,
-                                              prefs.scanName, prefs, capturing);
+    return PrescanSaver(app_.Ui()).SaveChosen(image_, PreviewSaveOptions(), path, prefs.scanName,
+                                              prefs, capturing);
 }
 
 void CaptureSequence::FinishCapture()
@@ -327,6 +335,7 @@ bool CaptureSequence::Scan()
         series = std::max(app_.CameraSetting().Prefs().timeLapseImages - 1, 0);
     remaining_ = series;
     total_ = series;
+    scansOk_ = true;
     StartScan();
     return true;
 }
@@ -335,7 +344,7 @@ void CaptureSequence::NextImage()
 {
     if (stage_ && stage_->IsObjectMode())
         stage_->NextObjectView();
-    ShowStatus(ScanningText(CurrentImage(), SeriesLength()));
+    // The scan thread shows "Scanning image k of n" for every image of a series.
     StartScan();
 }
 
@@ -362,6 +371,7 @@ void CaptureSequence::ScanThread()
         stage_->PrepareStage();
 
     if (!app_.Camera().IsConnected()) {
+        scansOk_ = false;
         std::this_thread::sleep_for(timing_.noCameraScan);
         state_ = CaptureState::Idle;
         app_.Ui().PostCommand(WindowCommand::CaptureEnded, {});
@@ -371,6 +381,9 @@ void CaptureSequence::ScanThread()
         const bool started = StartCameraScan();
         scanStarted_ = started;
         if (!started) {
+            scansOk_ = false;
+            remaining_ = 0;
+            total_ = 0;
             state_ = CaptureState::Idle;
             preparation_->SetScanRunning(false);
             FinishCapture();
@@ -407,6 +420,11 @@ bool CaptureSequence::StartCameraScan()
     scanLines_ = capture->totalLines;
     scanSizeStep_ = size.GetResolutionNumber();
     progressRow_ = -1;
+    const ScanWatch::Limits limits{
+        timing_.noAnswerLimit,
+        ScanWatch::StallLimit(timing_.stallLimit, app_.Exposure().GetSecondsPerLine())};
+    watch_.Start(static_cast<std::uint32_t>(std::max(capture->totalLines, 0)), limits,
+                 ScanWatch::Clock::now());
     return preparation_->PrepareCapture(capture->request);
 }
 
@@ -418,10 +436,45 @@ void CaptureSequence::MonitorStep()
         return;
     }
     QVCamera& camera = app_.Camera();
-    CameraStatus status;
-    if (!camera.IsConnected() || camera.QueryStatus(status) != 0)
+    // A reply before the last line is the camera ending the scan by itself: "#OK" when it has
+    // finished early, an error reply when it refused to start or failed on the way.
+    if (camera.ReplyWaiting()) {
+        if (camera.AwaitReply(kWaitingReplyTicks, "#OK")) {
+            ScanComplete(true);
+            SeriesStep();
+            ShowStatus({});
+        } else {
+            GiveUpScan(false);
+        }
         return;
-    const std::uint32_t scanned = status.LinesScanned();
+    }
+    CameraStatus status;
+    const bool answered = camera.IsConnected() && camera.QueryStatus(status) == 0;
+    const std::optional<std::uint32_t> scanned =
+        answered ? std::optional<std::uint32_t>(status.LinesScanned()) : std::nullopt;
+    switch (watch_.Observe(scanned, ScanWatch::Clock::now())) {
+    case ScanWatch::Verdict::Scanning: ShowScanProgress(*scanned); return;
+    case ScanWatch::Verdict::Complete:
+        ShowScanProgress(*scanned);
+        ScanComplete(false);
+        SeriesStep();
+        ShowStatus({});
+        return;
+    case ScanWatch::Verdict::NoAnswer:
+        camera.ReportNotResponding();
+        GiveUpScan(false);
+        return;
+    case ScanWatch::Verdict::Stalled:
+        camera.Errors().ReportTimeout();
+        camera.ReportNotResponding();
+        GiveUpScan(true);
+        return;
+    }
+}
+
+void CaptureSequence::ShowScanProgress(std::uint32_t scanned)
+{
+    QVCamera& camera = app_.Camera();
     const int total = scanLines_.load();
     const int row = ScanProgressRow(scanFirstLine_.load(), scanned, camera.GetMaxSizeStep(),
                                     camera.GetMinSizeStep(), scanSizeStep_.load());
@@ -435,38 +488,68 @@ void CaptureSequence::MonitorStep()
         app_.Ui().PostCommand(WindowCommand::SetRemainingTime, std::to_string(seconds));
     }
     view_.ShowScanProgress(static_cast<int>(std::min<std::uint32_t>(scanned, INT32_MAX)), total);
-    if (scanned < static_cast<std::uint32_t>(std::max(total, 0)))
-        return;
-    ScanComplete();
-    SeriesStep();
-    ShowStatus({});
 }
 
-void CaptureSequence::ScanComplete()
+void CaptureSequence::ScanComplete(bool closed)
 {
     QVCamera& camera = app_.Camera();
-    // A missing closing reply is reported by the camera's error record; the scan counts as done.
-    camera.AwaitReply(kClosingReplyTicks, "#OK");
+    // A closing reply that does not come is reported by the camera's error record and the scan
+    // still counts as done; an error reply instead means the camera did not keep the image, so
+    // there is nothing to bring home and the name is not used up.
+    bool kept = true;
+    if (!closed && !camera.AwaitReply(Ticks(timing_.closingReply), "#OK")) {
+        scansOk_ = false;
+        kept = camera.GetLastCameraError() == 0;
+    }
     CameraPreferences& prefs = app_.CameraSetting().Prefs();
     CaptureSound::PlayAfter(CaptureSound::Capture::Scan, prefs, app_.Ui());
 
     // The after-scan step.
     if (stage_ && stage_->Rotating())
         stage_->AfterRotatingScan();
-    if (prefs.useAutoSuffixes)
+    if (kept && prefs.useAutoSuffixes)
         prefs.scanName = ScanNaming::AdvanceScanName(app_.CameraSetting());
-    if (prefs.autoSaveScans && afterScanRetrieval_)
+    if (kept && prefs.autoSaveScans && afterScanRetrieval_)
         afterScanRetrieval_();
-    app_.Ui().PostCommand(WindowCommand::SetRemainingTime,
-                          std::to_string(app_.Exposure().GetScanSeconds()));
 
     preparation_->SetScanRunning(false);
     state_ = CaptureState::Idle;
-    progressRow_ = -1;
     FinishCapture();
+    ClearScanDisplay();
+    monitor_->RequestStop();
+}
+
+void CaptureSequence::GiveUpScan(bool abort)
+{
+    scansOk_ = false;
+    StopScan(abort);
+    ShowStatus({});
+    monitor_->RequestStop();
+}
+
+void CaptureSequence::StopScan(bool abort)
+{
+    if (abort)
+        preparation_->AbortCapture();
+    else
+        preparation_->SetScanRunning(false);
+    // A stopped scan ends its series too, so the capture controls come back.
+    remaining_ = 0;
+    total_ = 0;
+    state_ = CaptureState::Idle;
+    FinishCapture();
+    if (stage_ && stage_->Rotating())
+        stage_->AfterRotatingScan();
+    ClearScanDisplay();
+}
+
+void CaptureSequence::ClearScanDisplay()
+{
+    progressRow_ = -1;
+    app_.Ui().PostCommand(WindowCommand::SetRemainingTime,
+                          std::to_string(app_.Exposure().GetScanSeconds()));
     view_.ShowProgressRow(-1);
     view_.RefreshAll();
-    monitor_->RequestStop();
 }
 
 void CaptureSequence::SeriesStep()
@@ -512,8 +595,8 @@ void CaptureSequence::CountdownThread()
         if (!preparation_->IsScanRunning()) {
             const auto elapsed = std::chrono::steady_clock::now() - start;
             countdownElapsed_ = static_cast<int>(elapsed / timing_.second);
-            ShowStatus(TimeLapseText(CurrentImage(), SeriesLength(),
-                                     interval - countdownElapsed_.load()));
+            ShowStatus(
+                TimeLapseText(CurrentImage(), SeriesLength(), interval - countdownElapsed_.load()));
         }
         Sleep(timing_.second);
         if (stop_.load() || shuttingDown_)
@@ -537,18 +620,7 @@ void CaptureSequence::AbortKey()
         Wake();
         return;
     }
-    preparation_->AbortCapture();
-    // A stopped scan ends its series too, so the capture controls come back.
-    remaining_ = 0;
-    total_ = 0;
-    state_ = CaptureState::Idle;
-    FinishCapture();
-    if (stage_ && stage_->Rotating())
-        stage_->AfterRotatingScan();
-    app_.Ui().PostCommand(WindowCommand::SetRemainingTime,
-                          std::to_string(app_.Exposure().GetScanSeconds()));
-    view_.ShowProgressRow(-1);
-    view_.RefreshAll();
+    StopScan(true);
 }
 
 }  // namespace scanora

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "acquire/CaptureRequestBuilder.h"
+#include "acquire/ScanWatch.h"
 #include "imaging/ColorCorrectingToneCurve.h"
 
 namespace scanora {
@@ -28,13 +29,16 @@ enum class CaptureState : int { Idle = 1, Prescan = 2, Scan = 3 };
 
 // The pauses of a capture sequence. Tests shorten them; the program uses the defaults.
 struct CaptureTiming {
-    std::chrono::milliseconds finishPause{500};        // before the controls come back
-    std::chrono::milliseconds monitorInterval{250};    // scan monitor
-    std::chrono::milliseconds noCameraPrescan{100};    // after "No Camera Connected"
-    std::chrono::milliseconds noCameraScan{1000};      // a scan without a camera
-    std::chrono::milliseconds seriesPause{1000};       // between images of a plain series
-    std::chrono::milliseconds second{1000};            // one second of a time-lapse wait
-    std::chrono::milliseconds paintWait{750};          // for the display to repaint
+    std::chrono::milliseconds finishPause{500};      // before the controls come back
+    std::chrono::milliseconds monitorInterval{250};  // scan monitor
+    std::chrono::milliseconds noCameraPrescan{100};  // after "No Camera Connected"
+    std::chrono::milliseconds noCameraScan{1000};    // a scan without a camera
+    std::chrono::milliseconds seriesPause{1000};     // between images of a plain series
+    std::chrono::milliseconds second{1000};          // one second of a time-lapse wait
+    std::chrono::milliseconds paintWait{750};        // for the display to repaint
+    std::chrono::milliseconds closingReply{30000};   // for a scan's closing reply
+    std::chrono::milliseconds noAnswerLimit{10000};  // a scan whose camera does not answer
+    std::chrono::milliseconds stallLimit{30000};     // a scan whose line count stands still
 };
 
 // The capture sequence: prescans into the preview, scans that run on the camera while the
@@ -88,6 +92,10 @@ public:
     [[nodiscard]] bool LastPrescanSucceeded() const { return prescanOk_.load(); }
     // Whether the last scan started on the camera.
     [[nodiscard]] bool LastScanStarted() const { return scanStarted_.load(); }
+    // Whether every scan of the last Scan command started, ran to its last line and closed
+    // with the camera's reply. A scan the camera refused, one it stopped counting in, one
+    // during which it stopped answering, or one without a closing reply makes it false.
+    [[nodiscard]] bool ScansSucceeded() const { return scansOk_.load(); }
     // The preview row the sensor has reached during a capture.
     [[nodiscard]] int ProgressRow() const { return progressRow_.load(); }
 
@@ -106,8 +114,8 @@ public:
 
     // The preview row of the sensor during a scan: truncate((s + c) * R / S), with s the scan's
     // first line, c the lines scanned, R the prescan's resolution percent and S the scan's.
-    [[nodiscard]] static int ScanProgressRow(int firstLine, std::uint32_t linesScanned,
-                                             int maxStep, int minStep, int sizeStep);
+    [[nodiscard]] static int ScanProgressRow(int firstLine, std::uint32_t linesScanned, int maxStep,
+                                             int minStep, int sizeStep);
     // The time-lapse status text for image k of n with `seconds` left.
     [[nodiscard]] static std::string TimeLapseText(int k, int n, int seconds);
     [[nodiscard]] static std::string ScanningText(int k, int n);
@@ -122,7 +130,17 @@ private:
     bool StartCameraScan();
     // One round of the scan monitor; false when the monitor is to stop.
     void MonitorStep();
-    void ScanComplete();
+    // The scan is over: `closed` tells whether the camera's closing reply has been read.
+    void ScanComplete(bool closed);
+    // The lines scanned so far, drawn as the progress lines and the remaining time.
+    void ShowScanProgress(std::uint32_t scanned);
+    // The program stops watching a scan that cannot end normally; `abort` stops it on the
+    // camera first.
+    void GiveUpScan(bool abort);
+    // Ends a running scan and its series before their end; `abort` stops it on the camera.
+    void StopScan(bool abort);
+    // The progress lines and the remaining time of a scan that has ended.
+    void ClearScanDisplay();
     void SeriesStep();
     void CountdownThread();
     // The capture-finished step: a pause, then the controls come back unless a series goes on.
@@ -159,6 +177,8 @@ private:
     std::atomic<int> progressRow_{-1};
     std::atomic<bool> prescanOk_{false};
     std::atomic<bool> scanStarted_{false};
+    std::atomic<bool> scansOk_{true};
+    ScanWatch watch_;  // the scan monitor's
     std::atomic<bool> scanThreadRegistered_{false};
     std::atomic<bool> countdownRunning_{false};
     std::atomic<bool> prescanRunning_{false};

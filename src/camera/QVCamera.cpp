@@ -8,8 +8,8 @@
 
 #include "camera/CommandTrace.h"
 #include "camera/QVSCSI.h"
-#include "platform/LinkError.h"
 #include "camera/QVUSB.h"
+#include "platform/LinkError.h"
 #include "platform/TickClock.h"
 
 namespace scanora {
@@ -264,6 +264,15 @@ bool QVCamera::AwaitReply(int timeoutTicks, std::string_view expectedPrefix)
     return Conclude(std::move(outcome), Reporting::Show).accepted;
 }
 
+bool QVCamera::ReplyWaiting()
+{
+    if (!IsConnected() || !lock_.Lock(kSendLockMs))
+        return false;
+    const bool ready = transport_->IsReplyReady();
+    lock_.Unlock();
+    return ready;
+}
+
 QVCamera::Outcome QVCamera::SendAndWait(std::string_view text, std::string_view expectedPrefix,
                                         int timeoutTicks)
 {
@@ -358,6 +367,10 @@ CameraReply QVCamera::Conclude(Outcome outcome, Reporting reporting)
     reply.accepted = outcome.accepted;
     reply.text = std::move(outcome.reply);
     const bool show = reporting == Reporting::Show;
+    if (outcome.report != Outcome::Report::Timeout &&
+        outcome.report != Outcome::Report::Transport &&
+        (outcome.accepted || outcome.report != Outcome::Report::None))
+        errors_.NoteLinkAnswered();
     const auto record = [&](CameraErrorKind kind) {
         reply.failure = kind;
         if (!show)

@@ -101,6 +101,9 @@ public:
                          int timeoutTicks = -1);
     // Waits for the reply to a command already sent; as Command.
     bool AwaitReply(int timeoutTicks, std::string_view expectedPrefix);
+    // True when the camera holds a reply that nobody has read yet: the closing reply of a
+    // capture, or the refusal of its start. Asks once, without waiting.
+    bool ReplyWaiting();
     // Sends `text` and reads the reply's number after its two-character prefix as hexadecimal.
     std::uint16_t QueryHex(std::string_view text, std::string_view expectedPrefix);
     // The text of the last reply of any thread's exchange (empty after a failure or an error

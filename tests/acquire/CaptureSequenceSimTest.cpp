@@ -11,6 +11,7 @@
 #include "acquire/CaptureSequence.h"
 #include "acquire/CaptureView.h"
 #include "acquire/PreviewImage.h"
+#include "camera/QVExposure.h"
 #include "cameradisk/DiskDirectory.h"
 #include "camsim/SceneRendering.h"
 #include "camsim/SimCamera.h"
@@ -90,8 +91,11 @@ protected:
         timing.seriesPause = 2ms;
         timing.second = 40ms;
         timing.paintWait = 0ms;
-        sequence_ = std::make_unique<CaptureSequence>(*context_, image_, view_,
-                                                      &context_->Stage(), timing);
+        timing.closingReply = 150ms;
+        timing.noAnswerLimit = 150ms;
+        timing.stallLimit = 150ms;
+        sequence_ =
+            std::make_unique<CaptureSequence>(*context_, image_, view_, &context_->Stage(), timing);
     }
     void SetUp() override { Open(); }
     void TearDown() override
@@ -128,10 +132,8 @@ protected:
     {
         const std::vector<DiskEntry> entries =
             DiskDirectory(context_->Camera(), [](std::chrono::milliseconds) {}).Read();
-        return static_cast<int>(
-            std::count_if(entries.begin(), entries.end(), [](const DiskEntry& e) {
-                return !e.IsFree();
-            }));
+        return static_cast<int>(std::count_if(entries.begin(), entries.end(),
+                                              [](const DiskEntry& e) { return !e.IsFree(); }));
     }
 
     void UseSmallScan()
@@ -193,8 +195,9 @@ TEST_P(CaptureSequenceSimTest, CropPrescanReadsOnlyTheCropRows)
             ASSERT_TRUE(std::all_of(begin, end, [](std::uint16_t s) { return s == 7777; }))
                 << "row " << row << " outside the crop was written";
         } else {
-            const auto sceneRow = scene.samples.begin() +
-                                  static_cast<std::ptrdiff_t>((row - window.firstLine) * rowSamples);
+            const auto sceneRow =
+                scene.samples.begin() +
+                static_cast<std::ptrdiff_t>((row - window.firstLine) * rowSamples);
             ASSERT_TRUE(std::equal(begin, end, sceneRow)) << "row " << row;
         }
     }
@@ -285,8 +288,11 @@ TEST_P(CaptureSequenceSimTest, TimeLapseOfThreeCountsDownBetweenScans)
     RunUntilIdle();
     EXPECT_EQ(ImagesOnDisk(), before + 3);
 
-    // The texts in order, each countdown text at least once.
+    // The texts in order, each countdown text at least once and each image announced once.
     const std::vector<std::string> texts = ui_.StatusTexts();
+    for (const char* scanning :
+         {"Scanning image 1 of 3", "Scanning image 2 of 3", "Scanning image 3 of 3"})
+        EXPECT_EQ(std::count(texts.begin(), texts.end(), scanning), 1) << scanning;
     const std::vector<std::string> expected{
         "Scanning image 1 of 3", "Time Lapse 2 of 3, in 2 seconds", "Scanning image 2 of 3",
         "Time Lapse 3 of 3, in 2 seconds", "Scanning image 3 of 3"};
@@ -356,7 +362,100 @@ TEST_P(CaptureSequenceSimTest, ScansOfMoreThan65000LinesAreRefused)
     EXPECT_EQ(sequence_->State(), CaptureState::Idle);
 }
 
+// A scan that cannot end normally ends all the same, within its bound, with one message; the
+// series stops, the controls come back and the camera answers the next command.
+class CaptureSequenceFailureTest : public CaptureSequenceSimTest {
+protected:
+    int Count(const std::string& command) const
+    {
+        const auto received = context_->Simulator()->ReceivedCommands();
+        return static_cast<int>(std::count(received.begin(), received.end(), command));
+    }
+    void StartSeriesOfThree()
+    {
+        UseSmallScan();
+        context_->Exposure().SetLineTimeIndex(
+            static_cast<std::int16_t>(context_->Exposure().GetShortestIndex()));
+        CameraPreferences& prefs = context_->CameraSetting().Prefs();
+        prefs.timeLapse = true;
+        prefs.timeLapseImages = 3;
+        prefs.timeLapseSeconds = 1;
+        ASSERT_TRUE(sequence_->Scan());
+        RunUntilIdle();
+    }
+    void ExpectEndedAndUsable()
+    {
+        EXPECT_FALSE(sequence_->ScansSucceeded());
+        EXPECT_EQ(sequence_->State(), CaptureState::Idle);
+        EXPECT_EQ(sequence_->ImagesRemaining(), 0);
+        EXPECT_TRUE(view_.controlsEnabled);
+        EXPECT_EQ(Count("CLT"), 1) << "the series went no further";
+    }
+};
+
+TEST_P(CaptureSequenceFailureTest, ARefusedStartEndsTheScanWithTheCamerasMessage)
+{
+    Open(",fault=error:CLT:33");
+    const int before = ImagesOnDisk();
+    StartSeriesOfThree();
+    ExpectEndedAndUsable();
+    EXPECT_EQ(ui_.record.MessageTexts(),
+              std::vector<std::string>{"Camera Reported Error: The camera disk is full"});
+    EXPECT_EQ(ImagesOnDisk(), before);
+    EXPECT_EQ(context_->Camera().QueryStatus(), 0);
+}
+
+TEST_P(CaptureSequenceFailureTest, AStalledScanIsAbortedOnTheCamera)
+{
+    Open(",fault=stall:5");
+    StartSeriesOfThree();
+    ExpectEndedAndUsable();
+    EXPECT_EQ(ui_.record.MessageTexts(),
+              std::vector<std::string>{"Camera Reported Error: Camera timed out"});
+    const std::vector<std::string> texts = ui_.StatusTexts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Camera not responding"), texts.end());
+    EXPECT_EQ(Count("CLA"), 1);
+    CameraStatus status;
+    ASSERT_EQ(context_->Camera().QueryStatus(status), 0);
+    EXPECT_FALSE(status.MotorMoving()) << "the camera no longer scans";
+}
+
+TEST_P(CaptureSequenceFailureTest, ALinkLostDuringTheScanIsReportedOnce)
+{
+    // The same scan as before, on a camera whose link dies a few status queries after the start.
+    Open(",fault=stall:5");
+    StartSeriesOfThree();
+    const auto received = context_->Simulator()->ReceivedCommands();
+    const auto start = std::find(received.begin(), received.end(), "CLT");
+    ASSERT_NE(start, received.end());
+    const auto commands = static_cast<int>(start - received.begin()) + 4;
+    ui_.record.Clear();
+    Open(",fault=stall:5+drop:" + std::to_string(commands));
+    StartSeriesOfThree();
+    EXPECT_FALSE(sequence_->ScansSucceeded());
+    EXPECT_EQ(sequence_->State(), CaptureState::Idle);
+    EXPECT_TRUE(view_.controlsEnabled);
+    ASSERT_EQ(ui_.record.MessageTexts().size(), 1u);
+    EXPECT_TRUE(ui_.record.MessageTexts().front().starts_with("Camera Reported Error: "));
+}
+
+TEST_P(CaptureSequenceFailureTest, AMissingClosingReplyIsReportedAndTheImageKept)
+{
+    Open(",fault=noreply:CLT");
+    UseSmallScan();
+    const int before = ImagesOnDisk();
+    ASSERT_TRUE(sequence_->Scan());
+    RunUntilIdle();
+    EXPECT_FALSE(sequence_->ScansSucceeded());
+    EXPECT_EQ(sequence_->State(), CaptureState::Idle);
+    EXPECT_TRUE(view_.controlsEnabled);
+    EXPECT_EQ(ui_.record.MessageTexts(),
+              std::vector<std::string>{"Camera Reported Error: Camera timed out"});
+    EXPECT_EQ(ImagesOnDisk(), before + 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(Links, CaptureSequenceSimTest, ::testing::Values("usb", "scsi"));
+INSTANTIATE_TEST_SUITE_P(Links, CaptureSequenceFailureTest, ::testing::Values("usb", "scsi"));
 
 // The sensor's preview row during a scan: the scan's lines scaled to the prescan's step.
 TEST(CaptureSequenceTest, ScanProgressRowScalesScanLinesToPreviewLines)
