@@ -44,8 +44,8 @@ AppContext::AppContext(CameraConnection connection, UiPort& ui, CameraOptions op
     targets_.size = size_.get();
     targets_.exposure = exposure_.get();
     targets_.stage = pano_.get();
-    conditions_ = std::make_unique<AppCaptureConditions>(*camera_, *size_, *pano_,
-                                                         cameraSetting_->Prefs());
+    conditions_ =
+        std::make_unique<AppCaptureConditions>(*camera_, *size_, *pano_, cameraSetting_->Prefs());
     exposure_->AttachConditions(conditions_.get());
     preferences_ = std::make_unique<PreferencesFile>(*lists_, *cameraSetting_, *tools_, targets_);
 
@@ -103,25 +103,35 @@ void AppContext::UsePreferencesPath(const std::filesystem::path& path)
 SettingsFileReport AppContext::LoadPreferences(const PreferencesOptions& options)
 {
     UsePreferencesPath(options.path);
+    std::string resetError;
     if (options.reset)
-        ResetPreferences();
-    return preferences_->ReadSettingsFile(prefsPath_, options.skip);
+        ResetPreferences(&resetError);
+    SettingsFileReport report = preferences_->ReadSettingsFile(prefsPath_, options.skip);
+    if (!resetError.empty())
+        report.fileError = std::move(resetError);
+    return report;
 }
 
-bool AppContext::ResetPreferences()
+bool AppContext::ResetPreferences(std::string* error)
 {
-    if (prefsPath_.empty())
+    if (prefsPath_.empty()) {
+        if (error)
+            *error = std::string(kNoPreferencesPlace);
         return false;
+    }
     PrepareFolder();
-    return preferences_->WriteBuiltInDefaults(prefsPath_);
+    return preferences_->WriteBuiltInDefaults(prefsPath_, error);
 }
 
-bool AppContext::SavePreferences()
+bool AppContext::SavePreferences(std::string* error)
 {
-    if (prefsPath_.empty())
+    if (prefsPath_.empty()) {
+        if (error)
+            *error = std::string(kNoPreferencesPlace);
         return false;
+    }
     PrepareFolder();
-    return preferences_->WriteSettingsFile(prefsPath_);
+    return preferences_->WriteSettingsFile(prefsPath_, error);
 }
 
 void AppContext::SavePreferencesOnExit()

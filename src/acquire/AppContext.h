@@ -38,6 +38,10 @@ struct PreferencesOptions {
 // handed it by reference from here; nothing reaches for a global.
 class AppContext {
 public:
+    // Why the preferences file has no place: neither --prefs nor a home folder names one.
+    static constexpr std::string_view kNoPreferencesPlace =
+        "there is no place for the preferences file (no home folder): use --prefs FILE";
+
     // Opens the camera link named by `cameraSpec` and identifies the camera (connected or not).
     // Null, with `error` set, when the link text itself is unusable.
     static std::unique_ptr<AppContext> Create(std::string_view cameraSpec, UiPort& ui,
@@ -79,10 +83,11 @@ public:
     // The start-up step: rewrites the preferences file from the built-in text when asked to,
     // then reads it (or, when told to skip it or when it can not be read, makes the defaults).
     SettingsFileReport LoadPreferences(const PreferencesOptions& options);
-    // Replaces the preferences file with the built-in text. False when it could not be written.
-    bool ResetPreferences();
-    // Writes the preferences file. False when it could not be written.
-    bool SavePreferences();
+    // Replaces the preferences file with the built-in text. False when it could not be written
+    // (`error` says why).
+    bool ResetPreferences(std::string* error = nullptr);
+    // Writes the preferences file. False when it could not be written (`error` says why).
+    bool SavePreferences(std::string* error = nullptr);
     // At exit: writes the preferences file when the user keeps "AutoSavePrefs" on; a file that
     // can not be written is skipped without a word.
     void SavePreferencesOnExit();

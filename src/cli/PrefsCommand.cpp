@@ -138,7 +138,7 @@ std::string DefaultsNote(const SettingsFileReport& report, bool skipped)
     if (skipped)
         return "not read (--no-prefs): the defaults are in use";
     if (!report.opened)
-        return "not found or not readable: the defaults are in use";
+        return "not found: the defaults are in use";
     if (report.defaultsCreated)
         return "holds no settings: the defaults are in use";
     return {};
@@ -171,26 +171,23 @@ int PrefsCommand::Run()
     if (what == "reset")
         return Reset();
     // As at start-up: --reset-prefs rewrites the file before anything reads it.
-    if (options_.resetPrefs && !context_.ResetPreferences())
-        return Fail("cannot write " + context_.PreferencesPath().string());
+    std::string error;
+    if (options_.resetPrefs && !context_.ResetPreferences(&error))
+        return Fail(error);
     return what == "show" ? Show() : Check();
 }
 
 int PrefsCommand::Fail(const std::string& message)
 {
-    std::fprintf(err_, "scanora-cli: %s\n", message.c_str());
-    if (options_.json)
-        std::fprintf(out_, "{\"error\": %s}\n", CliReport::JsonString(message).c_str());
-    return kExitCameraFailure;
+    return CliApp::Failure(out_, err_, options_.json, message);
 }
 
 int PrefsCommand::Reset()
 {
     const std::string path = context_.PreferencesPath().string();
-    if (path.empty())
-        return Fail("no home folder: use --prefs FILE");
-    if (!context_.ResetPreferences())
-        return Fail("cannot write " + path);
+    std::string error;
+    if (!context_.ResetPreferences(&error))
+        return Fail(error);
     if (options_.json) {
         std::fprintf(out_, "{\"file\": %s, \"reset\": true}\n",
                      CliReport::JsonString(path).c_str());
@@ -205,6 +202,8 @@ int PrefsCommand::Show()
     // --reset-prefs has been done by Run.
     const SettingsFileReport report =
         context_.LoadPreferences({options_.prefsFile, options_.noPrefs, /*reset=*/false});
+    if (!report.fileError.empty())
+        return Fail(report.fileError);
     // What the tools hold now is what the program would work with.
     context_.CameraSetting().Gather(context_.Targets());
     if (options_.json)
@@ -268,22 +267,23 @@ void PrefsCommand::PrintShowJson(const SettingsFileReport& report) const
 int PrefsCommand::Check()
 {
     const std::string file = options_.arguments[1];
-    const SettingsFileReport report = context_.Preferences().ReadSettingsFile(file);
+    SettingsFileReport report = context_.Preferences().ReadSettingsFile(file);
     if (!report.opened)
-        return Fail("cannot read " + file);
+        return Fail(report.fileError.empty() ? "cannot read " + file : report.fileError);
+    // A file of which nothing could be read is a problem like any other: the status and the
+    // list of problems say the same.
+    if (report.defaultsCreated)
+        report.problems.insert(report.problems.begin(), std::string(kNothingRead));
     if (options_.json)
         PrintCheckJson(file, report);
     else
         PrintCheckText(file, report);
-    const bool sound = report.problems.empty() && !report.defaultsCreated;
-    return sound ? kExitSuccess : kExitCameraFailure;
+    return report.problems.empty() ? kExitSuccess : kExitCameraFailure;
 }
 
 void PrefsCommand::PrintCheckText(const std::string& file, const SettingsFileReport& report) const
 {
     std::fprintf(out_, "File: %s\n", file.c_str());
-    if (report.defaultsCreated)
-        std::fputs("No settings in the file: the program would start from its defaults.\n", out_);
     const std::array counts{report.sizeRecords, report.exposureRecords, report.curveRecords,
                             report.histogramRecords};
     const auto views = Views(context_.Lists());

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "cli/CliOptions.h"
 
@@ -18,6 +19,10 @@ namespace scanora::cli {
 //   prefs check FILE   read a preferences file and report what it holds
 class PrefsCommand {
 public:
+    // The problem `prefs check` names for a file of which nothing could be read.
+    static constexpr std::string_view kNothingRead =
+        "no settings in the file: the program would start from its defaults";
+
     PrefsCommand(const CliOptions& options, AppContext& context, std::FILE* out, std::FILE* err);
 
     // A usage error for the command's arguments, or empty when they are fine.

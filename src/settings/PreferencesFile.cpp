@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <system_error>
 #include <type_traits>
@@ -41,16 +43,23 @@ void WriteList(OutputStream& out, const SettingLists& lists)
     for (const auto& record : lists.List<Record>()) record->Write(out);
 }
 
-// The file's bytes, at most `limit` of them; false when it can not be opened. `cut` tells
-// whether there was more.
-bool LoadText(const std::filesystem::path& path, std::size_t limit, std::string& text, bool& cut)
+// The file's bytes, at most `limit` of them; false when it can not be read, with `error` saying
+// why unless the file is simply not there. `cut` tells whether there was more.
+bool LoadText(const std::filesystem::path& path, std::size_t limit, std::string& text, bool& cut,
+              std::string& error)
 {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error))
+    std::error_code status;
+    if (std::filesystem::is_directory(path, status)) {
+        error = "cannot read " + path.string() + ": it is a folder";
         return false;
+    }
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
-    if (!in)
+    if (!in) {
+        if (errno != ENOENT)
+            error = "cannot read " + path.string() + ": " + std::strerror(errno ? errno : EIO);
         return false;
+    }
     std::array<char, 64 * 1024> chunk{};
     text.clear();
     while (text.size() <= limit && in) {
@@ -61,7 +70,22 @@ bool LoadText(const std::filesystem::path& path, std::size_t limit, std::string&
     cut = text.size() > limit;
     if (cut)
         text.resize(limit);
-    return !in.bad();
+    if (in.bad()) {
+        error = "cannot read " + path.string() + ": " + std::strerror(errno ? errno : EIO);
+        return false;
+    }
+    return true;
+}
+
+// Writes a file through `write` safely; `error` (when asked for) says why it failed.
+template <typename Writer>
+bool WriteAtomically(const std::filesystem::path& path, std::string* error, Writer&& write)
+{
+    AtomicFile file(path);
+    const bool written = file.Open() && (write(file), file.Commit());
+    if (!written && error)
+        *error = file.Error().empty() ? "cannot write " + path.string() : file.Error();
+    return written;
 }
 
 }  // namespace
@@ -82,9 +106,11 @@ SettingsFileReport PreferencesFile::ReadSettingsFile(const std::filesystem::path
 {
     std::string text;
     bool cut = false;
-    const bool opened = !skip && !path.empty() && LoadText(path, kMaxFileBytes, text, cut);
+    std::string error;
+    const bool opened = !skip && !path.empty() && LoadText(path, kMaxFileBytes, text, cut, error);
     SettingsFileReport report = ReadSettings(opened ? std::string_view(text) : std::string_view());
     report.opened = opened;
+    report.fileError = std::move(error);
     if (cut) {
         report.problems.push_back("the file is larger than " +
                                   std::to_string(kMaxFileBytes / (1024 * 1024)) +
@@ -255,22 +281,16 @@ void PreferencesFile::WriteSettings(OutputStream& out)
     WriteContent(out, versionText_, lists_, camera_, current);
 }
 
-bool PreferencesFile::WriteSettingsFile(const std::filesystem::path& path)
+bool PreferencesFile::WriteSettingsFile(const std::filesystem::path& path, std::string* error)
 {
-    AtomicFile file(path);
-    if (!file.Open())
-        return false;
-    WriteSettings(file);
-    return file.Commit();
+    return WriteAtomically(path, error, [this](OutputStream& out) { WriteSettings(out); });
 }
 
-bool PreferencesFile::WriteBuiltInDefaults(const std::filesystem::path& path) const
+bool PreferencesFile::WriteBuiltInDefaults(const std::filesystem::path& path,
+                                           std::string* error) const
 {
-    AtomicFile file(path);
-    if (!file.Open())
-        return false;
-    BuiltInSettings::Write(file, builtInFolder_);
-    return file.Commit();
+    return WriteAtomically(
+        path, error, [this](OutputStream& out) { BuiltInSettings::Write(out, builtInFolder_); });
 }
 
 }  // namespace scanora

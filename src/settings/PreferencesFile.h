@@ -41,6 +41,10 @@ struct SettingsFileReport {
     std::vector<std::string> currentState;  // "size", "exposure", ... as the block held them
     bool endLine = false;                   // "EndSettingFile" was reached
     bool defaultsCreated = false;           // nothing was read: the five defaults were made
+    // Why a file that is there could not be read (a folder, no permission), or could not be
+    // replaced with the built-in text, in words; empty when all went well. A missing file is
+    // no error: the program starts from its defaults.
+    std::string fileError;
     // What could not be read as written: sections the file ends inside, entries beyond what a
     // list holds, a file cut off at the size limit.
     std::vector<std::string> problems;
@@ -85,12 +89,13 @@ public:
     SettingsFileReport ReadSettings(std::string_view text);
 
     // Writes the whole file safely: until the new file is complete the old one stays. False
-    // when it could not be written (nothing is left behind then).
-    bool WriteSettingsFile(const std::filesystem::path& path);
+    // when it could not be written (nothing is left behind then; `error` says why).
+    bool WriteSettingsFile(const std::filesystem::path& path, std::string* error = nullptr);
     // Gathers the preferences record and the tools' state and writes the file's text.
     void WriteSettings(OutputStream& out);
     // Replaces the file at `path` with the built-in text.
-    bool WriteBuiltInDefaults(const std::filesystem::path& path) const;
+    bool WriteBuiltInDefaults(const std::filesystem::path& path,
+                              std::string* error = nullptr) const;
 
     // Writes a settings text of the given content.
     static void WriteContent(OutputStream& out, std::string_view versionText,

@@ -109,7 +109,12 @@ QVCameraApp::StartResult QVCameraApp::Start(const StartOptions& options)
     ui_->SetDialogParent(frame_.get());
 
     // Holding Alt rewrites the preferences from the built-in text, Shift skips them.
-    app_->LoadPreferences(options.prefs);
+    const SettingsFileReport prefs = app_->LoadPreferences(options.prefs);
+    if (!prefs.fileError.empty()) {
+        ui_->ShowMessage("The preferences could not be used (" + prefs.fileError +
+                             "); Scanora starts with its built-in settings.",
+                         MessageIcon::Exclamation, MessageButtons::Ok);
+    }
     frame_->PreferencesLoaded();
 
     frame_->show();

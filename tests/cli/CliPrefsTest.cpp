@@ -129,7 +129,7 @@ TEST_F(CliPrefsTest, WithoutAFileOrWithNoPrefsTheDefaultsAreShown)
 {
     const ProcessResult none = Cli({"prefs", "show"});
     ASSERT_EQ(none.exitCode, 0) << none.err;
-    EXPECT_THAT(none.out, HasSubstr(" (not found or not readable: the defaults are in use)\n"));
+    EXPECT_THAT(none.out, HasSubstr(" (not found: the defaults are in use)\n"));
     EXPECT_THAT(none.out, HasSubstr("Curve settings (2):\n     1  None 14 bit (unchangeable)\n"
                                     "  *  2  Default Setting (unchangeable)\n"));
     EXPECT_FALSE(std::filesystem::exists(PrefsFile())) << "showing writes nothing";
@@ -191,13 +191,41 @@ TEST_F(CliPrefsTest, CheckReportsWhatAFileHoldsAndWhatItCanNotRead)
     WriteFile(empty, "BeginSettingFile\nEndSettingFile\n");
     const ProcessResult nothing = Cli({"prefs", "check", empty.string()});
     EXPECT_EQ(nothing.exitCode, 1);
-    EXPECT_THAT(nothing.out, HasSubstr("No settings in the file: the program would start from "
-                                       "its defaults.\n"));
+    EXPECT_THAT(nothing.out, HasSubstr("Problem: no settings in the file: the program would "
+                                       "start from its defaults\n"));
+    EXPECT_THAT(nothing.out, Not(HasSubstr("Problems: none")));
 
     const ProcessResult missing = Cli({"prefs", "check", (Home() / "none.snp").string()});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.err, "scanora-cli: cannot read " + (Home() / "none.snp").string() + "\n");
-    EXPECT_EQ(Cli({"prefs", "check", Home().string()}).exitCode, 1) << "a folder is no file";
+    const ProcessResult folder = Cli({"prefs", "check", Home().string()});
+    EXPECT_EQ(folder.exitCode, 1);
+    EXPECT_EQ(folder.err, "scanora-cli: cannot read " + Home().string() + ": it is a folder\n");
+}
+
+TEST_F(CliPrefsTest, APreferencesFileThatCannotBeUsedStopsTheCommand)
+{
+    // --prefs naming a folder: the command does not run on defaults the user did not choose.
+    for (const char* command : {"info", "status"}) {
+        const ProcessResult folder =
+            Cli({"--camera", "sim:speed=0", "--prefs", Home().string(), command});
+        EXPECT_EQ(folder.exitCode, 1) << command;
+        EXPECT_EQ(folder.out, "") << command;
+        EXPECT_EQ(folder.err, "scanora-cli: cannot read " + Home().string() + ": it is a folder\n");
+    }
+    const ProcessResult show = Cli({"--prefs", Home().string(), "prefs", "show"});
+    EXPECT_EQ(show.exitCode, 1);
+
+    // --reset-prefs where no file can be written (its folder is a file).
+    const std::filesystem::path blocker = Home() / "plain-file";
+    WriteFile(blocker, "not a folder");
+    const std::string unwritable = (blocker / "Scanora Prefs").string();
+    const ProcessResult reset =
+        Cli({"--camera", "sim:speed=0", "--prefs", unwritable, "--reset-prefs", "--json", "info"});
+    EXPECT_EQ(reset.exitCode, 1);
+    EXPECT_THAT(reset.err, HasSubstr("scanora-cli: cannot write " + unwritable));
+    EXPECT_THAT(reset.out, HasSubstr("{\"error\": \"cannot write "));
+    EXPECT_EQ(Cli({"--prefs", unwritable, "prefs", "reset"}).exitCode, 1);
 }
 
 TEST_F(CliPrefsTest, PrefsCommandsNeedNoCamera)
@@ -216,12 +244,17 @@ TEST_F(CliPrefsTest, CameraCommandsReadThePreferencesAtStartUp)
     ASSERT_EQ(info.exitCode, 0) << info.err;
     EXPECT_THAT(ReadFile(PrefsFile()), HasSubstr("CurrentCurveSettingIndex 8\r\n"));
 
-    // An unreadable preferences file is no reason to fail.
+    // A missing file is no reason to fail; one that is there and cannot be read is, rather than
+    // a capture on settings the user did not choose.
     std::filesystem::remove(PrefsFile());
+    const ProcessResult missing = Cli({"--camera", "sim:speed=0", "status"});
+    EXPECT_EQ(missing.exitCode, 0) << missing.err;
+    EXPECT_EQ(missing.err, "");
     std::filesystem::create_directories(PrefsFile());
     const ProcessResult status = Cli({"--camera", "sim:speed=0", "status"});
-    EXPECT_EQ(status.exitCode, 0) << status.err;
-    EXPECT_EQ(status.err, "");
+    EXPECT_EQ(status.exitCode, 1);
+    EXPECT_EQ(status.err,
+              "scanora-cli: cannot read " + PrefsFile().string() + ": it is a folder\n");
 }
 
 TEST_F(CliPrefsTest, UsageMistakes)
