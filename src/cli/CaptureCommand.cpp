@@ -275,7 +275,9 @@ int CaptureCommand::Scan()
         std::fprintf(err_, "Scan stopped.\n");
         return kExitStopped;
     }
-    if (!sequence.LastScanStarted())
+    // The core has told the user what went wrong: a refused start, a camera that stopped
+    // counting or answering, a missing closing reply.
+    if (!sequence.ScansSucceeded())
         return kExitCameraFailure;
     const CameraWindow window = context_.Size().ScanWindow();
     std::fprintf(out_, "Scanned %d image%s \"%s\": %d x %d pixels, on the camera's disk\n", images,

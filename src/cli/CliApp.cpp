@@ -1,5 +1,8 @@
 #include "cli/CliApp.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "acquire/AppContext.h"
 #include "camera/QVCamera.h"
 #include "cli/CaptureCommand.h"
@@ -48,6 +51,19 @@ int CliApp::Usage(const std::string& error)
     return kExitUsage;
 }
 
+int CliApp::Failure(std::FILE* out, std::FILE* err, bool json, const std::string& message)
+{
+    std::fprintf(err, "scanora-cli: %s\n", message.c_str());
+    if (json)
+        std::fprintf(out, "{\"error\": %s}\n", CliReport::JsonString(message).c_str());
+    return kExitCameraFailure;
+}
+
+int CliApp::FileFailed(const std::string& message) const
+{
+    return Failure(out_, err_, options_.json, message);
+}
+
 int CliApp::Failed(const std::string& fallback)
 {
     const std::string message = ui_.MessageShown() ? ui_.LastMessage() : fallback;
@@ -67,6 +83,30 @@ void CliApp::Print(const CliReport& report) const
 }
 
 int CliApp::Run()
+{
+    return CheckOutput(RunCommand());
+}
+
+int CliApp::CheckOutput(int status)
+{
+    // The trace first: its failure is the one the user can still act on.
+    const std::string traceError = trace_ ? trace_->Error() : std::string();
+    errno = 0;
+    const bool outputLost = std::fflush(out_) != 0 || std::ferror(out_) != 0;
+    const int outputErrno = errno;
+    if (!traceError.empty()) {
+        std::fprintf(err_, "scanora-cli: %s\n", traceError.c_str());
+        status = status == kExitSuccess ? kExitCameraFailure : status;
+    }
+    if (outputLost) {
+        std::fprintf(err_, "scanora-cli: cannot write the output: %s\n",
+                     std::strerror(outputErrno ? outputErrno : EIO));
+        status = status == kExitSuccess ? kExitCameraFailure : status;
+    }
+    return status;
+}
+
+int CliApp::RunCommand()
 {
     if (options_.help) {
         std::fputs(CliUsage().c_str(), out_);
@@ -110,8 +150,12 @@ int CliApp::Run()
     context_ = AppContext::Create(options_.cameraSpec, ui_, error, cameraOptions);
     if (!context_)
         return Usage(error);
-    // The start-up step of every session; nothing of it is reported.
-    context_->LoadPreferences({options_.prefsFile, options_.noPrefs, options_.resetPrefs});
+    // The start-up step of every session. A file that is there but cannot be used stops the
+    // command rather than let it run on settings the user did not choose.
+    const SettingsFileReport prefs =
+        context_->LoadPreferences({options_.prefsFile, options_.noPrefs, options_.resetPrefs});
+    if (!prefs.fileError.empty())
+        return FileFailed(prefs.fileError);
     if (Stopped())
         return kExitStopped;
 
@@ -120,6 +164,10 @@ int CliApp::Run()
         const std::string& why = camera.OpenError().message;
         return Failed(why.empty() ? "No camera found." : why);
     }
+    // A camera that did not tell its model is not known well enough to work with; a raw
+    // command still goes to it, for diagnosis.
+    if (camera.GetModelCode() == 0 && options_.command != "send")
+        return Failed("The camera did not report its model.");
     ui_.Forget();
     if (options_.command == "info")
         return Info();
@@ -169,8 +217,7 @@ int CliApp::Info()
                      Format("%.2f µm", camera.GetPixelPitch() / 100.0));
     report.AddInteger("minSizeStep", "Smallest size step", camera.GetMinSizeStep());
     report.AddInteger("maxSizeStep", "Largest size step", camera.GetMaxSizeStep());
-    report.AddInteger("maxLineTimeIndex", "Shortest line-time index",
-                      camera.GetMaxLineTimeIndex());
+    report.AddInteger("maxLineTimeIndex", "Shortest line-time index", camera.GetMaxLineTimeIndex());
     report.AddText("link", "Link",
                    camera.GetTransportKind() == TransportKind::Usb ? "USB" : "SCSI");
     Print(report);
@@ -206,8 +253,7 @@ int CliApp::Status()
 int CliApp::Send()
 {
     std::string text;
-    for (const std::string& word : options_.arguments)
-        text += (text.empty() ? "" : " ") + word;
+    for (const std::string& word : options_.arguments) text += (text.empty() ? "" : " ") + word;
     QVCamera& camera = context_->Camera();
     const CameraReply reply = camera.Exchange(text + "\r", "", kSendTimeoutTicks);
     if (!reply.accepted)

@@ -16,7 +16,12 @@ class AppContext;
 
 namespace scanora::cli {
 
-enum ExitCode : int { kExitSuccess = 0, kExitCameraFailure = 1, kExitUsage = 2, kExitStopped = 130 };
+enum ExitCode : int {
+    kExitSuccess = 0,
+    kExitCameraFailure = 1,
+    kExitUsage = 2,
+    kExitStopped = 130
+};
 
 // Runs one scanora-cli command against the camera and prints its result.
 class CliApp {
@@ -26,9 +31,18 @@ public:
            const std::atomic<bool>& stopRequested);
     ~CliApp();
 
+    // Runs the command; every failure ends in a non-zero status with a message on standard
+    // error, output that could not be written (a full disk, a closed pipe) included.
     int Run();
 
+    // Prints "scanora-cli: <message>" on `err` (and the error object with --json on `out`);
+    // returns the exit status of a failed file or camera.
+    static int Failure(std::FILE* out, std::FILE* err, bool json, const std::string& message);
+
 private:
+    int RunCommand();
+    // The command's status, made a failure when its output or the trace did not get out whole.
+    int CheckOutput(int status);
     int Info();
     int Status();
     int Send();
@@ -37,6 +51,8 @@ private:
     // Prints a failed camera operation: the message the camera object showed, or `fallback`
     // when it showed none. Returns the exit status for it.
     int Failed(const std::string& fallback);
+    // A file failed (the preferences, the trace): its message, and exit status 1.
+    int FileFailed(const std::string& message) const;
     int Usage(const std::string& error);
     void Print(const CliReport& report) const;
     [[nodiscard]] bool Stopped() const { return stopRequested_.load(); }

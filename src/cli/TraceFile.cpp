@@ -38,22 +38,33 @@ std::unique_ptr<TraceFile> TraceFile::Create(const std::string& path, std::strin
         error = "cannot write the trace file " + path + ": " + std::strerror(errno);
         return nullptr;
     }
-    return std::make_unique<TraceFile>(std::move(file));
+    return std::make_unique<TraceFile>(std::move(file), path);
+}
+
+std::string TraceFile::Error() const
+{
+    std::lock_guard guard(mutex_);
+    return error_;
 }
 
 void TraceFile::WriteLine(std::string_view marker, std::string_view text)
 {
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            now.time_since_epoch()).count() % 1000;
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
+        1000;
     std::tm local{};
     localtime_r(&seconds, &local);
     std::lock_guard guard(mutex_);
-    std::fprintf(file_.get(), "%02d:%02d:%02d.%03d %.*s %.*s\n", local.tm_hour, local.tm_min,
-                 local.tm_sec, static_cast<int>(millis), static_cast<int>(marker.size()),
-                 marker.data(), static_cast<int>(text.size()), text.data());
-    std::fflush(file_.get());
+    if (!error_.empty())
+        return;
+    const int written =
+        std::fprintf(file_.get(), "%02d:%02d:%02d.%03d %.*s %.*s\n", local.tm_hour, local.tm_min,
+                     local.tm_sec, static_cast<int>(millis), static_cast<int>(marker.size()),
+                     marker.data(), static_cast<int>(text.size()), text.data());
+    if (written < 0 || std::fflush(file_.get()) != 0)
+        error_ = "cannot write the trace file " + path_ + ": " + std::strerror(errno);
 }
 
 void TraceFile::OnCommand(std::string_view text)

@@ -24,19 +24,24 @@ public:
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
     using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-    explicit TraceFile(FilePtr file) : file_(std::move(file)) {}
+    TraceFile(FilePtr file, std::string path) : file_(std::move(file)), path_(std::move(path)) {}
 
     void OnCommand(std::string_view text) override;
     void OnReply(std::string_view text, bool accepted) override;
     void OnFailure(std::string_view what) override;
-    void OnDataPhase(std::string_view operation, Direction direction,
-                     std::size_t bytes) override;
+    void OnDataPhase(std::string_view operation, Direction direction, std::size_t bytes) override;
+
+    // Why the trace could not be written in full (a full disk), in words; empty when all of it
+    // reached the file. The first failure is kept; the lines after it are lost.
+    [[nodiscard]] std::string Error() const;
 
 private:
     void WriteLine(std::string_view marker, std::string_view text);
 
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     FilePtr file_;
+    const std::string path_;
+    std::string error_;
 };
 
 }  // namespace scanora::cli
