@@ -125,6 +125,10 @@ int main(int argc, char** argv)
 
     const std::string modelName(camsim::CameraModel::ForCode(options.config.model).name);
     camsim::SimCamera camera(std::move(options.config));
+    if (const std::string why = camera.DiskError(); !why.empty()) {
+        std::fprintf(stderr, "scanora-camsim: %s\n", why.c_str());
+        return 1;
+    }
     camsim::SimServer server(camera);
     if (!server.Start(options.listen, error)) {
         std::fprintf(stderr, "scanora-camsim: %s\n", error.c_str());

@@ -64,6 +64,8 @@ bool ParseCameraSpec(std::string_view spec, CameraConnection& connection, std::s
         if (config.speed == 0.0)
             connection.links.usbCommandDelay = std::chrono::microseconds(0);
         connection.simulator = std::make_unique<camsim::SimCamera>(std::move(config));
+        if (error = connection.simulator->DiskError(); !error.empty())
+            return false;
         // Both sides are offered, as on a real bus: the one the camera is not wired to stays
         // silent, and the camera object finds the other.
         connection.links.scsi = MakeSimulatorScsiFinder(*connection.simulator);

@@ -63,7 +63,12 @@ CommandOutcome DiskCommands::Delete(std::string_view parameters)
         return ValueError();
     if (capture_.IsBusy())
         return CommandOutcome::Error(CameraErrorCode::kBusy);
-    return disk_.Delete(static_cast<std::uint8_t>(*block)) ? CommandOutcome::Ok() : ValueError();
+    switch (disk_.Delete(static_cast<std::uint8_t>(*block))) {
+    case SimDisk::Change::Done: return CommandOutcome::Ok();
+    case SimDisk::Change::NoImage: return ValueError();
+    case SimDisk::Change::NotKept: break;
+    }
+    return CommandOutcome::Error(CameraErrorCode::kNotReady);
 }
 
 // "CDI": erases the disk.
@@ -73,7 +78,8 @@ CommandOutcome DiskCommands::Initialise(std::string_view parameters)
         return ValueError();
     if (capture_.IsBusy())
         return CommandOutcome::Error(CameraErrorCode::kBusy);
-    disk_.Initialise();
+    if (disk_.Initialise() != SimDisk::Change::Done)
+        return CommandOutcome::Error(CameraErrorCode::kNotReady);
     CommandOutcome outcome = CommandOutcome::Ok();
     outcome.workSeconds = std::chrono::duration<double>(kInitialiseSeconds);
     return outcome;

@@ -77,6 +77,12 @@ const SimConfig& SimCamera::Config() const
     return impl_->controller.Config();
 }
 
+std::string SimCamera::DiskError() const
+{
+    const std::lock_guard lock(impl_->mutex);
+    return impl_->controller.State().Disk().StoreError();
+}
+
 std::vector<std::string> SimCamera::ReceivedCommands() const
 {
     const std::lock_guard lock(impl_->mutex);

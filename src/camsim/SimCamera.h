@@ -48,6 +48,10 @@ public:
                     std::size_t length, std::size_t& transferred);
 
     [[nodiscard]] const SimConfig& Config() const;
+    // Why the camera cannot keep its disk in the `disk=` folder (a file of that name, a
+    // read-only folder), in words; empty when it can or keeps it in memory. Such a camera should
+    // not be used: what it records would be lost.
+    [[nodiscard]] std::string DiskError() const;
     // Every command text received so far, without its carriage return, oldest first.
     [[nodiscard]] std::vector<std::string> ReceivedCommands() const;
     // What the last capture (since the last parameter set-up) was made of: pass it to

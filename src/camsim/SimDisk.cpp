@@ -11,8 +11,10 @@ SimDisk::SimDisk(std::string directory) : directory_(std::move(directory))
     if (directory_.empty())
         return;
     store_ = std::make_unique<SimDiskStore>(directory_);
+    if (!store_->CheckWritable(storeError_))
+        return;
     if (store_->Load(kTotalSectors, entries_, images_)) {
-        JoinFreeSlots();
+        entries_ = JoinFreeSlots(std::move(entries_));
         isNew_ = false;
     }
 }
@@ -80,64 +82,76 @@ std::optional<std::uint8_t> SimDisk::Record(RecordedImage image)
     const std::optional<std::uint8_t> block = FreeBlockAddress();
     if (!slot || !block)
         return std::nullopt;
-    const SimDiskEntry free = entries_[*slot];
-    entries_[*slot] = SimDiskEntry::Image(image, *block, free.firstSector, sectors);
+    std::vector<SimDiskEntry> entries = entries_;
+    const SimDiskEntry free = entries[*slot];
+    entries[*slot] = SimDiskEntry::Image(image, *block, free.firstSector, sectors);
     if (free.sectorCount > sectors) {
-        entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(*slot) + 1,
-                        SimDiskEntry::Free(free.firstSector + sectors, free.sectorCount - sectors));
+        entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(*slot) + 1,
+                       SimDiskEntry::Free(free.firstSector + sectors, free.sectorCount - sectors));
     }
-    if (store_)
-        store_->SaveImage(*block, image);
+    // The image's file first, then the directory that names it.
+    if (store_ && !store_->SaveImage(*block, image))
+        return std::nullopt;
+    if (!SaveDirectory(entries)) {
+        store_->RemoveImage(*block);
+        return std::nullopt;
+    }
+    entries_ = std::move(entries);
     images_.insert_or_assign(*block, std::move(image));
-    SaveDirectory();
     return block;
 }
 
-bool SimDisk::Delete(std::uint8_t block)
+SimDisk::Change SimDisk::Delete(std::uint8_t block)
 {
-    const auto found = std::find_if(entries_.begin(), entries_.end(), [block](const auto& entry) {
+    std::vector<SimDiskEntry> entries = entries_;
+    const auto found = std::find_if(entries.begin(), entries.end(), [block](const auto& entry) {
         return !entry.IsFree() && entry.block == block;
     });
-    if (found == entries_.end())
-        return false;
+    if (found == entries.end())
+        return Change::NoImage;
     *found = SimDiskEntry::Free(found->firstSector, found->sectorCount);
+    entries = JoinFreeSlots(std::move(entries));
+    // The directory no longer names the image before its file goes.
+    if (!SaveDirectory(entries))
+        return Change::NotKept;
+    entries_ = std::move(entries);
     images_.erase(block);
     if (readerBlock_ == block)
         reader_.reset();
-    JoinFreeSlots();
-    SaveDirectory();
     if (store_)
         store_->RemoveImage(block);
-    return true;
+    return Change::Done;
 }
 
-void SimDisk::Initialise()
+SimDisk::Change SimDisk::Initialise()
 {
+    const std::vector<SimDiskEntry> empty(1, SimDiskEntry::Free(0, kTotalSectors));
+    if (!SaveDirectory(empty))
+        return Change::NotKept;
     const std::map<std::uint8_t, RecordedImage> erased = std::exchange(images_, {});
-    entries_.assign(1, SimDiskEntry::Free(0, kTotalSectors));
+    entries_ = empty;
     reader_.reset();
-    SaveDirectory();
     if (store_) {
         for (const auto& [block, image] : erased) store_->RemoveImage(block);
     }
+    return Change::Done;
 }
 
-void SimDisk::JoinFreeSlots()
+std::vector<SimDiskEntry> SimDisk::JoinFreeSlots(std::vector<SimDiskEntry> entries)
 {
     std::vector<SimDiskEntry> joined;
-    for (const SimDiskEntry& entry : entries_) {
+    for (const SimDiskEntry& entry : entries) {
         if (entry.IsFree() && !joined.empty() && joined.back().IsFree())
             joined.back().sectorCount += entry.sectorCount;
         else
             joined.push_back(entry);
     }
-    entries_ = std::move(joined);
+    return joined;
 }
 
-void SimDisk::SaveDirectory() const
+bool SimDisk::SaveDirectory(const std::vector<SimDiskEntry>& entries) const
 {
-    if (store_)
-        store_->SaveDirectory(entries_);
+    return !store_ || store_->SaveDirectory(entries);
 }
 
 void SimDisk::ReadImageData(std::uint8_t block, std::uint64_t offset, std::span<std::uint8_t> out)
@@ -169,9 +183,11 @@ bool SimDisk::WriteHeaderBlock(std::uint8_t block, std::span<const std::uint8_t>
     const auto found = images_.find(block);
     if (found == images_.end() || data.size() != RecordedImage::kHeaderSize)
         return false;
-    std::copy(data.begin(), data.end(), found->second.header.begin());
-    if (store_)
-        store_->SaveImage(block, found->second);
+    RecordedImage changed = found->second;
+    std::copy(data.begin(), data.end(), changed.header.begin());
+    if (store_ && !store_->SaveImage(block, changed))
+        return false;
+    found->second = std::move(changed);
     return true;
 }
 

@@ -29,6 +29,11 @@ namespace camsim {
 // read back when the camera starts.
 class SimDisk {
 public:
+    // How a change to the disk ended. With a folder, a change is made only once the folder
+    // holds it: a disk that cannot be written (a full file system) refuses the change rather
+    // than lose it at the next start.
+    enum class Change { Done, NoImage, NotKept };
+
     static constexpr std::size_t kSectorSize = 512;
     static constexpr std::size_t kMaxEntries = 256;
     static constexpr std::uint32_t kCapacityMegabytes = 18432;
@@ -45,6 +50,8 @@ public:
     [[nodiscard]] const std::vector<SimDiskEntry>& Entries() const { return entries_; }
     // True when the disk was not read back from its directory: a new disk.
     [[nodiscard]] bool IsNew() const { return isNew_; }
+    // Why the disk's folder cannot keep it, in words; empty when it can (or there is none).
+    [[nodiscard]] const std::string& StoreError() const { return storeError_; }
     // The image at header block address `block`, with the recipe its data is made from; null
     // when there is none.
     [[nodiscard]] const RecordedImage* Image(std::uint8_t block) const;
@@ -55,20 +62,21 @@ public:
     [[nodiscard]] static std::uint64_t ImageBytes(const CaptureRecipe& recipe);
     // True when an image of `bytes` finds a slot and a header block address.
     [[nodiscard]] bool CanRecord(std::uint64_t bytes) const;
-    // Records `image`; its header block address, or nothing when the disk is full.
+    // Records `image`; its header block address, or nothing when the disk is full or its folder
+    // could not keep the image.
     std::optional<std::uint8_t> Record(RecordedImage image);
-    // Deletes the image at header block address `block`; false when there is none.
-    bool Delete(std::uint8_t block);
+    // Deletes the image at header block address `block`.
+    Change Delete(std::uint8_t block);
     // Erases the whole disk.
-    void Initialise();
+    Change Initialise();
 
     // Bytes of the image with header block address `block`, from byte `offset` on; what lies
     // beyond the image (or a block that names none) reads as zeros.
     void ReadImageData(std::uint8_t block, std::uint64_t offset, std::span<std::uint8_t> out);
     // The 512-byte header block at `block`; zeros for a block that holds no image.
     void ReadHeaderBlock(std::uint8_t block, std::span<std::uint8_t> out) const;
-    // Stores a header block written by the host. False when `block` names no image or `data` is
-    // not one block.
+    // Stores a header block written by the host. False when `block` names no image, `data` is
+    // not one block, or the folder could not keep it.
     bool WriteHeaderBlock(std::uint8_t block, std::span<const std::uint8_t> data);
 
 private:
@@ -76,10 +84,13 @@ private:
     [[nodiscard]] std::optional<std::size_t> FindSlot(std::uint64_t sectors) const;
     [[nodiscard]] std::optional<std::uint8_t> FreeBlockAddress() const;
     [[nodiscard]] static std::uint64_t SectorsFor(std::uint64_t bytes);
-    void JoinFreeSlots();
-    void SaveDirectory() const;
+    // `entries` with the free slots beside each other joined into one.
+    [[nodiscard]] static std::vector<SimDiskEntry> JoinFreeSlots(std::vector<SimDiskEntry> entries);
+    // Writes `entries` as the directory into the folder; true without a folder.
+    [[nodiscard]] bool SaveDirectory(const std::vector<SimDiskEntry>& entries) const;
 
     std::string directory_;
+    std::string storeError_;
     bool isNew_ = true;
     std::unique_ptr<SimDiskStore> store_;
     std::vector<SimDiskEntry> entries_;

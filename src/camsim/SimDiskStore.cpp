@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -72,6 +73,25 @@ std::optional<std::uint64_t> Decimal(std::string_view text)
 
 SimDiskStore::SimDiskStore(std::filesystem::path folder) : folder_(std::move(folder))
 {
+}
+
+bool SimDiskStore::CheckWritable(std::string& error) const
+{
+    std::error_code status;
+    std::filesystem::create_directories(folder_, status);
+    if (!std::filesystem::is_directory(folder_, status)) {
+        error = "the camera disk folder " + folder_.string() + " is not a folder";
+        return false;
+    }
+    const std::filesystem::path probe = folder_ / "probe.tmp";
+    const std::uint8_t byte = 0;
+    if (!WriteAtomically(probe, std::span(&byte, 1))) {
+        error = "the camera disk cannot be kept in " + folder_.string() + ": " +
+                std::strerror(errno ? errno : EIO);
+        return false;
+    }
+    std::filesystem::remove(probe, status);
+    return true;
 }
 
 std::filesystem::path SimDiskStore::ImagePath(std::uint8_t block) const

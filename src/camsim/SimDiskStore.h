@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "camsim/RecordedImage.h"
@@ -19,6 +20,10 @@ namespace camsim {
 class SimDiskStore {
 public:
     explicit SimDiskStore(std::filesystem::path folder);
+
+    // Makes the folder when it is not there and tries a file in it. False, with `error` saying
+    // why, when the disk cannot be kept there (a file of that name, a read-only folder).
+    bool CheckWritable(std::string& error) const;
 
     // The disk as the folder keeps it. False, leaving both untouched, when the folder holds no
     // directory or one that does not describe a whole disk of `totalSectors`; an image whose file

@@ -284,5 +284,48 @@ TEST(CameraDisk, WhatCannotBeReadBackOfAKeptDiskIsFreeSpace)
     }
 }
 
+TEST(CameraDisk, AKeptDiskThatCannotBeWrittenRefusesItsChanges)
+{
+    TempDir folder;
+    SimConfig config = SpeedZero();
+
+    // A file where the folder should be: the camera says so before anything is lost.
+    config.diskDir = (folder.Path() / "plain-file").string();
+    std::ofstream(config.diskDir) << "not a folder";
+    EXPECT_EQ(SimCamera(config).DiskError(),
+              "the camera disk folder " + config.diskDir + " is not a folder");
+
+    config.diskDir = (folder.Path() / "disk").string();
+    SimCamera camera(config);
+    EXPECT_EQ(camera.DiskError(), "");
+    UsbHost host(camera);
+    Record(host, SmallScan());
+    Bytes header = host.ReadHeader(1);
+
+    // The folder goes away under the camera (a full or failed file system writes as little):
+    // every change is refused and the disk stays as the folder keeps it.
+    const std::filesystem::path aside = folder.Path() / "aside";
+    std::filesystem::rename(config.diskDir, aside);
+    std::ofstream(config.diskDir) << "in the way";
+    host.SetUp(SmallScan());
+    host.Post("CLT");
+    host.Send("CS");
+    EXPECT_EQ(host.Reply(), "#E33") << "the scan could not be recorded";
+    EXPECT_EQ(host.Send("CDD01"), "#E22");
+    EXPECT_EQ(host.Send("CDI"), "#E22");
+    header[300] = 'X';
+    EXPECT_FALSE(host.WriteHeader(1, header));
+    EXPECT_EQ(host.Send("CDQ"), "DQ02") << "one image and the free space, as before";
+    EXPECT_NE(host.ReadHeader(1)[300], 'X');
+
+    // What the folder holds is what the camera showed.
+    std::filesystem::remove(config.diskDir);
+    std::filesystem::rename(aside, config.diskDir);
+    SimCamera again(config);
+    UsbHost next(again);
+    EXPECT_EQ(next.Send("CDQ"), "DQ02");
+    EXPECT_EQ(next.Send("CDR00").substr(18, 2), "01");
+}
+
 }  // namespace
 }  // namespace camsim::test

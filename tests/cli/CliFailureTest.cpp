@@ -4,6 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "support/ProcessRunner.h"
 #include "support/TempDir.h"
 
@@ -57,6 +60,17 @@ TEST(CliFailureTest, AScanTheCameraRefusesEndsAtOnceInFailure)
     const ProcessResult status =
         Cli({"--camera", "sim:speed=0,disk=" + dir.Path().string(), "status"});
     EXPECT_EQ(status.exitCode, 0) << status.err;
+}
+
+TEST(CliFailureTest, ASimulatedDiskThatCannotBeKeptIsRefusedAtTheStart)
+{
+    test::TempDir dir;
+    const std::filesystem::path file = dir.Path() / "disk";
+    std::ofstream(file) << "a file, not a folder";
+    const ProcessResult ls = Cli({"--camera", "sim:speed=0,disk=" + file.string(), "ls"});
+    EXPECT_EQ(ls.exitCode, 2);
+    EXPECT_THAT(ls.err, HasSubstr("the camera disk folder " + file.string() + " is not a folder"));
+    EXPECT_EQ(ls.out, "");
 }
 
 TEST(CliFailureTest, OutputThatCannotBeWrittenIsAFailure)
