@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <optional>
 #include <vector>
@@ -36,11 +37,12 @@ std::optional<int> ParseInt(std::string_view text)
     return value;
 }
 
+// A finite decimal number: "nan" and "inf" are no percentages.
 std::optional<double> ParseNumber(std::string_view text)
 {
     double value = 0.0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size())
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
         return std::nullopt;
     return value;
 }

@@ -30,8 +30,8 @@ class CliScanTest : public ::testing::Test {
 protected:
     std::string Camera(const char* link = "usb") const
     {
-        return std::string("sim:model=6,speed=0,link=") + link + ",disk=" +
-               (dir_.Path() / "disk").string();
+        return std::string("sim:model=6,speed=0,link=") + link +
+               ",disk=" + (dir_.Path() / "disk").string();
     }
     test::TempDir dir_;
 };
@@ -66,8 +66,8 @@ TEST_P(CliCaptureTest, PrescanSavesThePreviewTurnedAsTheInsert)
 TEST_F(CliScanTest, ScanSeriesCountsItsImagesAndLandsOnTheDisk)
 {
     const ProcessResult result =
-        Cli({"--camera", Camera(), "scan", "--crop", "30,20,10,10", "--step", "9", "--series",
-             "2", "--interval", "1", "--name", "Garden"});
+        Cli({"--camera", Camera(), "scan", "--crop", "30,20,10,10", "--step", "9", "--series", "2",
+             "--interval", "1", "--name", "Garden"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_THAT(result.err, HasSubstr("Scanning image 1 of 2\n"));
     EXPECT_THAT(result.err, HasSubstr("Time Lapse 2 of 2, in 1 seconds\n"));
@@ -89,8 +89,8 @@ TEST_F(CliScanTest, ScanWithRetrieveBringsEachImageHome)
     const std::filesystem::path folder = dir_.Path() / "scans";
     std::filesystem::create_directory(folder);
     const ProcessResult result =
-        Cli({"--camera", Camera(), "scan", "--crop", "20,20,40,40", "--step", "10", "--series",
-             "2", "--interval", "1", "--name", "Pond", "--retrieve", folder.string()});
+        Cli({"--camera", Camera(), "scan", "--crop", "20,20,40,40", "--step", "10", "--series", "2",
+             "--interval", "1", "--name", "Pond", "--retrieve", folder.string()});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_TRUE(std::filesystem::exists(folder / "Pond.tif"));
     EXPECT_TRUE(std::filesystem::exists(folder / "Pond_1.tif"));
@@ -105,16 +105,19 @@ INSTANTIATE_TEST_SUITE_P(Links, CliCaptureTest, ::testing::Values("usb", "scsi")
 
 TEST(CliCaptureOptions, BadCaptureOptionsAreUsageErrors)
 {
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"scan", "--fast"},
-             {"prescan", "--series", "3"},
-             {"scan", "--series", "0"},
-             {"scan", "--interval", "x"},
-             {"prescan", "-o", "preview.png"},
-             {"prescan", "--insert", "sideways"},
-             {"prescan", "--crop", "10,10,10"},
-             {"scan", "-o", "scan.tif"},
-             {"prescan", "extra"}}) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"scan", "--fast"},
+                                               {"prescan", "--series", "3"},
+                                               {"scan", "--series", "0"},
+                                               {"scan", "--interval", "x"},
+                                               {"prescan", "-o", "preview.png"},
+                                               {"prescan", "--insert", "sideways"},
+                                               {"prescan", "--crop", "10,10,10"},
+                                               {"prescan", "--crop", "nan,50,0,0"},
+                                               {"scan", "--crop", "50,50,NAN,0"},
+                                               {"prescan", "--crop", "50,inf,0,0"},
+                                               {"scan", "-o", "scan.tif"},
+                                               {"prescan", "extra"}}) {
         std::vector<std::string> full{"--camera", "sim:speed=0"};
         full.insert(full.end(), args.begin(), args.end());
         const ProcessResult result = Cli(full);
