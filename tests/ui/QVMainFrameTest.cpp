@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "UiTestSupport.h"
+#include "camsim/SimCamera.h"
 #include "settings/InsertRotation.h"
 #include "settings/QVSize.h"
 #include "ui/CTabControls.h"
@@ -227,6 +228,40 @@ TEST(QVMainFrameTest, GuiStaysResponsiveDuringPrescanAndScan)
     ASSERT_TRUE(QTest::qWaitFor([&] { return capture.IsIdle(); }, 5000));
     EXPECT_LT(probe.LongestMs(), 100);
     EXPECT_TRUE(started.messages.empty()) << started.messages.front().toStdString();
+}
+
+// A scan whose camera stops counting, or whose link dies, ends with one message box and gives
+// the capture buttons back.
+TEST(QVMainFrameTest, AScanThatCannotEndShowsOneMessageAndTheControlsComeBack)
+{
+    std::size_t startIndex = 0;
+    for (const bool dropLink : {false, true}) {
+        const std::string camera = "sim:speed=0,fault=stall:5" +
+                                   (dropLink ? "+drop:" + std::to_string(startIndex + 6) : "");
+        StartedApp started(camera, std::chrono::milliseconds(4000));
+        started.Options().timing.stallLimit = std::chrono::milliseconds(300);
+        started.Options().timing.noAnswerLimit = std::chrono::milliseconds(300);
+        ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+        QVMainFrame& frame = started.Frame();
+        CaptureSequence& capture = frame.View().Capture();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return frame.Panel().Button(MainControl::kScan)->isEnabled(); }, 2000));
+        QTest::mouseClick(frame.Panel().Button(MainControl::kScan), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return capture.LastScanStarted(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return capture.IsIdle(); }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return frame.Panel().Button(MainControl::kScan)->isEnabled(); }, 2000));
+        EXPECT_FALSE(capture.ScansSucceeded());
+        ASSERT_EQ(started.messages.size(), 1u) << dropLink;
+        EXPECT_TRUE(started.messages.front().startsWith("Camera Reported Error: "));
+        if (!dropLink) {
+            EXPECT_EQ(started.messages.front(), "Camera Reported Error: Camera timed out");
+            const auto received = started.Context().Simulator()->ReceivedCommands();
+            startIndex = static_cast<std::size_t>(
+                std::find(received.begin(), received.end(), "CLT") - received.begin());
+            ASSERT_LT(startIndex, received.size());
+        }
+    }
 }
 
 TEST(QVMainFrameTest, LostCameraReadsNoCameraAndTheProgramGoesOn)
