@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "platform/TextConversion.h"
+
 namespace scanora {
 namespace {
 
@@ -112,7 +114,10 @@ int ParameterBlocks::OutputFlags(const CaptureBlockInputs& in)
 
 std::string ParameterBlocks::ImageName(std::string_view name)
 {
-    std::string out(name.empty() ? std::string_view("Untitled") : name.substr(0, kNameLength));
+    // The camera keeps names in Windows-1252, one byte a character, as the Windows program
+    // writes them: a UTF-8 name is converted so that it reads back as it was typed.
+    std::string out = name.empty() ? std::string("Untitled") : TextConversion::ToWindows1252(name);
+    out.resize(std::min(out.size(), kNameLength));
     // The camera refuses control characters in the name; they become blanks.
     std::replace_if(
         out.begin(), out.end(),
@@ -196,7 +201,8 @@ std::string ParameterBlocks::BuildH03(std::string_view combined)
 std::string ParameterBlocks::CombineTexts(std::string_view description, std::string_view userText)
 {
     std::string combined(description.substr(0, kMaxText));
-    combined.append(userText.substr(0, kMaxText - combined.size()));
+    // The user's text reaches the camera in its character set, as the name does.
+    combined.append(TextConversion::ToWindows1252(userText).substr(0, kMaxText - combined.size()));
     return combined;
 }
 

@@ -89,7 +89,8 @@ public:
     [[nodiscard]] static std::string BuildH02(std::string_view combined);
     [[nodiscard]] static std::string BuildH03(std::string_view combined);
 
-    // The description text followed by as much of the user's text as fits in 255 characters.
+    // The description text followed by as much of the user's text (in Windows-1252) as fits in
+    // 255 characters.
     [[nodiscard]] static std::string CombineTexts(std::string_view description,
                                                   std::string_view userText);
     // The description text of a capture (at most 255 characters, ending in a carriage return).
@@ -101,7 +102,8 @@ public:
     [[nodiscard]] static int FormatCode(const CaptureBlockInputs& in);
     [[nodiscard]] static int GainCode(double totalTenths);
     [[nodiscard]] static int OutputFlags(const CaptureBlockInputs& in);
-    // The name as written: "Untitled" when empty, control characters as blanks, 64 at most.
+    // The name as written: "Untitled" when empty, in Windows-1252 ('?' for a character it
+    // lacks), control characters as blanks, 64 at most.
     [[nodiscard]] static std::string ImageName(std::string_view name);
     // Seconds since 1904 for a Unix time.
     [[nodiscard]] static std::uint64_t SecondsSince1904(std::int64_t unixSeconds);

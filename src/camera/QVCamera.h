@@ -99,6 +99,12 @@ public:
     // this: another thread may send its own command as soon as this exchange is over.
     CameraReply Exchange(std::string_view text, std::string_view expectedPrefix = {},
                          int timeoutTicks = -1);
+    // Whether the failures of an exchange are shown to the user or only recorded.
+    enum class Reporting { Show, Quiet };
+    // As Exchange; a failure is only recorded when `reporting` is Quiet, for a caller that has
+    // shown one failure of a series of exchanges already.
+    CameraReply Exchange(std::string_view text, std::string_view expectedPrefix, int timeoutTicks,
+                         Reporting reporting);
     // Waits for the reply to a command already sent; as Command.
     bool AwaitReply(int timeoutTicks, std::string_view expectedPrefix);
     // True when the camera holds a reply that nobody has read yet: the closing reply of a
@@ -197,8 +203,6 @@ private:
         int value = 0;
         std::string reply;
     };
-    // Whether the failures of an exchange are shown to the user or only recorded.
-    enum class Reporting { Show, Quiet };
 
     // Reads the model and applies it; false when the camera did not answer the model query.
     bool Identify(Reporting reporting);
@@ -206,8 +210,6 @@ private:
     void ApplyModel(std::uint16_t code, Reporting reporting);
     // The model table's row for `code` and the line-time limit of this transport.
     void ApplyModelRow(std::uint16_t code);
-    CameraReply Exchange(std::string_view text, std::string_view expectedPrefix, int timeoutTicks,
-                         Reporting reporting);
     Outcome SendAndWait(std::string_view text, std::string_view expectedPrefix, int timeoutTicks);
     Outcome WaitForReply(int timeoutTicks, std::string_view expectedPrefix);
     CameraReply Conclude(Outcome outcome, Reporting reporting);

@@ -6,8 +6,10 @@
 #include <optional>
 #include <thread>
 
+#include "camera/ParameterBlocks.h"
 #include "camera/QVCamera.h"
 #include "cameradisk/HexFieldReader.h"
+#include "platform/TextConversion.h"
 
 namespace scanora {
 
@@ -36,10 +38,8 @@ std::uint16_t Low16(std::uint32_t value)
     return static_cast<std::uint16_t>(value & 0xFFFFu);
 }
 
-bool IsTrimmed(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
+// What a name is trimmed of at both ends.
+constexpr std::string_view kTrimmed = " \t\r\n";
 
 }  // namespace
 
@@ -57,15 +57,26 @@ std::vector<DiskEntry> DiskDirectory::Read()
         return {};
     std::vector<DiskEntry> entries(static_cast<std::size_t>(count));
     bool answering = true;
+    // The camera's message comes once, with the first slot it fails on; the caller counts the
+    // slots.
+    QVCamera::Reporting reporting = QVCamera::Reporting::Show;
     for (int i = 0; i < count; ++i) {
         DiskEntry& entry = entries[static_cast<std::size_t>(i)];
         entry.slot = static_cast<std::uint16_t>(i + 1);
         // Once the camera has stopped answering, every further query would only wait out its
         // own time-out: the remaining slots stay unread.
         if (answering)
-            answering = ReadSlot(i, entry);
+            answering = ReadSlot(i, entry, reporting);
+        else
+            entry.unread = true;
     }
     return entries;
+}
+
+std::size_t DiskDirectory::UnreadCount(const std::vector<DiskEntry>& entries)
+{
+    return static_cast<std::size_t>(
+        std::count_if(entries.begin(), entries.end(), [](const DiskEntry& e) { return e.unread; }));
 }
 
 std::string DiskDirectory::SlotQuery(int index)
@@ -75,17 +86,24 @@ std::string DiskDirectory::SlotQuery(int index)
     return text;
 }
 
-bool DiskDirectory::ReadSlot(int index, DiskEntry& entry)
+bool DiskDirectory::ReadSlot(int index, DiskEntry& entry, QVCamera::Reporting& reporting)
 {
-    const CameraReply reply = camera_.Exchange(SlotQuery(index));
+    const CameraReply reply = camera_.Exchange(SlotQuery(index), {}, -1, reporting);
     if (!reply.accepted) {
+        entry.unread = true;
+        reporting = QVCamera::Reporting::Quiet;
         // An error reply concerns this slot only; a time-out or a failed transfer, the camera.
         return reply.failure == CameraErrorKind::CameraError ||
                reply.failure == CameraErrorKind::BadReply;
     }
     pause_(kSlotPause);
-    if (ParseSlotReply(reply.text, entry) && HasHeaderBlock(entry))
-        ReadHeader(entry);
+    if (!ParseSlotReply(reply.text, entry)) {
+        entry.unread = true;
+        return true;
+    }
+    // An image is known by its header block: without it there is no name and no notes.
+    if (!entry.IsFree() && !ReadHeader(entry))
+        entry.unread = true;
     return true;
 }
 
@@ -127,14 +145,24 @@ bool DiskDirectory::ParseSlotReply(std::string_view reply, DiskEntry& entry)
 std::string DiskDirectory::ParseName(std::span<const std::uint8_t, DiskEntry::kHeaderBytes> header)
 {
     const auto field = header.subspan<kNameOffset, kNameField>();
-    const auto nul = std::find(field.begin(), field.end(), std::uint8_t{0});
-    std::string name(field.begin(), nul);
-    const auto first = std::find_if_not(name.begin(), name.end(), IsTrimmed);
-    name.erase(name.begin(), first);
-    while (!name.empty() && IsTrimmed(name.back())) name.pop_back();
-    if (name.size() > kMaxNameLength)
-        name.resize(kMaxNameLength);
-    return name;
+    return NameFromField(
+        std::string_view(reinterpret_cast<const char*>(field.data()), field.size()));
+}
+
+std::string DiskDirectory::NameFromField(std::string_view field)
+{
+    field = field.substr(0, field.find('\0'));
+    const std::size_t first = field.find_first_not_of(kTrimmed);
+    if (first == std::string_view::npos)
+        return {};
+    field = field.substr(first, field.find_last_not_of(kTrimmed) - first + 1);
+    // The camera's characters are Windows-1252, one byte each.
+    return TextConversion::FromWindows1252(field.substr(0, kMaxNameLength));
+}
+
+std::string DiskDirectory::StoredName(std::string_view scanName)
+{
+    return NameFromField(ParameterBlocks::ImageName(scanName));
 }
 
 bool DiskDirectory::ReadHeader(DiskEntry& entry)

@@ -21,8 +21,12 @@ struct DiskEntry {
     std::uint16_t height = 0;    // lines
     std::uint16_t extra = 0;     // the size step the image was taken at (two's complement)
     std::uint32_t time = 0;      // capture time, seconds since 1904-01-01 00:00; 0 when unknown
-    std::string name;            // from the header block, trimmed, at most 63 characters
+    std::string name;            // from the header block, trimmed, at most 63 characters, in UTF-8
     std::array<std::uint8_t, kHeaderBytes> header{};
+    // The camera did not let the slot be read: its reply (or, for an image, its header block)
+    // failed or could not be read, or the camera had stopped answering before its turn. The
+    // fields above are then zero or partial and describe nothing.
+    bool unread = false;
 
     [[nodiscard]] bool IsFree() const { return kind == kFreeKind; }
     // Bytes per pixel of the stored image (kind bits 4..7).

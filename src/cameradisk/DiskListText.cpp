@@ -25,6 +25,8 @@ std::string PadLeft(std::string_view text, std::size_t width)
 
 std::string DiskListText::Name(const DiskEntry& entry)
 {
+    if (entry.unread)
+        return std::string(kUnreadText);
     return entry.IsFree() ? std::string(kAvailableText) : entry.name;
 }
 
@@ -35,7 +37,7 @@ double DiskListText::Megabytes(const DiskEntry& entry, bool fourMegabyteUnits)
 
 std::string DiskListText::Size(const DiskEntry& entry, bool fourMegabyteUnits)
 {
-    return Fixed1(Megabytes(entry, fourMegabyteUnits)) + " MB";
+    return entry.unread ? std::string() : Fixed1(Megabytes(entry, fourMegabyteUnits)) + " MB";
 }
 
 std::string DiskListText::Fixed1(double value, int width)

@@ -16,14 +16,16 @@ namespace scanora {
 class DiskListText {
 public:
     static constexpr std::string_view kAvailableText = "*** Available ***";
+    // The name cell of a slot the camera did not let us read.
+    static constexpr std::string_view kUnreadText = "(could not be read)";
     // Seconds from 1904-01-01 to 1970-01-01, both 00:00.
     static constexpr std::int64_t kSeconds1904To1970 = 2082844800;
 
-    // Name cell: the image's name, or "*** Available ***" for free space.
+    // Name cell: the image's name, "*** Available ***" for free space, or "(could not be read)".
     [[nodiscard]] static std::string Name(const DiskEntry& entry);
     // The entry's size in megabytes: 0.5 MB units, 4 MB units on the type-2 camera family.
     [[nodiscard]] static double Megabytes(const DiskEntry& entry, bool fourMegabyteUnits);
-    // Size cell: "%5.1f MB".
+    // Size cell: "%5.1f MB"; empty for a slot that could not be read.
     [[nodiscard]] static std::string Size(const DiskEntry& entry, bool fourMegabyteUnits);
     // Time and Date cells of a capture time; " " when it is 0.
     [[nodiscard]] static std::string TimeCell(std::uint32_t diskTime);

@@ -6,6 +6,7 @@
 
 #include "cameradisk/DiskListText.h"
 #include "cameradisk/ImageNotes.h"
+#include "platform/TextConversion.h"
 
 namespace scanora {
 
@@ -32,9 +33,17 @@ int CompareNames(std::string_view a, std::string_view b)
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
+// The user's notes as the camera keeps them (Windows-1252 bytes).
 std::string UserNotes(const DiskEntry& entry)
 {
-    return entry.IsFree() ? std::string() : ImageNotes::FromHeader(entry.header).UserNotes();
+    return entry.IsFree() || entry.unread ? std::string()
+                                          : ImageNotes::FromHeader(entry.header).UserNotes();
+}
+
+// Free space that counts: a slot that could not be read may hold anything.
+bool CountsAsFree(const DiskEntry& entry)
+{
+    return entry.IsFree() && !entry.unread;
 }
 
 // Negative, zero or positive as `a` comes before, with or after `b` in `column`.
@@ -71,9 +80,11 @@ DiskListRow DiskListing::Row(std::size_t index) const
     row.slot = entry.slot;
     row.name = DiskListText::Name(entry);
     row.size = DiskListText::Size(entry, fourMegabyteUnits_);
-    row.time = DiskListText::TimeCell(entry.time);
-    row.date = DiskListText::DateCell(entry.time);
-    row.notes = UserNotes(entry);
+    // What an unread slot's fields hold is no capture time.
+    const std::uint32_t time = entry.unread ? 0 : entry.time;
+    row.time = DiskListText::TimeCell(time);
+    row.date = DiskListText::DateCell(time);
+    row.notes = TextConversion::FromWindows1252(UserNotes(entry));
     return row;
 }
 
@@ -119,7 +130,7 @@ double DiskListing::TotalAvailableMegabytes() const
 {
     double total = 0.0;
     for (const DiskEntry& entry : entries_) {
-        if (entry.IsFree())
+        if (CountsAsFree(entry))
             total += DiskListText::Megabytes(entry, fourMegabyteUnits_);
     }
     return total;
@@ -129,7 +140,7 @@ double DiskListing::LargestAvailableMegabytes() const
 {
     double largest = 0.0;
     for (const DiskEntry& entry : entries_) {
-        if (entry.IsFree())
+        if (CountsAsFree(entry))
             largest = std::max(largest, DiskListText::Megabytes(entry, fourMegabyteUnits_));
     }
     return largest;
@@ -139,7 +150,7 @@ std::optional<std::uint16_t> DiskListing::NewestSlot() const
 {
     const DiskEntry* newest = nullptr;
     for (const DiskEntry& entry : entries_) {
-        if (entry.IsFree())
+        if (entry.IsFree() || entry.unread)
             continue;
         const bool newer = !newest || entry.time > newest->time ||
                            (entry.time == newest->time && entry.slot < newest->slot);

@@ -21,7 +21,7 @@ struct DiskListRow {
     std::string size;
     std::string time;
     std::string date;
-    std::string notes;  // the user's notes
+    std::string notes;  // the user's notes, in UTF-8
 };
 
 // The camera disk's entries as the file manager lists them: in a chosen order, with the row
@@ -52,11 +52,12 @@ public:
     [[nodiscard]] static DiskColumn ColumnFromNumber(int number);
     [[nodiscard]] static std::optional<DiskColumn> ColumnFromName(std::string_view name);
 
-    // Sum of the free slots' sizes and the largest of them, in megabytes.
+    // Sum of the free slots' sizes and the largest of them, in megabytes (slots that could not
+    // be read count for nothing).
     [[nodiscard]] double TotalAvailableMegabytes() const;
     [[nodiscard]] double LargestAvailableMegabytes() const;
     // The slot of the image with the largest capture time (the first of equals in slot order);
-    // nothing when the disk holds no image.
+    // nothing when the disk holds no image. A slot that could not be read is never the newest.
     [[nodiscard]] std::optional<std::uint16_t> NewestSlot() const;
 
     [[nodiscard]] bool FourMegabyteUnits() const { return fourMegabyteUnits_; }

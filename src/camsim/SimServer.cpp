@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <span>
+#include <vector>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -191,34 +193,85 @@ bool SimServer::ListenTcp(std::uint16_t port, std::string& error)
 
 void SimServer::Serve()
 {
-    pollfd fds[2] = {{listener_.Get(), POLLIN, 0}, {stopEvent_.Get(), POLLIN, 0}};
+    HostRefusals refusals;
+    std::vector<pollfd> fds;
     while (true) {
-        if (::poll(fds, 2, -1) < 0) {
+        fds = {{listener_.Get(), POLLIN, 0}, {stopEvent_.Get(), POLLIN, 0}};
+        refusals.AddPollEntries(fds);
+        if (::poll(fds.data(), fds.size(), refusals.PollTimeoutMs()) < 0) {
             if (errno == EINTR)
                 continue;
-            return;
+            break;
         }
         if (fds[1].revents != 0)
-            return;
-        sockaddr_in peer{};
-        socklen_t peerLength = sizeof peer;
-        const FileDescriptor host(::accept4(listener_.Get(),
-                                            tcp_ ? reinterpret_cast<sockaddr*>(&peer) : nullptr,
-                                            tcp_ ? &peerLength : nullptr, SOCK_CLOEXEC));
-        if (!host.IsValid()) {
-            // Out of descriptors or the like: do not spin on a listener that stays readable.
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            continue;
-        }
-        if (tcp_) {
-            if (!IsLoopback(peer))
-                continue;
-            // Frames are small and answered one by one: send each at once.
-            const int noDelay = 1;
-            ::setsockopt(host.Get(), IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
-        }
-        UsbLinkSession(camera_, host.Get(), stopEvent_.Get()).Run();
+            break;
+        refusals.Handle(std::span(fds).subspan(2));
+        if (fds[0].revents != 0)
+            Accept(refusals);
     }
+    EndSession();
+}
+
+void SimServer::Accept(HostRefusals& refusals)
+{
+    sockaddr_in peer{};
+    socklen_t peerLength = sizeof peer;
+    FileDescriptor host(::accept4(listener_.Get(),
+                                  tcp_ ? reinterpret_cast<sockaddr*>(&peer) : nullptr,
+                                  tcp_ ? &peerLength : nullptr, SOCK_CLOEXEC));
+    if (!host.IsValid()) {
+        // Out of descriptors or the like: do not spin on a listener that stays readable.
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return;
+    }
+    if (tcp_) {
+        if (!IsLoopback(peer))
+            return;
+        // Frames are small and answered one by one: send each at once.
+        const int noDelay = 1;
+        ::setsockopt(host.Get(), IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
+    }
+    if (SessionRunning())
+        refusals.Refuse(std::move(host));
+    else
+        StartSession(std::move(host));
+}
+
+bool SimServer::SessionRunning()
+{
+    if (!session_.joinable())
+        return false;
+    if (!sessionDone_.load()) {
+        // A host that has hung up is gone, even if its session has not noticed yet: it ends as
+        // soon as it looks, and the newcomer is served rather than refused.
+        pollfd state{host_.Get(), POLLRDHUP, 0};
+        const bool hungUp =
+            ::poll(&state, 1, 0) > 0 && (state.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+        if (!hungUp)
+            return true;
+    }
+    EndSession();
+    return false;
+}
+
+void SimServer::StartSession(FileDescriptor host)
+{
+    host_ = std::move(host);
+    sessionDone_.store(false);
+    session_ = std::thread([this, socket = host_.Get(), stop = stopEvent_.Get()] {
+        UsbLinkSession(camera_, socket, stop).Run();
+        // The host learns at once that it was let go; the descriptor stays open until the
+        // server has joined this thread, so its number cannot be taken meanwhile.
+        ::shutdown(socket, SHUT_RDWR);
+        sessionDone_.store(true);
+    });
+}
+
+void SimServer::EndSession()
+{
+    if (session_.joinable())
+        session_.join();
+    host_.Reset();
 }
 
 void SimServer::Stop()

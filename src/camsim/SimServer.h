@@ -1,19 +1,22 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <thread>
 
 #include "camsim/FileDescriptor.h"
+#include "camsim/HostRefusals.h"
 #include "camsim/SimCamera.h"
 
 namespace camsim {
 
 // Serves a simulated camera's USB link over a stream socket, so that a host program in another
 // process can use it (see UsbLinkSession for the framing). It listens on a Unix socket path or on
-// "tcp:127.0.0.1:PORT" (loopback only), serves one host at a time on its own thread, and after a
-// host leaves waits for the next one, which finds the same camera.
+// "tcp:127.0.0.1:PORT" (loopback only) and serves one host at a time, on a thread of its own;
+// after a host leaves, the next one finds the same camera. A host that comes while another is
+// served is turned away at once with the busy answer (HostRefusals).
 class SimServer {
 public:
     explicit SimServer(SimCamera& camera);
@@ -35,12 +38,23 @@ public:
 private:
     bool ListenUnix(const std::string& path, std::string& error);
     bool ListenTcp(std::uint16_t port, std::string& error);
+    // Accepts connections until the server stops.
     void Serve();
+    void Accept(HostRefusals& refusals);
+    // Whether a host is still being served; ends the session of one that has left.
+    bool SessionRunning();
+    void StartSession(FileDescriptor host);
+    void EndSession();
 
     SimCamera& camera_;
     FileDescriptor listener_;
     FileDescriptor stopEvent_;
     std::thread thread_;
+    // The host being served and its session. The session shuts the connection down when it
+    // ends; the descriptor is closed once the session has been joined.
+    FileDescriptor host_;
+    std::thread session_;
+    std::atomic<bool> sessionDone_{false};
     std::string endpoint_;
     std::string socketPath_;  // the Unix socket file this server created
     bool tcp_ = false;

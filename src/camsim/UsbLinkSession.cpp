@@ -59,6 +59,12 @@ bool UsbLinkSession::ServeBulkIn()
     std::uint32_t capacity = 0;
     if (!ReadLength(capacity))
         return false;
+    // A read of no bytes moves nothing: the host greets the link with it to learn that this
+    // camera serves it (a busy server answers HostRefusals::kBusyAnswer instead).
+    if (capacity == 0) {
+        const std::uint8_t none[kHeaderSize] = {0, 0, 0, 0};
+        return WriteAll(none);
+    }
     // The answer goes out in one piece: the count, then the bytes read right behind it.
     buffer_.resize(kHeaderSize + capacity);
     const int delivered = camera_.UsbBulkIn(buffer_.data() + kHeaderSize, capacity);

@@ -12,8 +12,8 @@ namespace camsim {
 // Serves one host connected to the simulator's socket: each frame is one USB bulk transfer.
 //   'W', u32 n, n bytes       one bulk OUT; answered i32 bytes taken (negative = failed)
 //   'R', u32 n                one bulk IN of at most n bytes; answered i32 m, then max(m, 0) bytes
-// Integers are little-endian. A host that sends anything else, or asks for more than
-// kLargestTransfer bytes, is disconnected.
+// Integers are little-endian. A read of no bytes is answered 0 at once, without the camera. A
+// host that sends anything else, or asks for more than kLargestTransfer bytes, is disconnected.
 class UsbLinkSession {
 public:
     static constexpr std::uint32_t kLargestTransfer = 64u * 1024 * 1024;

@@ -13,12 +13,14 @@
 #include "acquire/CaptureSequence.h"
 #include "acquire/PreviewImage.h"
 #include "camera/QVExposure.h"
+#include "cameradisk/DiskDirectory.h"
 #include "cameradisk/ScanRetrieval.h"
 #include "cli/CaptureProgressView.h"
 #include "cli/CliApp.h"
 #include "cli/CliUiPort.h"
 #include "cli/GetProgressBar.h"
 #include "output/ScanNaming.h"
+#include "platform/TextConversion.h"
 #include "settings/CurveSetting.h"
 #include "settings/InsertRotation.h"
 #include "settings/QVCameraSetting.h"
@@ -283,7 +285,9 @@ int CaptureCommand::Scan()
         return kExitCameraFailure;
     const CameraWindow window = context_.Size().ScanWindow();
     std::fprintf(out_, "Scanned %d image%s \"%s\": %d x %d pixels, on the camera's disk\n", images,
-                 images == 1 ? "" : "s", name.c_str(), window.pixelsPerLine, window.lines);
+                 images == 1 ? "" : "s",
+                 TextConversion::ForTerminal(DiskDirectory::StoredName(name)).c_str(),
+                 window.pixelsPerLine, window.lines);
     if (Find(options_, "retrieve") && retrieved < images)
         return kExitCameraFailure;
     return kExitSuccess;

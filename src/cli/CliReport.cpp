@@ -3,25 +3,30 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/TextConversion.h"
+
 namespace scanora::cli {
 
 std::string CliReport::JsonString(std::string_view text)
 {
+    // JSON is UTF-8: bytes that are not become U+FFFD. Controls (C0, DEL, C1) are escaped, so
+    // none reaches a terminal the document is shown on.
     std::string out = "\"";
-    for (const char c : text) {
+    for (std::size_t position = 0; position < text.size();) {
+        const char32_t c = TextConversion::NextUtf8(text, position);
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case U'"': out += "\\\""; break;
+        case U'\\': out += "\\\\"; break;
+        case U'\n': out += "\\n"; break;
+        case U'\r': out += "\\r"; break;
+        case U'\t': out += "\\t"; break;
         default:
-            if (static_cast<unsigned char>(c) < 0x20) {
+            if (TextConversion::IsControl(c)) {
                 char escaped[8];
                 std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
                 out += escaped;
             } else {
-                out += c;
+                TextConversion::AppendUtf8(out, c);
             }
         }
     }
@@ -31,7 +36,7 @@ std::string CliReport::JsonString(std::string_view text)
 void CliReport::AddText(std::string_view key, std::string_view label, std::string_view value)
 {
     fields_.push_back({std::string(key), std::string(label), JsonString(value),
-                       std::string(value)});
+                       TextConversion::ForTerminal(value)});
 }
 
 void CliReport::AddNumber(std::string_view key, std::string_view label, double value,

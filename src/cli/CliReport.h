@@ -11,6 +11,7 @@ namespace scanora::cli {
 // "Label: value" lines) or as one JSON object for a program.
 class CliReport {
 public:
+    // A text field; for a person its control characters are shown as '?'.
     void AddText(std::string_view key, std::string_view label, std::string_view value);
     void AddNumber(std::string_view key, std::string_view label, double value,
                    std::string_view shown = {});
@@ -21,7 +22,7 @@ public:
     void PrintText(std::FILE* out) const;
     void PrintJson(std::FILE* out) const;
 
-    // A JSON string literal for `text`.
+    // A JSON string literal for `text`: valid UTF-8, control characters escaped.
     static std::string JsonString(std::string_view text);
 
 private:

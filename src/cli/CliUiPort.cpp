@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "platform/TextConversion.h"
+
 namespace scanora::cli {
 
 CliUiPort::CliUiPort(std::FILE* errors, bool answerYes, bool interactive)
@@ -15,7 +17,8 @@ MessageResult CliUiPort::ShowMessage(std::string_view text, MessageIcon /*icon*/
     std::lock_guard guard(mutex_);
     lastMessage_ = std::string(text);
     shown_.store(true);
-    std::fprintf(errors_, "%.*s\n", static_cast<int>(text.size()), text.data());
+    // Messages carry names from the camera and the user: nothing in them may steer the terminal.
+    std::fprintf(errors_, "%s\n", TextConversion::ForTerminal(text, true).c_str());
     std::fflush(errors_);
     if (buttons == MessageButtons::Ok)
         return MessageResult::Ok;
@@ -52,7 +55,7 @@ void CliUiPort::PostCommand(WindowCommand command, std::string_view text)
     }
     if (text.empty())
         return;
-    std::fprintf(errors_, "%.*s\n", static_cast<int>(text.size()), text.data());
+    std::fprintf(errors_, "%s\n", TextConversion::ForTerminal(text, true).c_str());
     std::fflush(errors_);
 }
 

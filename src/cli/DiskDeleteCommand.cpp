@@ -36,14 +36,13 @@ int DiskDeleteCommand::Run()
     const auto slots = DiskSlotArguments::Parse(options_.arguments, error);
     QVCamera& camera = context_.Camera();
     DiskDirectory directory(camera);
-    const std::vector<DiskEntry> entries = directory.Read();
-    std::vector<DiskEntry> selected;
-    if (!DiskSlotArguments::Select(entries, *slots, selected, error)) {
-        std::fprintf(err_, "scanora-cli: %s\n", error.c_str());
-        return kExitUsage;
+    const DiskSelection selection = DiskSlotArguments::Select(directory.Read(), *slots);
+    if (!selection.Ok()) {
+        std::fprintf(err_, "scanora-cli: %s\n", selection.error.c_str());
+        return selection.exitStatus;
     }
     const DiskDeletionResult result =
-        DiskDeletion(camera, context_.Ui(), directory).Delete(selected);
+        DiskDeletion(camera, context_.Ui(), directory).Delete(selection.images);
     const DiskListing after(result.entries, camera.IsOrbiscan());
     if (options_.json) {
         std::fprintf(out_,

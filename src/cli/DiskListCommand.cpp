@@ -10,7 +10,7 @@
 #include "cameradisk/DiskListing.h"
 #include "cli/CliApp.h"
 #include "cli/CliReport.h"
-#include "cli/DiskSlotArguments.h"
+#include "platform/TextConversion.h"
 
 namespace scanora::cli {
 
@@ -18,11 +18,13 @@ namespace {
 
 constexpr std::string_view kColumnNames[] = {"slot", "name", "size", "time", "date", "notes"};
 
+// `text` padded with blanks to `width` characters.
 std::string Padded(std::string text, std::size_t width, bool left)
 {
-    if (text.size() >= width)
+    const std::size_t length = TextConversion::CharacterCount(text);
+    if (length >= width)
         return text;
-    const std::string blanks(width - text.size(), ' ');
+    const std::string blanks(width - length, ' ');
     return left ? text + blanks : blanks + text;
 }
 
@@ -53,16 +55,24 @@ int DiskListCommand::Run()
         std::fputs("scanora-cli: the camera disk could not be listed\n", err_);
         return kExitCameraFailure;
     }
+    const std::size_t unread = DiskDirectory::UnreadCount(entries);
     DiskListing listing(std::move(entries), camera.IsOrbiscan());
     const DiskColumn column = options_.sortColumn.empty()
                                   ? DiskColumn::Slot
                                   : *DiskListing::ColumnFromName(options_.sortColumn);
     listing.Sort(column, !options_.reverse);
     if (options_.json)
-        PrintJson(listing);
+        PrintJson(listing, unread);
     else
         PrintText(listing);
-    return kExitSuccess;
+    if (unread == 0)
+        return kExitSuccess;
+    // The camera's own message came once, with the first slot it failed on; this says what
+    // the list is missing.
+    const std::size_t count = listing.Entries().size();
+    std::fprintf(err_, "scanora-cli: %zu of %zu slot%s could not be read from the camera\n", unread,
+                 count, count == 1 ? "" : "s");
+    return kExitCameraFailure;
 }
 
 void DiskListCommand::PrintText(const DiskListing& listing) const
@@ -73,9 +83,9 @@ void DiskListCommand::PrintText(const DiskListing& listing) const
     std::size_t sizeWidth = 4;
     for (std::size_t i = 0; i < count; ++i) {
         DiskListRow row = listing.Row(i);
-        row.name = DiskSlotArguments::Printable(row.name);
-        row.notes = DiskSlotArguments::Printable(row.notes);
-        nameWidth = std::max(nameWidth, row.name.size());
+        row.name = TextConversion::ForTerminal(row.name);
+        row.notes = TextConversion::ForTerminal(row.notes);
+        nameWidth = std::max(nameWidth, TextConversion::CharacterCount(row.name));
         sizeWidth = std::max(sizeWidth, row.size.size());
         rows.push_back(std::move(row));
     }
@@ -100,19 +110,29 @@ void DiskListCommand::PrintText(const DiskListing& listing) const
                  DiskListText::LargestAvailable(listing.LargestAvailableMegabytes()).c_str());
 }
 
-void DiskListCommand::PrintJson(const DiskListing& listing) const
+void DiskListCommand::PrintJson(const DiskListing& listing, std::size_t unread) const
 {
     const std::optional<std::uint16_t> newest = listing.NewestSlot();
-    std::string json =
-        "{\"items\": " + std::to_string(listing.Entries().size()) + ", \"sort\": \"" +
-        std::string(kColumnNames[static_cast<int>(listing.SortColumn())]) +
-        "\", \"ascending\": " + (listing.Ascending() ? "true" : "false") + ", \"entries\": [";
+    std::string json = "{\"items\": " + std::to_string(listing.Entries().size()) +
+                       ", \"unreadable\": " + std::to_string(unread) + ", \"sort\": \"" +
+                       std::string(kColumnNames[static_cast<int>(listing.SortColumn())]) +
+                       "\", \"ascending\": " + (listing.Ascending() ? "true" : "false") +
+                       ", \"entries\": [";
     for (std::size_t i = 0; i < listing.Entries().size(); ++i) {
         const DiskEntry& entry = listing.Entries()[i];
+        json += std::string(i ? ", " : "") + "{\"slot\": " + std::to_string(entry.slot) +
+                ", \"readable\": " + (entry.unread ? "false" : "true");
+        if (entry.unread) {
+            // Whatever the fields hold, it is not what the camera has in the slot.
+            json +=
+                ", \"free\": null, \"name\": null, \"sizeMB\": null, \"kind\": null, "
+                "\"block\": null, \"width\": null, \"height\": null, \"time\": null, "
+                "\"timeText\": null, \"dateText\": null, \"notes\": null, \"newest\": false}";
+            continue;
+        }
         const DiskListRow row = listing.Row(i);
         json +=
-            std::string(i ? ", " : "") + "{\"slot\": " + std::to_string(entry.slot) +
-            ", \"free\": " + (entry.IsFree() ? "true" : "false") +
+            std::string(", \"free\": ") + (entry.IsFree() ? "true" : "false") +
             ", \"name\": " + CliReport::JsonString(entry.IsFree() ? "" : entry.name) +
             ", \"sizeMB\": " +
             DiskListText::Fixed1(DiskListText::Megabytes(entry, listing.FourMegabyteUnits()), 0) +

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 
@@ -14,7 +15,8 @@ namespace scanora::cli {
 
 // "ls [--sort slot|name|size|time|date|notes] [--reverse]": the images and free space on the
 // camera's disk, one slot a line, with the item count, the free space in all and the largest free
-// stretch. The newest image is marked with "*".
+// stretch. The newest image is marked with "*". Slots the camera did not let us read are listed
+// as such, and make the command fail once the list is out.
 class DiskListCommand {
 public:
     DiskListCommand(const CliOptions& options, AppContext& context, std::FILE* out, std::FILE* err);
@@ -26,7 +28,7 @@ public:
 
 private:
     void PrintText(const DiskListing& listing) const;
-    void PrintJson(const DiskListing& listing) const;
+    void PrintJson(const DiskListing& listing, std::size_t unread) const;
 
     const CliOptions& options_;
     AppContext& context_;

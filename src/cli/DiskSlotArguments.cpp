@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "cameradisk/DiskDirectory.h"
+#include "cli/CliApp.h"
 
 namespace scanora::cli {
 
@@ -24,40 +25,38 @@ std::optional<std::vector<std::uint16_t>> DiskSlotArguments::Parse(
     return slots;
 }
 
-bool DiskSlotArguments::Select(const std::vector<DiskEntry>& entries,
-                               const std::vector<std::uint16_t>& slots,
-                               std::vector<DiskEntry>& selected, std::string& error)
+DiskSelection DiskSlotArguments::Select(const std::vector<DiskEntry>& entries,
+                                        const std::vector<std::uint16_t>& slots)
 {
-    selected.clear();
+    DiskSelection selection;
+    const auto fail = [&](int status, std::string error) {
+        selection.images.clear();
+        selection.error = std::move(error);
+        selection.exitStatus = status;
+        return selection;
+    };
     for (const std::uint16_t slot : slots) {
         const auto found = std::find_if(entries.begin(), entries.end(),
                                         [slot](const DiskEntry& e) { return e.slot == slot; });
         if (found == entries.end()) {
-            error = "slot " + std::to_string(slot) + " does not exist: the camera disk has " +
-                    std::to_string(entries.size()) + " slots";
-            return false;
+            return fail(kExitUsage, "slot " + std::to_string(slot) +
+                                        " does not exist: the camera disk has " +
+                                        std::to_string(entries.size()) + " slots");
         }
-        if (found->IsFree()) {
-            error = "slot " + std::to_string(slot) + " is free space, not an image";
-            return false;
-        }
-        if (!DiskDirectory::HasHeaderBlock(*found)) {
-            error = "the camera did not describe the image in slot " + std::to_string(slot);
-            return false;
-        }
-        selected.push_back(*found);
+        // An unread slot's fields say nothing, not even whether it is free.
+        if (found->unread || (!found->IsFree() && !DiskDirectory::HasHeaderBlock(*found)))
+            return fail(kExitCameraFailure, UnreadError(slot));
+        if (found->IsFree())
+            return fail(kExitUsage,
+                        "slot " + std::to_string(slot) + " is free space, not an image");
+        selection.images.push_back(*found);
     }
-    return true;
+    return selection;
 }
 
-std::string DiskSlotArguments::Printable(std::string_view text)
+std::string DiskSlotArguments::UnreadError(std::uint16_t slot)
 {
-    std::string shown(text);
-    for (char& c : shown) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
-    }
-    return shown;
+    return "slot " + std::to_string(slot) + " could not be read from the camera";
 }
 
 }  // namespace scanora::cli

@@ -36,11 +36,12 @@ int ExportNotesCommand::Run()
     std::string error;
     const auto slots = DiskSlotArguments::Parse(options_.arguments, error);
     QVCamera& camera = context_.Camera();
-    std::vector<DiskEntry> selected;
-    if (!DiskSlotArguments::Select(DiskDirectory(camera).Read(), *slots, selected, error)) {
-        std::fprintf(err_, "scanora-cli: %s\n", error.c_str());
-        return kExitUsage;
+    const DiskSelection selection = DiskSlotArguments::Select(DiskDirectory(camera).Read(), *slots);
+    if (!selection.Ok()) {
+        std::fprintf(err_, "scanora-cli: %s\n", selection.error.c_str());
+        return selection.exitStatus;
     }
+    const std::vector<DiskEntry>& selected = selection.images;
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);

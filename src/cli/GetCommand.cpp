@@ -13,6 +13,7 @@
 #include "cameradisk/RetrievalFolderChooser.h"
 #include "cli/CliApp.h"
 #include "cli/CliReport.h"
+#include "cli/DiskSlotArguments.h"
 #include "cli/GetProgressBar.h"
 #include "settings/QVCameraSetting.h"
 
@@ -98,7 +99,13 @@ int GetCommand::Run()
             std::fprintf(err_, "scanora-cli: slot %d holds no image\n", slot);
             return kExitCameraFailure;
         }
-        wanted.push_back(directory[static_cast<std::size_t>(slot - 1)]);
+        const DiskEntry& entry = directory[static_cast<std::size_t>(slot - 1)];
+        if (entry.unread) {
+            std::fprintf(err_, "scanora-cli: %s\n",
+                         DiskSlotArguments::UnreadError(entry.slot).c_str());
+            return kExitCameraFailure;
+        }
+        wanted.push_back(entry);
     }
 
     std::unique_ptr<RetrievalFolderChooser> chooser;

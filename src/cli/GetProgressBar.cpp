@@ -2,11 +2,14 @@
 
 #include <string>
 
+#include "platform/TextConversion.h"
+
 namespace scanora::cli {
 
 void GetProgressBar::OnStatus(std::string_view text)
 {
-    std::fprintf(stream_, "%.*s\n", static_cast<int>(text.size()), text.data());
+    // The status names the image: the camera's text, shown without its control characters.
+    std::fprintf(stream_, "%s\n", TextConversion::ForTerminal(text).c_str());
     std::fflush(stream_);
 }
 

@@ -7,6 +7,7 @@
 #include "cli/CliApp.h"
 #include "cli/CliReport.h"
 #include "cli/DiskSlotArguments.h"
+#include "platform/TextConversion.h"
 
 namespace scanora::cli {
 
@@ -39,19 +40,20 @@ int NotesCommand::Run()
     std::string error;
     const auto slots = DiskSlotArguments::Parse(options_.arguments, error);
     DiskDirectory directory(context_.Camera());
-    std::vector<DiskEntry> selected;
-    if (!DiskSlotArguments::Select(directory.Read(), *slots, selected, error))
-        return Fail(kExitUsage, error);
-    DiskEntry& entry = selected.front();
+    DiskSelection selection = DiskSlotArguments::Select(directory.Read(), *slots);
+    if (!selection.Ok())
+        return Fail(selection.exitStatus, selection.error);
+    DiskEntry& entry = selection.images.front();
 
     if (options_.userNotes) {
         ImageNotes notes = ImageNotes::FromHeader(entry.header);
-        if (!notes.SetUserNotes(*options_.userNotes)) {
+        // The camera keeps the notes in its own character set, one byte a character.
+        const std::string text = TextConversion::ToWindows1252(*options_.userNotes);
+        if (!notes.SetUserNotes(text)) {
             return Fail(kExitUsage, "the user notes of slot " + std::to_string(entry.slot) +
                                         " can hold at most " +
                                         std::to_string(notes.UserNotesLimit()) +
-                                        " characters; the text has " +
-                                        std::to_string(options_.userNotes->size()));
+                                        " characters; the text has " + std::to_string(text.size()));
         }
         notes.WriteTo(entry.header);
         if (!directory.WriteHeader(entry))
@@ -67,14 +69,10 @@ int NotesCommand::Run()
     const ImageNotes notes = ImageNotes::FromHeader(entry.header);
     CliReport report;
     report.AddInteger("slot", "Slot", entry.slot);
-    report.AddText("name", "Name",
-                   options_.json ? entry.name : DiskSlotArguments::Printable(entry.name));
-    report.AddText(
-        "captureNotes", "Capture notes",
-        options_.json ? notes.CaptureNotes() : DiskSlotArguments::Printable(notes.CaptureNotes()));
-    report.AddText(
-        "userNotes", "User notes",
-        options_.json ? notes.UserNotes() : DiskSlotArguments::Printable(notes.UserNotes()));
+    report.AddText("name", "Name", entry.name);
+    report.AddText("captureNotes", "Capture notes",
+                   TextConversion::FromWindows1252(notes.CaptureNotes()));
+    report.AddText("userNotes", "User notes", TextConversion::FromWindows1252(notes.UserNotes()));
     report.AddInteger("userNotesLimit", "User notes limit",
                       static_cast<long long>(notes.UserNotesLimit()),
                       std::to_string(notes.UserNotesLimit()) + " characters");

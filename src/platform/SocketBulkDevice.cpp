@@ -48,7 +48,7 @@ void SetTimeout(int fd, int option, std::chrono::milliseconds timeout)
 }  // namespace
 
 SocketBulkDevice::SocketBulkDevice(UniqueFd socket, std::chrono::milliseconds timeout)
-    : socket_(std::move(socket))
+    : socket_(std::move(socket)), timeout_(timeout)
 {
     if (!socket_.IsValid()) {
         gone_ = true;
@@ -56,6 +56,36 @@ SocketBulkDevice::SocketBulkDevice(UniqueFd socket, std::chrono::milliseconds ti
     }
     SetTimeout(socket_.Get(), SO_RCVTIMEO, timeout);
     SetTimeout(socket_.Get(), SO_SNDTIMEO, timeout);
+}
+
+SocketBulkDevice::Greeting SocketBulkDevice::Greet(std::chrono::milliseconds limit)
+{
+    if (gone_) {
+        return Greeting::Broken;
+    }
+    SetTimeout(socket_.Get(), SO_RCVTIMEO, limit);
+    SetTimeout(socket_.Get(), SO_SNDTIMEO, limit);
+    // A refusing simulator may have answered and hung up before the request left: its answer
+    // is read even when the request could not be sent.
+    static_cast<void>(SendFrame(kReadOperation, 0, {}));
+    std::int32_t answer = 0;
+    errno = 0;
+    if (!ReceiveAnswer(answer)) {
+        const bool silent = errno == EAGAIN || errno == EWOULDBLOCK;
+        Drop();
+        return silent ? Greeting::Silent : Greeting::Broken;
+    }
+    if (answer == kBusyAnswer) {
+        Drop();
+        return Greeting::Busy;
+    }
+    if (answer > 0) {
+        Drop();  // bytes for a read of none: not the camera link
+        return Greeting::Broken;
+    }
+    SetTimeout(socket_.Get(), SO_RCVTIMEO, timeout_);
+    SetTimeout(socket_.Get(), SO_SNDTIMEO, timeout_);
+    return Greeting::Ready;
 }
 
 int SocketBulkDevice::BulkWrite(std::span<const std::uint8_t> data)

@@ -16,13 +16,31 @@ namespace scanora {
 //   read:  'R', u32 n               -> i32 m, then max(m, 0) bytes (m <= n)
 // A short frame, a closed socket, a silent peer or a malformed answer leaves the framing unknown,
 // so the link is dropped for good and every later transfer fails at once.
+//
+// A simulator serves one program at a time. It answers the first request of any further
+// connection with kBusyAnswer (and no bytes) and hangs up. A fresh link is therefore greeted
+// first with a read of no bytes, which moves nothing, to learn whether the camera is free.
 class SocketBulkDevice final : public BulkDevice {
 public:
     static constexpr std::chrono::milliseconds kDefaultTimeout{60000};
+    // The answer of a simulator that serves another program (the number of EBUSY).
+    static constexpr std::int32_t kBusyAnswer = -16;
+
+    // What the greeting of a fresh link found.
+    enum class Greeting {
+        Ready,   // the camera answered: the link is ours
+        Busy,    // the simulator serves another program and refused this one
+        Silent,  // no answer in time: the simulator is stopped or hung
+        Broken,  // the peer hung up or answered what no camera link answers
+    };
 
     // Takes over a connected stream socket. `timeout` bounds every wait for the peer, so a dead
     // simulator cannot hang the caller.
     explicit SocketBulkDevice(UniqueFd socket, std::chrono::milliseconds timeout = kDefaultTimeout);
+
+    // The first exchange of a fresh link, waiting at most `limit` for its answer. Anything but
+    // Ready drops the link.
+    Greeting Greet(std::chrono::milliseconds limit);
 
     int BulkWrite(std::span<const std::uint8_t> data) override;
     int BulkRead(std::span<std::uint8_t> buffer) override;
@@ -37,6 +55,7 @@ private:
     int Drop();
 
     UniqueFd socket_;
+    std::chrono::milliseconds timeout_;
     std::atomic<bool> gone_ = false;
 };
 

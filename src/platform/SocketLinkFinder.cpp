@@ -82,8 +82,9 @@ int ConnectSocket(int fd, const sockaddr* address, socklen_t length,
 
 }  // namespace
 
-SocketLinkFinder::SocketLinkFinder(std::string_view spec, std::chrono::milliseconds timeout)
-    : spec_(spec), timeout_(timeout)
+SocketLinkFinder::SocketLinkFinder(std::string_view spec, std::chrono::milliseconds timeout,
+                                   std::chrono::milliseconds answerTimeout)
+    : spec_(spec), timeout_(timeout), answerTimeout_(answerTimeout)
 {
     if (spec.starts_with(kUnixPrefix)) {
         ParseUnix(spec.substr(kUnixPrefix.size()));
@@ -202,38 +203,76 @@ std::unique_ptr<BulkDevice> SocketLinkFinder::Open(DeviceError& why)
         }
         const int error =
             ConnectSocket(socket.Get(), reinterpret_cast<const sockaddr*>(&address.storage),
-                          address.length, timeout_);
+                          address.length, answerTimeout_);
         if (error == 0) {
             if (tcp_) {
                 const int on = 1;  // frames are small and answered one by one
                 ::setsockopt(socket.Get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
             }
-            return std::make_unique<SocketBulkDevice>(std::move(socket), timeout_);
+            auto device = std::make_unique<SocketBulkDevice>(std::move(socket), timeout_);
+            const SocketBulkDevice::Greeting greeting = device->Greet(answerTimeout_);
+            if (greeting == SocketBulkDevice::Greeting::Ready) {
+                return device;
+            }
+            why = GreetingError(greeting);
+            return nullptr;
         }
         firstError = firstError != 0 ? firstError : error;
     }
 
-    const std::string where = tcp_ ? spec_.substr(kTcpPrefix.size()) : listenHint_;
     switch (firstError) {
     case ENOENT:
     case ECONNREFUSED:
     case ENOTSOCK:
-        why = {DeviceError::Kind::NotPresent, "No simulated camera is listening on " + where +
+        why = {DeviceError::Kind::NotPresent, "No simulated camera is listening on " + Where() +
                                                   " (start scanora-camsim --listen " + listenHint_ +
                                                   ")"};
         break;
     case EACCES:
     case EPERM:
         why = {DeviceError::Kind::NoPermission,
-               "This user may not connect to the simulated camera at " + where +
+               "This user may not connect to the simulated camera at " + Where() +
                    " (check the permissions of the socket and its folder)"};
         break;
+    case EAGAIN:  // a Unix socket whose simulator takes no more connections
+    case ETIMEDOUT: why = NotAnswering(); break;
     default:
-        why = {DeviceError::Kind::Failed, "Could not connect to the simulated camera at " + where +
-                                              ": " + ErrorText(firstError)};
+        why = {DeviceError::Kind::Failed, "Could not connect to the simulated camera at " +
+                                              Where() + ": " + ErrorText(firstError)};
         break;
     }
     return nullptr;
+}
+
+std::string SocketLinkFinder::Where() const
+{
+    return tcp_ ? spec_.substr(kTcpPrefix.size()) : listenHint_;
+}
+
+DeviceError SocketLinkFinder::NotAnswering() const
+{
+    const auto ms = answerTimeout_.count();
+    const std::string wait = ms % 1000 != 0 ? std::to_string(ms) + " ms"
+                             : ms == 1000   ? std::string("1 second")
+                                            : std::to_string(ms / 1000) + " seconds";
+    return {DeviceError::Kind::Failed, "The camera does not answer: the simulated camera at " +
+                                           Where() + " sent nothing within " + wait +
+                                           " (is scanora-camsim stopped?)"};
+}
+
+DeviceError SocketLinkFinder::GreetingError(SocketBulkDevice::Greeting greeting) const
+{
+    switch (greeting) {
+    case SocketBulkDevice::Greeting::Busy:
+        return {DeviceError::Kind::Busy,
+                "The camera is in use by another program: the simulated camera at " + Where() +
+                    " serves one program at a time. Close the other one and try again."};
+    case SocketBulkDevice::Greeting::Silent: return NotAnswering();
+    case SocketBulkDevice::Greeting::Ready:
+    case SocketBulkDevice::Greeting::Broken: break;
+    }
+    return {DeviceError::Kind::Failed,
+            "The simulated camera at " + Where() + " hung up without answering"};
 }
 
 }  // namespace scanora

@@ -149,6 +149,24 @@ TEST(ParameterBlocksTest, ImageNameIsPaddedCutAndCleaned)
     EXPECT_EQ(ParameterBlocks::ImageName(in.name), "a b c");
 }
 
+TEST(ParameterBlocksTest, NamesAndNotesTravelInTheCamerasCharacterSet)
+{
+    // The camera reads its names as Windows-1252: one byte a character, so 64 of them fit.
+    std::string accented;
+    for (int i = 0; i < 70; ++i) accented += "\u00E9";
+    EXPECT_EQ(ParameterBlocks::ImageName(accented), std::string(64, '\xE9'));
+    EXPECT_EQ(ParameterBlocks::ImageName("Caf\u00E9 \u20AC \u65E5"), "Caf\xE9 \x80 ?");
+    // A C1 control is no character of the camera's; a name already in its bytes stays.
+    EXPECT_EQ(ParameterBlocks::ImageName("a\u0085b"), "a?b");
+    EXPECT_EQ(ParameterBlocks::ImageName("Caf\xE9"), "Caf\xE9");
+    CaptureBlockInputs in = Prescan();
+    in.name = "Caf\u00E9";
+    EXPECT_EQ(ParameterBlocks::BuildH01(in).substr(67, 64), Padded("Caf\xE9", 64));
+
+    const std::string description(250, 'd');
+    EXPECT_EQ(ParameterBlocks::CombineTexts(description, "cr\u00E8me!"), description + "cr\xE8me");
+}
+
 TEST(ParameterBlocksTest, CombinedTextSplitsOverH02AndH03)
 {
     std::string full;

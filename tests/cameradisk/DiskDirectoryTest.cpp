@@ -109,6 +109,33 @@ TEST(DiskHeaderName, TrimmedCutAtNulAndAtMost63Characters)
     EXPECT_EQ(DiskDirectory::ParseName(header), "");
 }
 
+TEST(DiskHeaderName, ReadInTheCamerasCharacterSet)
+{
+    std::array<std::uint8_t, DiskEntry::kHeaderBytes> header{};
+    auto put = [&](const std::string& text) {
+        std::fill(header.begin() + 192, header.begin() + 256, ' ');
+        std::copy(text.begin(), text.end(), header.begin() + 192);
+    };
+    put("Caf\xE9 \x80 \x81");
+    EXPECT_EQ(DiskDirectory::ParseName(header), "Caf\u00E9 \u20AC \uFFFD");
+    // 63 characters are kept, not 63 bytes of their UTF-8.
+    put(std::string(64, '\xE9'));
+    std::string expected;
+    for (int i = 0; i < 63; ++i) expected += "\u00E9";
+    EXPECT_EQ(DiskDirectory::ParseName(header), expected);
+}
+
+TEST(DiskHeaderName, StoredNameIsWhatTheCameraListsForAScanName)
+{
+    EXPECT_EQ(DiskDirectory::StoredName(""), "Untitled");
+    EXPECT_EQ(DiskDirectory::StoredName(std::string(300, 'x')), std::string(63, 'x'));
+    EXPECT_EQ(DiskDirectory::StoredName("Caf\u00E9 \u20AC"), "Caf\u00E9 \u20AC");
+    EXPECT_EQ(DiskDirectory::StoredName("\u65E5\u672C"), "??");
+    // Controls are sent as blanks, and blanks at the ends are not kept.
+    EXPECT_EQ(DiskDirectory::StoredName("\x1B[31mRed\x07\r"), "[31mRed");
+    EXPECT_EQ(DiskDirectory::StoredName("  Harbour  "), "Harbour");
+}
+
 // Reading the directory through a camera whose replies come from a script.
 class DiskDirectoryScriptTest : public ::testing::Test {
 protected:
@@ -155,9 +182,13 @@ TEST_F(DiskDirectoryScriptTest, CountZeroMeans256SlotsEachQueriedAndPausedFor)
     EXPECT_TRUE(entries.front().IsFree());
     EXPECT_EQ(entries.front().size, 0x10);
     EXPECT_EQ(entries.back().slot, 256);
-    // Every other slot answered "#OK", which holds nothing: its fields stay zero.
+    EXPECT_FALSE(entries.front().unread);
+    // Every other slot answered "#OK", which holds nothing: its fields stay zero, and it is
+    // known not to have been read.
     EXPECT_EQ(entries.back().kind, 0);
     EXPECT_EQ(entries[1].size, 0);
+    EXPECT_TRUE(entries[1].unread);
+    EXPECT_TRUE(entries.back().unread);
     const std::vector<std::string> sent = DiskCommands();
     ASSERT_EQ(sent.size(), 257u);
     EXPECT_EQ(sent[1], "CDR00");
@@ -175,22 +206,41 @@ TEST_F(DiskDirectoryScriptTest, NoSlotsWhenTheCountReplyIsShort)
 TEST_F(DiskDirectoryScriptTest, AnErrorReplyConcernsOneSlotAnUnreadableHeaderLeavesItZero)
 {
     Configure = [](test::ScriptedTransport& t) {
-        t.Answer("CDQ", "DQ3");
+        t.Answer("CDQ", "DQ6");
         t.Answer("CDR00", "#E02");
         t.Answer("CDR01", "DR 3C 0000 0002   04 0020 0010 0000 0001 0002");
         t.Answer("CDR02", "DR FF 0000 0008");
+        t.Answer("CDR03", "DR zz");
+        t.Answer("CDR04", "DR 3C 0000 0002   04 0020");
+        t.Answer("CDR05", "#E22");
     };
     const std::vector<DiskEntry> entries = DiskDirectory(Make(), kNoPause).Read();
-    ASSERT_EQ(entries.size(), 3u);
+    ASSERT_EQ(entries.size(), 6u);
     EXPECT_EQ(entries[0].kind, 0);
     EXPECT_EQ(entries[0].slot, 1);
-    // The script's transport fails every block read: the image is listed without a name.
+    EXPECT_TRUE(entries[0].unread);
+    // The script's transport fails every block read: the image is known by its slot reply but
+    // has no name, so it counts as unread too.
     EXPECT_EQ(entries[1].kind, 0x3C);
     EXPECT_EQ(entries[1].block, 4);
     EXPECT_EQ(entries[1].time, 0x10002u);
     EXPECT_EQ(entries[1].name, "");
     EXPECT_EQ(entries[1].header, decltype(entries[1].header){});
+    EXPECT_TRUE(entries[1].unread);
     EXPECT_TRUE(entries[2].IsFree());
+    EXPECT_FALSE(entries[2].unread);
+    // A reply that cannot be read, and an image whose header block the reply does not give.
+    EXPECT_TRUE(entries[3].unread);
+    EXPECT_EQ(entries[3].kind, 0);
+    EXPECT_TRUE(entries[4].unread);
+    EXPECT_TRUE(entries[5].unread);
+    EXPECT_EQ(DiskDirectory::UnreadCount(entries), 5u);
+    // Each slot was asked for: an error reply is no reason to stop. The camera's message comes
+    // with the first failure only, not once a slot.
+    EXPECT_EQ(DiskCommands().size(), 7u);
+    ASSERT_EQ(ui_.Messages().size(), 1u);
+    EXPECT_EQ(ui_.Messages()[0].text, "Camera Reported Error: Value Error");
+    EXPECT_EQ(camera_->Errors().Kind(), CameraErrorKind::CameraError) << "the last one, recorded";
 }
 
 TEST_F(DiskDirectoryScriptTest, StopsAskingOnceTheCameraStopsAnswering)
@@ -203,6 +253,7 @@ TEST_F(DiskDirectoryScriptTest, StopsAskingOnceTheCameraStopsAnswering)
     ASSERT_EQ(entries.size(), 4u);
     EXPECT_EQ(entries[3].slot, 4);
     EXPECT_EQ(entries[3].kind, 0);
+    EXPECT_EQ(DiskDirectory::UnreadCount(entries), 4u);
     EXPECT_THAT(DiskCommands(), ElementsAre("CDQ", "CDR00"));
 }
 
@@ -248,6 +299,7 @@ TEST_P(DiskDirectorySimTest, ListsImagesWithHeadersNamesAndTheFreeRest)
     EXPECT_EQ(entries[1].header, test::SimHeader(second));
     EXPECT_TRUE(entries[2].IsFree());
     EXPECT_EQ(entries[2].size, 18432 * 2 - 2);
+    EXPECT_EQ(DiskDirectory::UnreadCount(entries), 0u);
     EXPECT_TRUE(ui_.Messages().empty());
 }
 

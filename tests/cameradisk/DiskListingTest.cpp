@@ -137,6 +137,38 @@ TEST(DiskListing, RowsTotalsAndNewest)
     EXPECT_EQ(DiskListing({}, false).LargestAvailableMegabytes(), 0.0);
 }
 
+TEST(DiskListing, SlotsThatCouldNotBeReadShowNothingAndCountForNothing)
+{
+    // What an unread slot's fields hold is whatever the failed read left there: a header read
+    // that failed after the slot reply, or a reply cut off after its kind.
+    DiskEntry halfRead = Image(2, "", 40, 3'100'000'000u, "stale");
+    halfRead.unread = true;
+    DiskEntry looksFree = Free(3, 9000);
+    looksFree.unread = true;
+    DiskListing listing({Image(1, "Harbour", 4, 3'000'000'000u), halfRead, looksFree, Free(4, 6)},
+                        false);
+    const DiskListRow row = listing.Row(1);
+    EXPECT_EQ(row.name, "(could not be read)");
+    EXPECT_EQ(row.size, "");
+    EXPECT_EQ(row.time, " ");
+    EXPECT_EQ(row.date, " ");
+    EXPECT_EQ(row.notes, "");
+    EXPECT_EQ(listing.Row(2).name, "(could not be read)");
+    EXPECT_EQ(listing.NewestSlot(), 1) << "a later time in an unread slot is no image's";
+    EXPECT_DOUBLE_EQ(listing.TotalAvailableMegabytes(), 3.0);
+    EXPECT_DOUBLE_EQ(listing.LargestAvailableMegabytes(), 3.0);
+
+    DiskListing nothingRead({halfRead}, false);
+    EXPECT_EQ(nothingRead.NewestSlot(), std::nullopt);
+}
+
+TEST(DiskListing, NotesAreShownInUtf8FromTheCamerasCharacterSet)
+{
+    DiskListing listing({Image(1, "Caf\u00E9", 4, 0, "cr\xE8me \x80 5")}, false);
+    EXPECT_EQ(listing.Row(0).notes, "cr\u00E8me \u20AC 5");
+    EXPECT_EQ(listing.Row(0).name, "Caf\u00E9");
+}
+
 TEST(DiskListing, SortsByEveryColumnBothWaysKeepingEqualsInOrder)
 {
     DiskListing listing({Image(1, "beta", 4, 300, "b"), Free(2, 10), Image(3, "Alpha", 4, 100, "C"),

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "camsim/FileDescriptor.h"
 #include "camsim/SimCamera.h"
 #include "camsim/SimServer.h"
+#include "platform/SocketBulkDevice.h"
 
 namespace camsim::test {
 namespace {
@@ -181,6 +183,76 @@ TEST(SimServer, DropsAHostThatSendsGarbageAndServesTheNext)
 
     Host next(path);
     IdentifyThroughFrames(next);
+}
+
+Bytes LittleEndian(std::int32_t value)
+{
+    const auto bits = static_cast<std::uint32_t>(value);
+    return {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
+            static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
+}
+
+// The host and the simulator share no code, only this number.
+static_assert(HostRefusals::kBusyAnswer == scanora::SocketBulkDevice::kBusyAnswer);
+
+TEST(SimServer, AReadOfNothingIsAnsweredWithoutTheCamera)
+{
+    TempDir dir;
+    const std::string path = (dir.Path() / "camera").string();
+    SimCamera camera(FastConfig());
+    SimServer server(camera);
+    std::string error;
+    ASSERT_TRUE(server.Start(path, error)) << error;
+    Host host(path);
+    host.Send({'R', 0, 0, 0, 0});
+    EXPECT_EQ(host.Receive(4), LittleEndian(0));
+    IdentifyThroughFrames(host);
+    host.Send({'R', 0, 0, 0, 0});
+    EXPECT_EQ(host.Receive(4), LittleEndian(0));
+    EXPECT_EQ(camera.ReceivedCommands(), std::vector<std::string>{"MM"});
+}
+
+TEST(SimServer, AnotherHostIsRefusedAtOnceWhileOneIsServed)
+{
+    for (const std::string& endpoint : {std::string("unix"), std::string("tcp:127.0.0.1:0")}) {
+        TempDir dir;
+        SimCamera camera(FastConfig());
+        SimServer server(camera);
+        std::string error;
+        ASSERT_TRUE(
+            server.Start(endpoint == "unix" ? (dir.Path() / "camera").string() : endpoint, error))
+            << error;
+        Host first(server.Endpoint());
+        IdentifyThroughFrames(first);
+
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const auto start = std::chrono::steady_clock::now();
+            Host second(server.Endpoint());
+            ASSERT_TRUE(second.Connected());
+            second.Send({'W', 11, 0, 0, 0, 0x0D, 0, 0, 3, 0, 0, 0, 0, 'C', 'S', '\r'});
+            EXPECT_EQ(second.Receive(4), LittleEndian(HostRefusals::kBusyAnswer)) << endpoint;
+            EXPECT_TRUE(second.HungUp()) << endpoint;
+            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+        }
+        // The refused hosts reached nothing; the first one is served as before.
+        IdentifyThroughFrames(first);
+        EXPECT_EQ(camera.ReceivedCommands(), (std::vector<std::string>{"MM", "MM"})) << endpoint;
+    }
+}
+
+TEST(SimServer, AHostThatHasLeftMakesRoomForTheNextAtOnce)
+{
+    TempDir dir;
+    const std::string path = (dir.Path() / "camera").string();
+    SimCamera camera(FastConfig());
+    SimServer server(camera);
+    std::string error;
+    ASSERT_TRUE(server.Start(path, error)) << error;
+    for (int host = 0; host < 20; ++host) {
+        Host next(path);
+        next.Send({'R', 0, 0, 0, 0});
+        ASSERT_EQ(next.Receive(4), LittleEndian(0)) << "host " << host << " was refused";
+    }
 }
 
 TEST(SimServer, ListensOnLoopbackTcpWithAChosenPort)

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -19,6 +20,7 @@ namespace {
 
 using test::ProcessResult;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using namespace std::chrono_literals;
 
 // 2026-12-08 13:04:05 and 09:30:00 UTC, as seconds since 1904.
@@ -42,7 +44,8 @@ protected:
     {
         const std::vector<std::string> common{SCANORA_CLI_PATH, "--no-prefs", "--camera",
                                               std::string("sim:speed=0,model=6,link=") +
-                                                  GetParam() + ",disk=" + disk_.Path().string()};
+                                                  GetParam() + ",disk=" + disk_.Path().string() +
+                                                  (fault_.empty() ? "" : ",fault=" + fault_)};
         args.insert(args.begin(), common.begin(), common.end());
         return test::RunProcess(args, 20s);
     }
@@ -60,6 +63,7 @@ protected:
     }
 
     test::TempDir disk_;
+    std::string fault_;  // the camera's faults, "" for none
 };
 
 TEST_P(CliDiskTest, ListsImagesFreeSpaceAndTotals)
@@ -198,8 +202,67 @@ TEST_P(CliDiskTest, InitDiskEmptiesTheDiskOnlyWhenConfirmed)
               "Largest Avaliable MB: 18432.0\n");
 }
 
+// A camera that fails to describe its slots: what it could not say is not shown as data.
+class CliDiskUnreadTest : public CliDiskTest {};
+
+TEST_P(CliDiskUnreadTest, SlotsTheCameraDidNotDescribeAreListedAsSuchAndFailTheListing)
+{
+    for (const char* fault : {"noreply:CDR", "xfer:CDR", "slow:1500"}) {
+        fault_ = fault;
+        const ProcessResult ls = Cli({"ls"});
+        EXPECT_EQ(ls.exitCode, 1) << fault;
+        EXPECT_EQ(ls.out,
+                  "04   Items\n"
+                  "  Slot  Name                 Size         Time              Date  Notes\n"
+                  "     1  (could not be read)\n"
+                  "     2  (could not be read)\n"
+                  "     3  (could not be read)\n"
+                  "     4  (could not be read)\n"
+                  "Total Avaliable MB:   0.0\n"
+                  "Largest Avaliable MB:   0.0\n")
+            << fault;
+        // The camera's own message once, then what it means for the list.
+        const std::string counted = "scanora-cli: 4 of 4 slots could not be read from the camera\n";
+        EXPECT_THAT(ls.err, ::testing::StartsWith("Camera Reported Error: ")) << fault;
+        EXPECT_THAT(ls.err, ::testing::EndsWith(counted)) << fault;
+        EXPECT_EQ(std::count(ls.err.begin(), ls.err.end(), '\n'), 2) << fault << ": " << ls.err;
+
+        const ProcessResult json = Cli({"--json", "ls"});
+        EXPECT_EQ(json.exitCode, 1) << fault;
+        EXPECT_THAT(json.out, HasSubstr("\"items\": 4, \"unreadable\": 4"));
+        EXPECT_THAT(json.out, HasSubstr("{\"slot\": 1, \"readable\": false, \"free\": null, "
+                                        "\"name\": null, \"sizeMB\": null"));
+        EXPECT_THAT(json.out, Not(HasSubstr("\"newest\": true")));
+        EXPECT_THAT(json.out, HasSubstr("\"totalAvailableMB\": 0.0, \"largestAvailableMB\": 0.0, "
+                                        "\"newestSlot\": null}"));
+    }
+}
+
+TEST_P(CliDiskUnreadTest, CommandsOnASlotThatCouldNotBeReadSaySo)
+{
+    fault_ = "noreply:CDR";
+    test::TempDir out;
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"get", "1", "-o", out.Path().string()},
+             {"rm", "1", "--yes"},
+             {"notes", "1"},
+             {"notes", "1", "--set", "x"},
+             {"export-notes", "1", "-o", (out.Path() / "notes.txt").string()}}) {
+        const ProcessResult result = Cli(args);
+        EXPECT_EQ(result.exitCode, 1) << args[0];
+        EXPECT_THAT(result.err,
+                    HasSubstr("scanora-cli: slot 1 could not be read from the camera\n"))
+            << args[0];
+        EXPECT_THAT(result.err, Not(HasSubstr("illegal characters"))) << args[0];
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(out.Path())) << "nothing written for an unread slot";
+    EXPECT_EQ(StoredSlots().size(), 4u);
+    EXPECT_FALSE(StoredSlots()[0].IsFree());
+}
+
 INSTANTIATE_TEST_SUITE_P(Links, CliDiskTest, ::testing::Values("usb", "scsi"));
 INSTANTIATE_TEST_SUITE_P(Usb, CliDiskUsageTest, ::testing::Values("usb"));
+INSTANTIATE_TEST_SUITE_P(Usb, CliDiskUnreadTest, ::testing::Values("usb"));
 
 }  // namespace
 }  // namespace scanora

@@ -5,8 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -276,6 +281,70 @@ TEST_F(CliOverSocket, FaultsReachTheHostThroughTheSocket)
     const ProcessResult slow = Cli({"--camera", Spec(), "send", "CS"});
     EXPECT_EQ(slow.exitCode, 0) << slow.err;
     EXPECT_GE(slow.elapsed, 4 * 200ms);
+}
+
+// Connects to the simulator and greets it as the camera's program does, holding it.
+class HoldingHost {
+public:
+    explicit HoldingHost(const std::string& path)
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const std::array<std::uint8_t, 5> greeting{'R', 0, 0, 0, 0};
+        std::array<std::uint8_t, 4> answer{0xFF, 0xFF, 0xFF, 0xFF};
+        timeval limit{2, 0};
+        ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        held_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                ::send(fd_, greeting.data(), greeting.size(), MSG_NOSIGNAL) == 5 &&
+                ::recv(fd_, answer.data(), answer.size(), MSG_WAITALL) == 4 &&
+                answer == std::array<std::uint8_t, 4>{0, 0, 0, 0};
+    }
+    ~HoldingHost() { ::close(fd_); }
+    HoldingHost(const HoldingHost&) = delete;
+    HoldingHost& operator=(const HoldingHost&) = delete;
+    [[nodiscard]] bool Held() const { return held_; }
+
+private:
+    int fd_ = -1;
+    bool held_ = false;
+};
+
+TEST_F(CliOverSocket, ACameraInUseByAnotherProgramIsSaidToBeAtOnce)
+{
+    {
+        const HoldingHost other(socketPath_);
+        ASSERT_TRUE(other.Held());
+        for (const char* command : {"status", "ls"}) {
+            const ProcessResult busy = Cli({"--camera", Spec(), command});
+            EXPECT_EQ(busy.exitCode, 1) << command;
+            EXPECT_THAT(busy.err, ::testing::StartsWith("The camera is in use by another program"));
+            EXPECT_EQ(std::count(busy.err.begin(), busy.err.end(), '\n'), 1) << busy.err;
+            EXPECT_LT(busy.elapsed, 2000ms) << command;
+        }
+        const ProcessResult json = Cli({"--camera", Spec(), "--json", "info"});
+        EXPECT_EQ(json.exitCode, 1);
+        EXPECT_THAT(json.out, HasSubstr("{\"error\": \"The camera is in use by another program"));
+    }
+    // Once the other program has let go, the camera is ours.
+    const ProcessResult free = Cli({"--camera", Spec(), "status"});
+    EXPECT_EQ(free.exitCode, 0) << free.err;
+}
+
+TEST_F(CliOverSocket, AStoppedSimulatorIsFoundOutWithinSeconds)
+{
+    server_->Signal(SIGSTOP);
+    const ProcessResult stopped = Cli({"--camera", Spec(), "info"});
+    server_->Signal(SIGCONT);
+    EXPECT_EQ(stopped.exitCode, 1);
+    EXPECT_THAT(stopped.err, ::testing::StartsWith("The camera does not answer"));
+    EXPECT_EQ(std::count(stopped.err.begin(), stopped.err.end(), '\n'), 1) << stopped.err;
+    EXPECT_LT(stopped.elapsed, 6000ms);
+
+    // The connection it left behind does not stand in the way once the simulator runs again.
+    const ProcessResult again = Cli({"--camera", Spec(), "status"});
+    EXPECT_EQ(again.exitCode, 0) << again.err;
 }
 
 TEST_F(CliOverSocket, ServerStopsCleanlyAndTheHostNoticesFast)

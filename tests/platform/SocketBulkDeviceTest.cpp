@@ -173,6 +173,56 @@ TEST_F(SocketBulkDeviceTest, SilentPeerTimesOutInsteadOfHanging)
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
 }
 
+TEST_F(SocketBulkDeviceTest, GreetingReadsNothingAndFindsAFreeCamera)
+{
+    Answer(LittleEndian(0));
+    EXPECT_EQ(device_->Greet(1s), SocketBulkDevice::Greeting::Ready);
+    EXPECT_EQ(Received(), Concat({{'R'}, LittleEndian(0)}));
+    // An older simulator fails a read of nothing; it still answers, so the link is ours.
+    Answer(LittleEndian(static_cast<std::uint32_t>(-1)));
+    EXPECT_EQ(device_->Greet(1s), SocketBulkDevice::Greeting::Ready);
+    EXPECT_FALSE(device_->IsGone());
+
+    // The transfers' own time-out is back after the greeting's.
+    const auto start = std::chrono::steady_clock::now();
+    Bytes buffer(6);
+    EXPECT_LT(device_->BulkRead(buffer), 0);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 150ms);
+}
+
+TEST_F(SocketBulkDeviceTest, GreetingTellsABusyCameraFromASilentOrBrokenOne)
+{
+    Answer(LittleEndian(static_cast<std::uint32_t>(SocketBulkDevice::kBusyAnswer)));
+    ::shutdown(peer_.Get(), SHUT_RDWR);
+    EXPECT_EQ(device_->Greet(1s), SocketBulkDevice::Greeting::Busy);
+    EXPECT_TRUE(device_->IsGone());
+    std::array<std::uint8_t, 4> buffer{};
+    EXPECT_LT(device_->BulkRead(buffer), 0);
+}
+
+TEST(SocketBulkDevice, GreetingGivesUpOnASilentPeerWithinItsOwnLimit)
+{
+    std::array<int, 2> fds{};
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds.data()), 0);
+    const UniqueFd peer(fds[1]);
+    SocketBulkDevice device{UniqueFd(fds[0]), 20s};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(device.Greet(100ms), SocketBulkDevice::Greeting::Silent);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << "not the transfers' 20 s";
+    EXPECT_TRUE(device.IsGone());
+}
+
+TEST_F(SocketBulkDeviceTest, GreetingAnsweredWithBytesOrAHangUpIsBroken)
+{
+    Answer(Concat({LittleEndian(2), {1, 2}}));
+    EXPECT_EQ(device_->Greet(1s), SocketBulkDevice::Greeting::Broken);
+    EXPECT_TRUE(device_->IsGone());
+
+    SetUp();
+    ::shutdown(peer_.Get(), SHUT_WR);
+    EXPECT_EQ(device_->Greet(1s), SocketBulkDevice::Greeting::Broken);
+}
+
 TEST(SocketBulkDevice, WithoutASocketIsGoneFromTheStart)
 {
     SocketBulkDevice device{UniqueFd()};

@@ -7,7 +7,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
+#include <chrono>
 #include <cstring>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -50,11 +53,31 @@ UniqueFd ListenLoopback(std::uint16_t& port)
     return listener;
 }
 
-// One write through a freshly opened link, answered by the test as the simulator would.
-void ExpectWorkingLink(BulkDevice& device, const UniqueFd& listener)
+// Plays the simulator's part in opening a link: accepts the connection, reads the greeting (a
+// read of no bytes) and answers it with `answer`.
+std::future<UniqueFd> AnswerGreeting(const UniqueFd& listener, std::int32_t answer = 0)
 {
-    const UniqueFd peer(::accept4(listener.Get(), nullptr, nullptr, SOCK_CLOEXEC));
-    ASSERT_TRUE(peer.IsValid());
+    return std::async(std::launch::async, [fd = listener.Get(), answer] {
+        UniqueFd peer(::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC));
+        std::array<std::uint8_t, 5> greeting{};
+        if (::recv(peer.Get(), greeting.data(), greeting.size(), MSG_WAITALL) != 5 ||
+            greeting != std::array<std::uint8_t, 5>{'R', 0, 0, 0, 0}) {
+            return UniqueFd();
+        }
+        const auto bits = static_cast<std::uint32_t>(answer);
+        const std::array<std::uint8_t, 4> bytes{
+            static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
+            static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
+        ::send(peer.Get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        return peer;
+    });
+}
+
+// One write through a freshly opened link, answered by the test as the simulator would.
+void ExpectWorkingLink(BulkDevice& device, std::future<UniqueFd>& greeted)
+{
+    const UniqueFd peer = greeted.get();
+    ASSERT_TRUE(peer.IsValid()) << "the link was not greeted with a read of nothing";
     const std::vector<std::uint8_t> answer{2, 0, 0, 0};
     ASSERT_EQ(::send(peer.Get(), answer.data(), answer.size(), 0), 4);
     const std::vector<std::uint8_t> payload{'O', 'K'};
@@ -72,11 +95,12 @@ TEST(SocketLinkFinder, ConnectsToAUnixSocket)
     ASSERT_TRUE(listener.IsValid());
 
     SocketLinkFinder finder("socket:" + path);
+    auto greeted = AnswerGreeting(listener);
     DeviceError why;
     const auto device = finder.Open(why);
     ASSERT_NE(device, nullptr) << why.message;
     EXPECT_FALSE(why.IsError());
-    ExpectWorkingLink(*device, listener);
+    ExpectWorkingLink(*device, greeted);
 }
 
 TEST(SocketLinkFinder, ConnectsOverLoopbackTcpByAddressAndByName)
@@ -87,10 +111,11 @@ TEST(SocketLinkFinder, ConnectsOverLoopbackTcpByAddressAndByName)
 
     for (const std::string host : {"127.0.0.1", "localhost"}) {
         SocketLinkFinder finder("tcp:" + host + ":" + std::to_string(port));
+        auto greeted = AnswerGreeting(listener);
         DeviceError why;
         const auto device = finder.Open(why);
         ASSERT_NE(device, nullptr) << host << ": " << why.message;
-        ExpectWorkingLink(*device, listener);
+        ExpectWorkingLink(*device, greeted);
     }
 }
 
@@ -116,7 +141,62 @@ TEST(SocketLinkFinder, EveryOpenConnectsAnew)
 
     const UniqueFd listener = ListenUnix(path);  // the simulator starts after the first try
     ASSERT_TRUE(listener.IsValid());
+    auto greeted = AnswerGreeting(listener);
     EXPECT_NE(finder.Open(why), nullptr) << why.message;
+}
+
+TEST(SocketLinkFinder, ASimulatorServingAnotherProgramIsBusy)
+{
+    const test::TempDir dir;
+    const std::string path = (dir.Path() / "camera.sock").string();
+    const UniqueFd listener = ListenUnix(path);
+    ASSERT_TRUE(listener.IsValid());
+    SocketLinkFinder finder("socket:" + path);
+    auto refused = AnswerGreeting(listener, SocketBulkDevice::kBusyAnswer);
+    DeviceError why;
+    EXPECT_EQ(finder.Open(why), nullptr);
+    EXPECT_EQ(why.kind, DeviceError::Kind::Busy);
+    EXPECT_THAT(why.message, ::testing::StartsWith("The camera is in use by another program"));
+    EXPECT_THAT(why.message, HasSubstr(path));
+}
+
+TEST(SocketLinkFinder, ASimulatorThatDoesNotAnswerIsFoundOutWithinTheAnswerTime)
+{
+    // The listener takes connections but nobody serves them, as with a stopped simulator.
+    std::uint16_t port = 0;
+    const UniqueFd listener = ListenLoopback(port);
+    ASSERT_TRUE(listener.IsValid());
+    const test::TempDir dir;
+    const std::string path = (dir.Path() / "stopped.sock").string();
+    const UniqueFd unixListener = ListenUnix(path);
+    ASSERT_TRUE(unixListener.IsValid());
+
+    for (const std::string& spec : {"tcp:127.0.0.1:" + std::to_string(port), "socket:" + path}) {
+        SocketLinkFinder finder(spec, std::chrono::seconds(60), std::chrono::milliseconds(300));
+        const auto start = std::chrono::steady_clock::now();
+        DeviceError why;
+        EXPECT_EQ(finder.Open(why), nullptr) << spec;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3)) << spec;
+        EXPECT_EQ(why.kind, DeviceError::Kind::Failed) << spec;
+        EXPECT_THAT(why.message, ::testing::StartsWith("The camera does not answer")) << spec;
+        EXPECT_THAT(why.message, HasSubstr("within 300 ms")) << spec;
+    }
+}
+
+TEST(SocketLinkFinder, APeerThatHangsUpUnansweredIsNoCamera)
+{
+    const test::TempDir dir;
+    const std::string path = (dir.Path() / "camera.sock").string();
+    const UniqueFd listener = ListenUnix(path);
+    ASSERT_TRUE(listener.IsValid());
+    auto hangUp = std::async(std::launch::async, [&] {
+        UniqueFd peer(::accept4(listener.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+    });
+    SocketLinkFinder finder("socket:" + path);
+    DeviceError why;
+    EXPECT_EQ(finder.Open(why), nullptr);
+    EXPECT_EQ(why.kind, DeviceError::Kind::Failed);
+    EXPECT_THAT(why.message, HasSubstr("hung up without answering"));
 }
 
 TEST(SocketLinkFinder, RefusesHostsOffThisComputer)
