@@ -157,7 +157,7 @@ std::string DiskDirectory::NameFromField(std::string_view field)
         return {};
     field = field.substr(first, field.find_last_not_of(kTrimmed) - first + 1);
     // The camera's characters are Windows-1252, one byte each.
-    return TextConversion::FromWindows1252(field.substr(0, kMaxNameLength));
+    return TextConversion::FromCamera(field.substr(0, kMaxNameLength));
 }
 
 std::string DiskDirectory::StoredName(std::string_view scanName)

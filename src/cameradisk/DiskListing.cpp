@@ -84,7 +84,7 @@ DiskListRow DiskListing::Row(std::size_t index) const
     const std::uint32_t time = entry.unread ? 0 : entry.time;
     row.time = DiskListText::TimeCell(time);
     row.date = DiskListText::DateCell(time);
-    row.notes = TextConversion::FromWindows1252(UserNotes(entry));
+    row.notes = TextConversion::FromCamera(UserNotes(entry));
     return row;
 }
 

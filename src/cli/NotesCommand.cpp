@@ -71,8 +71,8 @@ int NotesCommand::Run()
     report.AddInteger("slot", "Slot", entry.slot);
     report.AddText("name", "Name", entry.name);
     report.AddText("captureNotes", "Capture notes",
-                   TextConversion::FromWindows1252(notes.CaptureNotes()));
-    report.AddText("userNotes", "User notes", TextConversion::FromWindows1252(notes.UserNotes()));
+                   TextConversion::FromCamera(notes.CaptureNotes()));
+    report.AddText("userNotes", "User notes", TextConversion::FromCamera(notes.UserNotes()));
     report.AddInteger("userNotesLimit", "User notes limit",
                       static_cast<long long>(notes.UserNotesLimit()),
                       std::to_string(notes.UserNotesLimit()) + " characters");

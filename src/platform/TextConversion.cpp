@@ -116,6 +116,15 @@ std::string TextConversion::FromWindows1252(std::string_view bytes)
     return text;
 }
 
+std::string TextConversion::FromCamera(std::string_view bytes)
+{
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<std::uint8_t>(c) < 0x80; });
+    if (ascii)
+        return std::string(bytes);
+    return ValidUtf8(bytes) == bytes ? std::string(bytes) : FromWindows1252(bytes);
+}
+
 std::string TextConversion::ToWindows1252(std::string_view text)
 {
     std::string bytes;

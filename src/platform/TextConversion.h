@@ -20,6 +20,11 @@ public:
     // Windows-1252 bytes as UTF-8. The five bytes Windows-1252 leaves undefined (0x81, 0x8D,
     // 0x8F, 0x90, 0x9D) become U+FFFD.
     [[nodiscard]] static std::string FromWindows1252(std::string_view bytes);
+    // Text the camera keeps (names, notes) as UTF-8: Windows-1252, unless the bytes are valid
+    // UTF-8 with characters beyond ASCII. Those are names an earlier version of this program
+    // stored as typed, before it wrote Windows-1252; Windows-1252 text is hardly ever valid
+    // UTF-8 by chance (it would take an accented capital followed by a symbol, as in "Ã©").
+    [[nodiscard]] static std::string FromCamera(std::string_view bytes);
     // UTF-8 text as Windows-1252 bytes, one per character: a character Windows-1252 lacks
     // becomes '?'. Bytes that are not UTF-8 are taken to be Windows-1252 already and kept.
     [[nodiscard]] static std::string ToWindows1252(std::string_view text);

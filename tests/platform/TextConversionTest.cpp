@@ -63,6 +63,17 @@ TEST(TextConversionWindows1252, BytesThatAreNotUtf8AreKeptAsTheyAre)
     EXPECT_EQ(TextConversion::ToWindows1252("\xC3"), "\xC3");
 }
 
+TEST(TextConversionCamera, CameraTextIsWindows1252ExceptNamesStoredAsUtf8)
+{
+    EXPECT_EQ(TextConversion::FromCamera("Caf\xE9"), "Caf\u00E9");
+    EXPECT_EQ(TextConversion::FromCamera("Harbour 2"), "Harbour 2");
+    // What an earlier version of the program stored as typed comes back as it was typed.
+    EXPECT_EQ(TextConversion::FromCamera("Caf\u00E9 \u20AC"), "Caf\u00E9 \u20AC");
+    EXPECT_EQ(TextConversion::FromCamera("\x81"), kReplacement);
+    EXPECT_EQ(TextConversion::FromCamera(TextConversion::ToWindows1252("S\u00E3o Jo\u00E3o")),
+              "S\u00E3o Jo\u00E3o");
+}
+
 TEST(TextConversionUtf8, EachInvalidSequenceBecomesOneReplacement)
 {
     const std::string r(kReplacement);
