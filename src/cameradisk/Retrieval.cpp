@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "camera/QVCamera.h"
+#include "cameradisk/ClaimedPaths.h"
 #include "cameradisk/DiskDirectory.h"
 #include "cameradisk/RetrievalHeader.h"
 #include "cameradisk/RetrievalProgress.h"
@@ -66,6 +67,8 @@ RetrievalReport Retrieval::RetrieveEntries(std::span<const DiskEntry> entries,
 
     // Names first, and every path the user has to choose, before anything is transferred.
     std::vector<Planned> plan;
+    if (!automatic && chooser_)
+        chooser_->BeginRetrieval();
     for (const DiskEntry& entry : entries) {
         if (entry.IsFree())
             continue;
@@ -78,15 +81,17 @@ RetrievalReport Retrieval::RetrieveEntries(std::span<const DiskEntry> entries,
                 report.cancelled = true;
                 return report;
             }
+            planned.replaceAgreed = ClaimedPaths::Exists(*planned.path);
         }
         plan.push_back(std::move(planned));
     }
 
+    ClaimedPaths claimed;
     for (const Planned& planned : plan) {
         RetrievalItem& item = report.items.emplace_back();
         item.slot = planned.entry->slot;
         item.name = planned.name;
-        const bool goOn = RetrieveOne(planned, settings, cancel, item);
+        const bool goOn = RetrieveOne(planned, settings, cancel, claimed, item);
         if (item.status == RetrievalStatus::Cancelled)
             report.cancelled = true;
         if (!goOn)
@@ -96,7 +101,8 @@ RetrievalReport Retrieval::RetrieveEntries(std::span<const DiskEntry> entries,
 }
 
 bool Retrieval::RetrieveOne(const Planned& planned, const RetrievalSettings& settings,
-                            const std::atomic<bool>& cancel, RetrievalItem& item)
+                            const std::atomic<bool>& cancel, ClaimedPaths& claimed,
+                            RetrievalItem& item)
 {
     const DiskEntry& entry = *planned.entry;
     item.status = RetrievalStatus::Skipped;
@@ -116,12 +122,12 @@ bool Retrieval::RetrieveOne(const Planned& planned, const RetrievalSettings& set
         return true;
     }
 
-    // Where the file goes.
+    // Where the file goes, settled now: the images before this one have taken their files.
     if (planned.path) {
-        item.path = *planned.path;
+        item.path = claimed.Claim(*planned.path, planned.replaceAgreed);
     } else {
-        const auto path = RetrievalDestination::AutomaticPath(settings.saveScansFolder,
-                                                              planned.name, format->dng, ui_);
+        const auto path = RetrievalDestination::AutomaticPath(
+            settings.saveScansFolder, planned.name, format->dng, claimed, ui_);
         if (!path)
             return true;
         item.path = *path;

@@ -16,6 +16,7 @@
 
 namespace scanora {
 
+class ClaimedPaths;
 class QVCamera;
 class RetrievalProgress;
 class UiPort;
@@ -76,8 +77,11 @@ public:
 
     // Retrieves `entries` in order; free slots are skipped. With automatic saving the files go
     // to the scans folder, otherwise the path chooser is asked for every image first, and a
-    // cancelled choice cancels the whole retrieval before anything is transferred. `cancel` is
-    // looked at after every block; once raised the retrieval ends.
+    // cancelled choice cancels the whole retrieval before anything is transferred. Each file is
+    // settled just before its transfer, and no two images go to the same file: an image whose
+    // file another image of this retrieval has taken, or where a file stands that nobody
+    // agreed to replace, gets the next free "_1", "_2", ... name. `cancel` is looked at after
+    // every block; once raised the retrieval ends.
     RetrievalReport RetrieveEntries(std::span<const DiskEntry> entries,
                                     const RetrievalSettings& settings,
                                     const std::atomic<bool>& cancel);
@@ -96,11 +100,13 @@ private:
         const DiskEntry* entry = nullptr;
         std::string name;
         std::optional<std::filesystem::path> path;  // chosen by the user; none: automatic
+        bool replaceAgreed = false;  // a file stood at the chosen path when it was chosen
     };
 
-    // Transfers one planned image; false when the whole retrieval must stop.
+    // Transfers one planned image; false when the whole retrieval must stop. `claimed` holds
+    // the files the retrieval has taken so far.
     bool RetrieveOne(const Planned& planned, const RetrievalSettings& settings,
-                     const std::atomic<bool>& cancel, RetrievalItem& item);
+                     const std::atomic<bool>& cancel, ClaimedPaths& claimed, RetrievalItem& item);
     [[nodiscard]] bool SavesAutomatically(const RetrievalSettings& settings) const;
     void Show(std::string_view text);
 

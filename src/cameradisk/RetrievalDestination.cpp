@@ -6,6 +6,7 @@
 #include <cctype>
 #include <system_error>
 
+#include "cameradisk/ClaimedPaths.h"
 #include "output/ScanNaming.h"
 #include "platform/UiPort.h"
 
@@ -17,19 +18,15 @@ std::string RetrievalDestination::FileName(std::string_view imageName, UiPort& u
 }
 
 std::optional<std::filesystem::path> RetrievalDestination::AutomaticPath(
-    const std::filesystem::path& folder, const std::string& name, bool dng, UiPort& ui)
+    const std::filesystem::path& folder, const std::string& name, bool dng, ClaimedPaths& claimed,
+    UiPort& ui)
 {
     std::error_code error;
     if (folder.empty() || !std::filesystem::is_directory(folder, error)) {
         ui.ShowMessage(kMissingFolderWarning, MessageIcon::Exclamation, MessageButtons::Ok);
         return std::nullopt;
     }
-    const std::string extension(Extension(dng));
-    std::filesystem::path path = folder / (name + extension);
-    for (int suffix = 1; std::filesystem::exists(std::filesystem::symlink_status(path, error));
-         ++suffix)
-        path = folder / (name + "_" + std::to_string(suffix) + extension);
-    return path;
+    return claimed.Claim(folder / (name + std::string(Extension(dng))), false);
 }
 
 bool RetrievalDestination::HasAcceptedExtension(const std::filesystem::path& path)

@@ -9,6 +9,7 @@
 
 namespace scanora {
 
+class ClaimedPaths;
 class UiPort;
 
 // Asks where one retrieved image goes when it is not saved automatically: the desktop's Save-As
@@ -17,6 +18,8 @@ class RetrievalPathChooser {
 public:
     virtual ~RetrievalPathChooser() = default;
 
+    // A new retrieval starts asking for its images' paths.
+    virtual void BeginRetrieval() {}
     // `proposedFileName` is the image's name with the extension of the file kind; `dng` tells
     // which kind the file is.
     virtual std::optional<std::filesystem::path> ChoosePath(const std::string& proposedFileName,
@@ -41,11 +44,12 @@ public:
     {
         return dng ? kDngExtension : kTiffExtension;
     }
-    // "<folder>/<name>.tif" (".dng"), with "_1", "_2", ... before the extension until no file
-    // has the name. Nothing, after the warning, when the folder does not exist.
+    // "<folder>/<name>.tif" (".dng"), with "_1", "_2", ... before the extension until neither a
+    // file nor an earlier image of the same retrieval (`claimed`) has the name; the path is
+    // claimed. Nothing, after the warning, when the folder does not exist.
     static std::optional<std::filesystem::path> AutomaticPath(const std::filesystem::path& folder,
                                                               const std::string& name, bool dng,
-                                                              UiPort& ui);
+                                                              ClaimedPaths& claimed, UiPort& ui);
     // True when the chosen file's extension, in any case, is "tif", "tiff" or "dng".
     [[nodiscard]] static bool HasAcceptedExtension(const std::filesystem::path& path);
     // The free bytes of the file system that holds `folder` (statvfs).

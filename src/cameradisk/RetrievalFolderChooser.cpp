@@ -1,8 +1,6 @@
 #include "cameradisk/RetrievalFolderChooser.h"
 
-#include <system_error>
-
-#include "platform/UiPort.h"
+#include "platform/ReplaceConfirmation.h"
 
 namespace scanora {
 
@@ -11,19 +9,13 @@ RetrievalFolderChooser::RetrievalFolderChooser(std::filesystem::path folder, UiP
 {
 }
 
-std::string RetrievalFolderChooser::ReplaceQuestion(const std::filesystem::path& path)
-{
-    return path.string() + " already exists.\nDo you want to replace it?";
-}
-
 std::optional<std::filesystem::path> RetrievalFolderChooser::ChoosePath(
     const std::string& proposedFileName, bool /*dng*/)
 {
     const std::filesystem::path path = folder_ / proposedFileName;
-    std::error_code error;
-    if (std::filesystem::exists(std::filesystem::symlink_status(path, error)) &&
-        ui_.ShowMessage(ReplaceQuestion(path), MessageIcon::Exclamation, MessageButtons::YesNo) !=
-            MessageResult::Yes)
+    if (!proposed_.insert(proposedFileName).second)
+        return path;
+    if (!ReplaceConfirmation::Confirm(ui_, path))
         return std::nullopt;
     return path;
 }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "cameradisk/RetrievalDestination.h"
@@ -12,20 +13,20 @@ class UiPort;
 
 // Puts every retrieved image into one folder under its proposed name, asking before it
 // replaces a file of that name (the terminal's -o folder; the Save-As dialog's overwrite
-// prompt). A refusal cancels the retrieval, as cancelling the dialog would.
+// prompt). A refusal cancels the retrieval, as cancelling the dialog would. A name proposed
+// again in the same retrieval is not asked about twice: the later image gets a numbered name.
 class RetrievalFolderChooser final : public RetrievalPathChooser {
 public:
     RetrievalFolderChooser(std::filesystem::path folder, UiPort& ui);
 
+    void BeginRetrieval() override { proposed_.clear(); }
     std::optional<std::filesystem::path> ChoosePath(const std::string& proposedFileName,
                                                     bool dng) override;
-
-    // "<path> already exists.\nDo you want to replace it?"
-    [[nodiscard]] static std::string ReplaceQuestion(const std::filesystem::path& path);
 
 private:
     std::filesystem::path folder_;
     UiPort& ui_;
+    std::set<std::string> proposed_;
 };
 
 }  // namespace scanora

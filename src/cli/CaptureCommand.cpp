@@ -19,6 +19,8 @@
 #include "cli/CliApp.h"
 #include "cli/CliUiPort.h"
 #include "cli/GetProgressBar.h"
+#include "cli/OutputFileQuestion.h"
+#include "output/PrescanSaver.h"
 #include "output/ScanNaming.h"
 #include "platform/TextConversion.h"
 #include "settings/CurveSetting.h"
@@ -212,6 +214,11 @@ int CaptureCommand::Run()
 
 int CaptureCommand::Prescan()
 {
+    // The file is settled before the prescan, not found unwritable after it.
+    if (!options_.outputDir.empty() &&
+        (!OutputFileQuestion::MayWrite(ui_, options_.outputDir, err_) ||
+         !PrescanSaver(ui_).CheckCanCreate(options_.outputDir)))
+        return kExitCameraFailure;
     PreviewImage image;
     CaptureProgressView view(err_, isatty(fileno(err_)) != 0);
     CaptureCommandQueue queue;

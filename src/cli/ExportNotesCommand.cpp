@@ -9,6 +9,7 @@
 #include "cli/CliApp.h"
 #include "cli/CliReport.h"
 #include "cli/DiskSlotArguments.h"
+#include "cli/OutputFileQuestion.h"
 
 namespace scanora::cli {
 
@@ -42,13 +43,16 @@ int ExportNotesCommand::Run()
         return selection.exitStatus;
     }
     const std::vector<DiskEntry>& selected = selection.images;
+    const std::string& file = options_.outputDir;
+    if (!OutputFileQuestion::MayWrite(context_.Ui(), file, err_))
+        return kExitCameraFailure;
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
     const std::string text = NotesExport::Build(selected, local, camera.IsOrbiscan());
-    const std::string& file = options_.outputDir;
     if (!NotesExport::Write(file, text, error)) {
-        std::fprintf(err_, "scanora-cli: cannot write %s: %s\n", file.c_str(), error.c_str());
+        // The reason already names the file: "cannot write FILE: No space left on device".
+        std::fprintf(err_, "scanora-cli: %s\n", error.c_str());
         return kExitCameraFailure;
     }
     if (options_.json) {

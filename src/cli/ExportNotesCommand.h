@@ -12,7 +12,8 @@ class AppContext;
 namespace scanora::cli {
 
 // "export-notes SLOT... -o FILE": writes the notes of images on the camera's disk to a text
-// file, the last named image first, replacing any file of that name.
+// file, the last named image first. A file of that name is replaced only when the user agrees;
+// a device or a pipe (/dev/stdout) is written as it is.
 class ExportNotesCommand {
 public:
     ExportNotesCommand(const CliOptions& options, AppContext& context, std::FILE* out,

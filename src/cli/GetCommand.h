@@ -17,7 +17,8 @@ namespace scanora::cli {
 // "get SLOT... [-o DIR] [--mode none|scan|tone|dng] [--depth 8|16]": retrieves images from the
 // camera's disk by their directory slot (1-based, as listed) into TIFF or DNG files. With -o the
 // files go into DIR under their image names (an existing file is replaced only when the user
-// agrees); without it they go where automatic saving puts them, or into the current folder.
+// agrees; images of the same name get "_1", "_2", ... names); without it they go where automatic
+// saving puts them, or into the current folder.
 // A progress bar with the remaining time is drawn on a terminal, plain lines otherwise.
 class GetCommand {
 public:

@@ -11,6 +11,7 @@
 #include "output/ScanNaming.h"
 #include "output/TIFFDescription.h"
 #include "output/TIFFFile.h"
+#include "platform/AtomicFile.h"
 #include "platform/OpenWith.h"
 #include "platform/UiPort.h"
 #include "settings/CameraPreferences.h"
@@ -247,11 +248,25 @@ bool PrescanSaver::Save(const PreviewImage& image, const PrescanSaveOptions& opt
     // A file that could not be completed is reported like one that could not be created: in
     // either case nothing is left under the name.
     if (!(written && file.Close())) {
-        ui_.ShowMessage("Could Not Open File: " + path.string(), MessageIcon::Exclamation,
-                        MessageButtons::Ok);
+        ShowCannotOpen(path);
         return false;
     }
     return true;
+}
+
+bool PrescanSaver::CheckCanCreate(const std::filesystem::path& path)
+{
+    std::string error;
+    if (AtomicFile::CheckWritable(path, error))
+        return true;
+    ShowCannotOpen(path);
+    return false;
+}
+
+void PrescanSaver::ShowCannotOpen(const std::filesystem::path& path)
+{
+    ui_.ShowMessage(std::string(kCannotOpen) + path.string(), MessageIcon::Exclamation,
+                    MessageButtons::Ok);
 }
 
 }  // namespace scanora

@@ -57,6 +57,7 @@ struct PrescanSaveOptions {
 class PrescanSaver {
 public:
     static constexpr std::string_view kCaptureRunning = "Prescan/Scan in Progress";
+    static constexpr std::string_view kCannotOpen = "Could Not Open File: ";
 
     // Starts a program on a saved file (OpenWith::Open unless a test gives another).
     using Opener = std::function<bool(const std::string&, const std::filesystem::path&)>;
@@ -76,6 +77,10 @@ public:
     bool AutoSave(const PreviewImage& image, PrescanSaveOptions options, std::string_view scanName,
                   const CameraPreferences& prefs);
 
+    // Finds out, before a prescan, whether its file can be written at `path`: false after the
+    // message "Could Not Open File: %s" when it cannot (missing or read-only folder).
+    bool CheckCanCreate(const std::filesystem::path& path);
+
     // Writes the file at `path` (atomically). False, after the message "Could Not Open File: %s"
     // when the file cannot be written, or when there is nothing to save.
     bool Save(const PreviewImage& image, const PrescanSaveOptions& options,
@@ -89,6 +94,7 @@ public:
     [[nodiscard]] static ImageRect StoredRegion(const PreviewImage& image, const ImageRect& crop);
 
 private:
+    void ShowCannotOpen(const std::filesystem::path& path);
     bool SaveAndOpen(const PreviewImage& image, const PrescanSaveOptions& options,
                      const std::filesystem::path& path, const CameraPreferences& prefs);
 

@@ -419,6 +419,41 @@ TEST_P(RetrievalSimTest, AfterAScanTheNewestImageIsSavedAndOpened)
     EXPECT_TRUE(ui_.Messages().empty());
 }
 
+// Images of the same name, saved automatically or into chosen files: each gets its own file,
+// and the report names each file once.
+TEST_P(RetrievalSimTest, ImagesOfTheSameNameNeverShareAFile)
+{
+    entries_[1].name = entries_[2].name = "Same";
+    const std::vector<DiskEntry> three = {entries_[1], entries_[2], entries_[1]};
+    RetrievalSettings settings = Settings(RetrievalMode::None, 16);
+    settings.autoSave = true;
+    settings.saveScansFolder = out_.Path();
+    const auto paths = [](const RetrievalReport& report) {
+        std::vector<std::string> names;
+        for (const RetrievalItem& item : report.items) {
+            EXPECT_EQ(item.status, RetrievalStatus::Written);
+            names.push_back(item.path.filename().string());
+        }
+        return names;
+    };
+    EXPECT_EQ(paths(retrieval_->RetrieveEntries(three, settings, cancel_)),
+              (std::vector<std::string>{"Same.tif", "Same_1.tif", "Same_2.tif"}));
+
+    // Chosen files: the user agreed to replace Same.tif, but only the first image replaces it.
+    settings.autoSave = false;
+    EXPECT_EQ(paths(retrieval_->RetrieveEntries(three, settings, cancel_)),
+              (std::vector<std::string>{"Same.tif", "Same_3.tif", "Same_4.tif"}));
+    EXPECT_EQ(ui_.Messages().size(), 1u) << "one question for the one file that stood there";
+    EXPECT_EQ(FilesIn(out_.Path()),
+              (std::vector<std::string>{"Same.tif", "Same_1.tif", "Same_2.tif", "Same_3.tif",
+                                        "Same_4.tif"}));
+    TIFFFile first(out_.Path() / "Same.tif");
+    TIFFFile second(out_.Path() / "Same_3.tif");
+    ASSERT_TRUE(first.ReadDescription() && second.ReadDescription());
+    EXPECT_EQ(first.Description().width, entries_[1].width);
+    EXPECT_EQ(second.Description().width, entries_[2].width);
+}
+
 TEST_P(RetrievalSimTest, IllegalNamesAndMissingFoldersAreReported)
 {
     RetrievalSettings settings = Settings(RetrievalMode::None, 16);

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "camsim/SimDisk.h"
+#include "cli/CliReport.h"
 #include "output/TIFFFile.h"
 #include "support/ProcessRunner.h"
 #include "support/TempDir.h"
@@ -90,6 +91,78 @@ TEST_P(CliGetTest, RefusesWhatItCannotDo)
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, CliGetTest, ::testing::Values("usb", "scsi"));
+
+// Images of the same name: every scan without --name is "Untitled", and names that cannot name
+// a file all become "NeedLegalFileName". Each image gets a file of its own.
+class CliGetSameNamesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        camsim::SimDisk disk(disk_.Path().string());
+        std::uint32_t width = 100;
+        for (const char* name : {"Untitled", "Untitled", "Left:Right", "Why?"}) {
+            camsim::RecordedImage image;
+            image.header.fill(' ');
+            std::copy_n(name, std::strlen(name), image.header.begin() + 192);
+            image.header[256] = 0;
+            image.recipe.geometry.model = 6;
+            image.recipe.geometry.sizeStep = 10;
+            image.recipe.geometry.pixelsPerLine = width++;  // tells the files apart
+            image.recipe.geometry.lines = 80;
+            image.captureTime = 3'900'000'000u;
+            ASSERT_TRUE(disk.Record(image));
+        }
+    }
+
+    test::ProcessResult Get(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), {SCANORA_CLI_PATH, "--no-prefs", "--camera",
+                                   "sim:speed=0,disk=" + disk_.Path().string(), "get"});
+        return test::RunProcess(args, 20s);
+    }
+
+    // The width of the image in the file: which image it holds.
+    static std::uint32_t WidthOf(const std::filesystem::path& path)
+    {
+        TIFFFile file(path);
+        return file.ReadDescription() ? file.Description().width : 0;
+    }
+
+    test::TempDir disk_;
+    test::TempDir out_;
+};
+
+TEST_F(CliGetSameNamesTest, EveryImageGetsItsOwnFile)
+{
+    const std::filesystem::path& out = out_.Path();
+    const test::ProcessResult result = Get({"1", "2", "3", "4", "-o", out.string(), "--json"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    for (const char* name :
+         {"Untitled.tif", "Untitled_1.tif", "NeedLegalFileName.tif", "NeedLegalFileName_1.tif"})
+        EXPECT_THAT(result.out, HasSubstr(cli::CliReport::JsonString((out / name).string())))
+            << name;
+    EXPECT_EQ(WidthOf(out / "Untitled.tif"), 100u);
+    EXPECT_EQ(WidthOf(out / "Untitled_1.tif"), 101u);
+    EXPECT_EQ(WidthOf(out / "NeedLegalFileName.tif"), 102u);
+    EXPECT_EQ(WidthOf(out / "NeedLegalFileName_1.tif"), 103u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), 4);
+
+    // The same slot twice is two files as well; nothing of the first run is touched.
+    const test::ProcessResult twice = Get({"2", "2", "-o", out.string(), "--yes"});
+    ASSERT_EQ(twice.exitCode, 0) << twice.err;
+    // Untitled.tif stood there and the user agreed to replace it; the second copy must not
+    // replace the first, nor Untitled_1.tif, which stood there too.
+    EXPECT_EQ(twice.out,
+              (out / "Untitled.tif").string() + "\n" + (out / "Untitled_2.tif").string() + "\n");
+    EXPECT_EQ(WidthOf(out / "Untitled.tif"), 101u);
+    EXPECT_EQ(WidthOf(out / "Untitled_1.tif"), 101u);
+    EXPECT_EQ(WidthOf(out / "Untitled_2.tif"), 101u);
+    const std::string question = (out / "Untitled.tif").string() + " already exists.";
+    const std::size_t first = twice.err.find(question);
+    ASSERT_NE(first, std::string::npos) << twice.err;
+    EXPECT_EQ(twice.err.find(question, first + 1), std::string::npos)
+        << "asked once: " << twice.err;
+}
 
 }  // namespace
 }  // namespace scanora
