@@ -207,7 +207,15 @@ class CliDiskUnreadTest : public CliDiskTest {};
 
 TEST_P(CliDiskUnreadTest, SlotsTheCameraDidNotDescribeAreListedAsSuchAndFailTheListing)
 {
-    for (const char* fault : {"noreply:CDR", "xfer:CDR", "slow:1500"}) {
+    // A camera whose every reply comes too late does not even tell its model: nothing is
+    // listed at all.
+    fault_ = "slow:1500";
+    const ProcessResult late = Cli({"ls"});
+    EXPECT_EQ(late.exitCode, 1);
+    EXPECT_EQ(late.out, "");
+    EXPECT_EQ(late.err, "Camera Reported Error: Camera timed out\n");
+
+    for (const char* fault : {"noreply:CDR", "xfer:CDR"}) {
         fault_ = fault;
         const ProcessResult ls = Cli({"ls"});
         EXPECT_EQ(ls.exitCode, 1) << fault;
