@@ -1,8 +1,9 @@
-// scanora_soak: a long day at the camera, against the in-process simulator at speed 0 and with
-// the program's own timings: prescans stopped after their first block, scans each brought home
-// by the automatic retrieval, and a time-lapse series. Reports the slowest cycle of each kind
-// against the median, the memory in use at the start and at the end, and any cycle that did
-// not come back in time (it then stops at once with exit status 1).
+// scanora_soak: a long day at the camera, against a scanora-camsim at speed 0 (a process of its
+// own, so that what is measured is the host's memory, not the simulated camera's disk and
+// logs) and with the program's own timings: prescans stopped after their first block, scans each
+// brought home by the automatic retrieval, and a time-lapse series. Reports the slowest cycle of
+// each kind against the median, the memory in use at the start and at the end, and any cycle that
+// did not come back in time (it then stops at once with exit status 1).
 //
 //   scanora_soak [--prescans N] [--scans N] [--series N] [--limit SECONDS] [--strict]
 //
@@ -38,6 +39,7 @@
 #include "settings/InsertRotation.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
+#include "support/ProcessRunner.h"
 
 namespace {
 
@@ -235,8 +237,12 @@ public:
 
     int Run()
     {
+        const std::filesystem::path socket = folder_ / "camsim.sock";
+        test::BackgroundProcess camera(
+            {SCANORA_CAMSIM_PATH, "--listen", socket.string(), "--speed", "0", "--samples", "off"});
         std::string error;
-        context_ = AppContext::Create("sim:speed=0,samples=off", ui_, error);
+        if (camera.WaitForOutput("listening"))
+            context_ = AppContext::Create("socket:" + socket.string(), ui_, error);
         if (!context_ || !context_->Camera().IsConnected()) {
             std::fprintf(stderr, "scanora_soak: no simulated camera: %s\n", error.c_str());
             return 1;
