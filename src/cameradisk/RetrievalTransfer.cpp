@@ -13,7 +13,8 @@ namespace scanora {
 
 namespace {
 
-// Pixels realigned and mapped in one go, so that a piece is still in the cache for the table.
+// Pixels converted and written in one go: a piece (96 KiB of 16-bit colour) is still in the
+// processor's cache when the file takes it.
 constexpr std::size_t kPiecePixels = 16384;
 // The chunk index of a block is a 16-bit number.
 constexpr std::uint32_t kMaxBlocks = 65536;
@@ -26,18 +27,17 @@ inline std::uint16_t LoadBigEndian(const std::uint8_t* at)
 
 // Realignment and the curve's table in one pass over 16-bit colour pixels, in place: red and
 // green are taken from the lines `offset` samples ahead (as RealignLines does) and go through
-// `table` on their way, so the block is read and written once. Every sample of pixel i is read
-// before the pixel is stored, and the stores (Out bytes or words) lie at or before it, so only
-// samples not yet converted are read.
+// `table` on their way, so the block is read and written once. Pixel i is read at in + 6 i and
+// stored at out + 3 i Outs; with `out` at or before `in` in the same buffer every sample of a
+// pixel is read before the pixel is stored and only samples not yet converted are read.
 template <typename Out>
-void RealignAndMap(std::uint8_t* block, std::size_t pixels, std::size_t offset,
+void RealignAndMap(const std::uint8_t* in, Out* out, std::size_t pixels, std::size_t offset,
                    const std::uint16_t* table)
 {
     const std::size_t greenLead = 2 * offset;
     const std::size_t redLead = 4 * offset;
-    auto* const out = reinterpret_cast<Out*>(block);
     for (std::size_t i = 0; i < pixels; ++i) {
-        const std::uint8_t* const at = block + 6 * i;
+        const std::uint8_t* const at = in + 6 * i;
         const auto red = static_cast<Out>(table[LoadBigEndian(at + redLead)]);
         const auto green = static_cast<Out>(table[LoadBigEndian(at + greenLead + 2)]);
         const auto blue = static_cast<Out>(table[LoadBigEndian(at + 4)]);
@@ -99,47 +99,50 @@ bool RetrievalTransfer::Supported() const
            BlockCount() <= kMaxBlocks;
 }
 
-std::size_t RetrievalTransfer::Convert(std::uint8_t* block, std::size_t spanBytes,
-                                       std::size_t pixels)
+std::span<const std::uint8_t> RetrievalTransfer::ConvertPiece(std::uint8_t* block,
+                                                              std::size_t spanBytes,
+                                                              std::size_t first, std::size_t count)
 {
     const auto stored = static_cast<std::size_t>(format_.storedBytesPerPixel);
+    const auto output = static_cast<std::size_t>(format_.outputBytesPerPixel);
     const std::size_t samplesPerPixel = format_.samplesPerPixel;
     const bool colour = stored == SampleType::kColour16 || stored == SampleType::kColour8;
     const std::size_t offset = colour ? std::size_t{rowSpacing_} * width_ * 3 : 0;
     const bool narrowOutput = format_.bitsPerSample == 8 && format_.StoredWide();
     const std::uint16_t* const table = table_.empty() ? nullptr : table_.data();
+    // The piece's pixels are read from their stored place and land at their place in the
+    // output, which never lies after it.
+    std::uint8_t* const in = block + first * stored;
+    std::uint8_t* const out = block + first * output;
+    const std::span<const std::uint8_t> converted(out, count * output);
 
     if (table && stored == SampleType::kColour16) {
-        // The red samples of the last pixel lie two row spacings past the block's pixels.
-        if (pixels * stored + 2 * offset * 2 > spanBytes)
-            return 0;
+        // The red samples of the last pixel lie two row spacings past the piece.
+        if ((first + count) * stored + 2 * offset * 2 > spanBytes)
+            return {};
         if (narrowOutput)
-            RealignAndMap<std::uint8_t>(block, pixels, offset, table);
+            RealignAndMap(in, out, count, offset, table);
         else
-            RealignAndMap<std::uint16_t>(block, pixels, offset, table);
-        return pixels * static_cast<std::size_t>(format_.outputBytesPerPixel);
+            RealignAndMap(in, reinterpret_cast<std::uint16_t*>(out), count, offset, table);
+        return converted;
     }
-    for (std::size_t first = 0; first < pixels; first += kPiecePixels) {
-        const std::size_t count = std::min(kPiecePixels, pixels - first);
-        RealignLines(std::span(block + first * stored, spanBytes - first * stored), count,
-                     static_cast<int>(stored), offset);
-        if (!table)
-            continue;
-        // The samples are in host order now; the buffer was made as 16-bit words.
-        auto* words = reinterpret_cast<std::uint16_t*>(block);
-        const std::size_t begin = first * samplesPerPixel;
-        const std::size_t end = begin + count * samplesPerPixel;
-        if (narrowOutput) {
-            // Bytes packed at the front: byte i lies before sample i, which is read first.
-            for (std::size_t i = begin; i < end; ++i) {
-                const std::uint16_t sample = words[i];
-                block[i] = static_cast<std::uint8_t>(table[sample]);
-            }
-        } else {
-            for (std::size_t i = begin; i < end; ++i) words[i] = table[words[i]];
-        }
+    if (!RealignLines(std::span(in, spanBytes - first * stored), count, static_cast<int>(stored),
+                      offset))
+        return {};
+    if (!table)
+        return converted;
+    // The samples are in host order now; the buffer was made as 16-bit words.
+    const auto* words = reinterpret_cast<const std::uint16_t*>(in);
+    const std::size_t samples = count * samplesPerPixel;
+    if (narrowOutput) {
+        // Bytes packed at the front: byte i lies before sample i, which is read first.
+        for (std::size_t i = 0; i < samples; ++i)
+            out[i] = static_cast<std::uint8_t>(table[words[i]]);
+    } else {
+        auto* mapped = reinterpret_cast<std::uint16_t*>(out);
+        for (std::size_t i = 0; i < samples; ++i) mapped[i] = table[words[i]];
     }
-    return pixels * static_cast<std::size_t>(format_.outputBytesPerPixel);
+    return converted;
 }
 
 RetrievalTransfer::Outcome RetrievalTransfer::Run(const BlockReader& read, TIFFFile& file,
@@ -149,14 +152,19 @@ RetrievalTransfer::Outcome RetrievalTransfer::Run(const BlockReader& read, TIFFF
     readResult_ = 0;
     if (!Supported())
         return Outcome::Unsupported;
-    // Two blocks, made as 16-bit words so that the samples can be read as such.
-    const std::size_t words = kBlockBytes;  // 2 blocks of bytes
+    // Two block places, A and B, and behind B room for the look-ahead: blocks go to A and B by
+    // turns, and a block in B finds the beginning of its successor (read into A) copied behind
+    // it. So each block is read once and nothing but that beginning is ever copied. Made as
+    // 16-bit words so that the samples can be read as such.
+    const std::size_t lookAhead = LookAheadBytes();
+    const std::size_t bytes = 2 * kBlockBytes + lookAhead;
     std::unique_ptr<std::uint16_t[]> buffer =
-        TryAllocateForOverwrite<std::uint16_t>(words, 2 * kBlockBytes);
+        TryAllocateForOverwrite<std::uint16_t>((bytes + 1) / 2, bytes + 1);
     if (!buffer)
         return Outcome::NoMemory;
-    auto* const first = reinterpret_cast<std::uint8_t*>(buffer.get());
-    auto* const second = first + kBlockBytes;
+    std::uint8_t* const places[2] = {reinterpret_cast<std::uint8_t*>(buffer.get()),
+                                     reinterpret_cast<std::uint8_t*>(buffer.get()) + kBlockBytes};
+    std::uint8_t* const end = places[0] + bytes;
 
     const auto readBlock = [&](std::uint8_t* into, std::uint32_t index) {
         const std::int32_t got =
@@ -166,44 +174,52 @@ RetrievalTransfer::Outcome RetrievalTransfer::Run(const BlockReader& read, TIFFF
         readResult_ = got;
         return got < 0 ? Outcome::ReadFailed : Outcome::ShortRead;
     };
+    const auto write = [&](std::span<const std::uint8_t> out) {
+        return format_.bitsPerSample == 16
+                   ? file.WriteSamples(std::span(reinterpret_cast<const std::uint16_t*>(out.data()),
+                                                 out.size() / 2))
+                   : file.WriteData(out);
+    };
 
     const std::uint32_t blockCount = BlockCount();
-    const std::uint64_t storedImageBytes =
-        std::uint64_t{width_} * height_ * static_cast<std::uint64_t>(format_.storedBytesPerPixel);
     const auto stored = static_cast<std::uint64_t>(format_.storedBytesPerPixel);
+    const std::uint64_t storedImageBytes = std::uint64_t{width_} * height_ * stored;
     if (progress)
         progress->OnTransferStarted(blockCount);
     const RetrievalTimer timer;
 
-    if (const Outcome outcome = readBlock(first, 0); outcome != Outcome::Done)
+    if (const Outcome outcome = readBlock(places[0], 0); outcome != Outcome::Done)
         return outcome;
     for (std::uint32_t k = 0; k < blockCount; ++k) {
-        const bool more = k + 1 < blockCount;
-        if (more) {
-            if (const Outcome outcome = readBlock(second, k + 1); outcome != Outcome::Done)
+        std::uint8_t* const block = places[k % 2];
+        if (k + 1 < blockCount) {
+            std::uint8_t* const next = places[(k + 1) % 2];
+            if (const Outcome outcome = readBlock(next, k + 1); outcome != Outcome::Done)
                 return outcome;
+            if (block == places[1])
+                std::memcpy(places[1] + kBlockBytes, next, lookAhead);
         }
         const std::uint64_t start = std::uint64_t{k} * kBlockBytes;
         const std::uint64_t imageBytes =
             storedImageBytes > start
                 ? std::min<std::uint64_t>(kBlockBytes, storedImageBytes - start)
                 : 0;
-        const std::size_t out =
-            Convert(first, 2 * kBlockBytes, static_cast<std::size_t>(imageBytes / stored));
-        const bool written = format_.bitsPerSample == 16
-                                 ? file.WriteSamples(std::span(
-                                       reinterpret_cast<const std::uint16_t*>(first), out / 2))
-                                 : file.WriteData(std::span(first, out));
-        if (!written)
-            return Outcome::WriteFailed;
+        const auto pixels = static_cast<std::size_t>(imageBytes / stored);
+        const auto spanBytes = static_cast<std::size_t>(end - block);
+        for (std::size_t first = 0; first < pixels; first += kPiecePixels) {
+            const std::size_t count = std::min(kPiecePixels, pixels - first);
+            const std::span<const std::uint8_t> out = ConvertPiece(block, spanBytes, first, count);
+            if (out.size() != count * static_cast<std::size_t>(format_.outputBytesPerPixel))
+                return Outcome::Unsupported;
+            if (!write(out))
+                return Outcome::WriteFailed;
+        }
         if (progress) {
             const std::uint32_t seconds = timer.RemainingSeconds(k + 1, blockCount);
             progress->OnProgress(k + 1, blockCount, RetrievalTimer::Format(seconds), seconds);
         }
         if (cancel.load())
             return Outcome::Cancelled;
-        if (more)
-            std::memcpy(first, second, kBlockBytes);
     }
     return Outcome::Done;
 }

@@ -16,10 +16,11 @@ class RetrievalProgress;
 class TIFFFile;
 
 // Moves one stored image from the camera disk into an open image file, a 3 MiB block at a time,
-// in memory that does not grow with the image: two blocks, block k + 1 read behind block k
-// because bringing a pixel's colour rows together reads up to two row spacings ahead. Each
-// block is realigned (colour rows together, samples in host order), mapped through the raw
-// table of the curve when there is one, and appended to the file. Exactly the image's bytes
+// in memory that does not grow with the image: two blocks and the look-ahead, block k + 1 read
+// before block k is converted because bringing a pixel's colour rows together reads up to two
+// row spacings ahead. Each block is realigned (colour rows together, samples in host order),
+// mapped through the raw table of the curve when there is one, and appended to the file a piece
+// at a time, while the piece is still in the processor's cache. Exactly the image's bytes
 // reach the file: width x height pixels of the output's size, never the lines stored beyond
 // them.
 class RetrievalTransfer {
@@ -38,7 +39,7 @@ public:
         ReadFailed,   // the camera's transfer failed (ReadResult() has its result)
         ShortRead,    // the camera sent fewer bytes than asked
         WriteFailed,  // the file refused the bytes
-        NoMemory,     // the two blocks could not be had
+        NoMemory,     // the blocks could not be had
         Unsupported,  // the image cannot be transferred (too many blocks, rows too far apart)
     };
 
@@ -65,9 +66,11 @@ public:
     [[nodiscard]] std::int32_t ReadResult() const { return readResult_; }
 
 private:
-    // Converts `pixels` stored pixels at the start of `block` in place; the samples of the
-    // blocks after it are read for the colour rows. Returns the bytes of output at the start.
-    std::size_t Convert(std::uint8_t* block, std::size_t spanBytes, std::size_t pixels);
+    // Converts stored pixels [first, first + count) of `block` in place (`spanBytes` from the
+    // block on are readable, the lines after it included); returns where the piece's output
+    // lies, or nothing when the colour rows would be read beyond the span.
+    std::span<const std::uint8_t> ConvertPiece(std::uint8_t* block, std::size_t spanBytes,
+                                               std::size_t first, std::size_t count);
     std::size_t LookAheadBytes() const;
 
     RetrievalFormat format_;
