@@ -7,7 +7,8 @@
 // the peak resident memory of the retrieval. The same number of bytes is then written to a file
 // in the same folder with a plain write loop: the least any program spends putting them into a
 // file. The host's processor time over the plain loop's is the retrieval's cost against that
-// limit.
+// limit. Each is run three times, by turns, and the best run of each counts. The files go to a
+// folder on a disk ($TMPDIR, else /var/tmp), as retrieved images do.
 //
 // Prints, as its last line:
 //   retrieve: <MB/s> MB/s, <percent>% of memcpy, peak <MiB> MiB, <r> x plain write
@@ -164,6 +165,19 @@ std::optional<PlainWrite> WritePlainly(const std::filesystem::path& path, std::u
     return PlainWrite{Seconds(Clock::now() - start), ThreadSeconds() - cpuStart};
 }
 
+// One retrieval's times, in seconds, with the simulator's share measured at the transport.
+struct RetrievalRun {
+    std::uintmax_t fileBytes = 0;
+    double total = 0.0;
+    double cpu = 0.0;
+    double simulatorWall = 0.0;
+    double simulatorCpu = 0.0;
+
+    [[nodiscard]] double HostCpu() const { return cpu - simulatorCpu; }
+};
+
+constexpr int kRuns = 3;
+
 class NoProgress final : public scanora::RetrievalProgress {
 public:
     void OnStatus(std::string_view) override {}
@@ -175,12 +189,15 @@ public:
 int main()
 {
     namespace fs = std::filesystem;
-    // $TMPDIR when set; otherwise /dev/shm when it is there, so that the disk's own write speed
-    // does not stand in for the pipeline's.
+    // A folder on a disk, where retrieved images go: $TMPDIR when set, otherwise /var/tmp. The
+    // plain write into the same folder takes the disk's own speed out of the ratio; with
+    // TMPDIR=/dev/shm (memory, where writing costs little more than copying) the ratio shows
+    // the share of the conversion itself.
     std::error_code ignored;
-    const fs::path base = std::getenv("TMPDIR") == nullptr && fs::is_directory("/dev/shm", ignored)
-                              ? fs::path("/dev/shm")
-                              : fs::temp_directory_path();
+    const char* const tmpdir = std::getenv("TMPDIR");
+    const fs::path base = tmpdir != nullptr && *tmpdir != '\0'    ? fs::path(tmpdir)
+                          : fs::is_directory("/var/tmp", ignored) ? fs::path("/var/tmp")
+                                                                  : fs::path("/tmp");
     std::string pattern = (base / "retrieve-bench-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) {
         std::perror("mkdtemp");
@@ -246,44 +263,64 @@ int main()
     retrieval.SetProgress(&progress);
     const std::atomic<bool> cancel{false};
 
-    const Clock::time_point start = Clock::now();
-    const double cpuStart = ThreadSeconds();
-    const scanora::RetrievalReport report =
-        retrieval.RetrieveEntries(std::span(entries.data(), 1), settings, cancel);
-    const double cpu = ThreadSeconds() - cpuStart;
-    const double total = Seconds(Clock::now() - start);
+    // The best of a few runs of each, taken by turns: on a shared machine the other programs'
+    // work comes and goes, and the least time is the one closest to the work itself.
+    RetrievalRun best;
+    std::optional<PlainWrite> plain;
+    for (int run = 0; run < kRuns; ++run) {
+        timed.readTime = {};
+        timed.readCpu = 0.0;
+        const Clock::time_point start = Clock::now();
+        const double cpuStart = ThreadSeconds();
+        const scanora::RetrievalReport report =
+            retrieval.RetrieveEntries(std::span(entries.data(), 1), settings, cancel);
+        const double cpu = ThreadSeconds() - cpuStart;
+        const double total = Seconds(Clock::now() - start);
+        if (report.items.size() != 1 ||
+            report.items[0].status != scanora::RetrievalStatus::Written) {
+            std::fprintf(stderr, "the retrieval failed\n");
+            fs::remove_all(work);
+            return 1;
+        }
+        RetrievalRun current;
+        current.fileBytes = fs::file_size(report.items[0].path);
+        current.total = total;
+        current.cpu = cpu;
+        current.simulatorWall = Seconds(timed.readTime);
+        current.simulatorCpu = timed.readCpu;
+        fs::remove(report.items[0].path);
+        if (run == 0 || current.HostCpu() < best.HostCpu())
+            best = current;
+
+        const std::optional<PlainWrite> written =
+            WritePlainly(outFolder / "plain", current.fileBytes);
+        fs::remove(outFolder / "plain");
+        if (!written) {
+            std::fprintf(stderr, "the plain write failed\n");
+            fs::remove_all(work);
+            return 1;
+        }
+        if (!plain || written->cpu < plain->cpu)
+            plain = written;
+    }
+    fs::remove_all(work);
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     const double peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
 
-    if (report.items.size() != 1 || report.items[0].status != scanora::RetrievalStatus::Written) {
-        std::fprintf(stderr, "the retrieval failed\n");
-        fs::remove_all(work);
-        return 1;
-    }
-    const std::uintmax_t fileBytes = fs::file_size(report.items[0].path);
     const double imageMB = static_cast<double>(std::uint64_t{kWidth} * kLines * 6) / 1e6;
-    const double simulatorSeconds = Seconds(timed.readTime);
-    const double hostWall = total - simulatorSeconds;
-    const double host = cpu - timed.readCpu;
+    const double hostWall = best.total - best.simulatorWall;
+    const double host = best.HostCpu();
     const double hostMBps = imageMB / host;
-    fs::remove(report.items[0].path);
-    const std::optional<PlainWrite> plain = WritePlainly(outFolder / "plain", fileBytes);
-    fs::remove_all(work);
-    if (!plain) {
-        std::fprintf(stderr, "the plain write failed\n");
-        return 1;
-    }
-
     const double memcpyMBps = MemcpyMegabytesPerSecond();
-    std::printf("image: %u x %u, 16-bit colour, %.1f MB of pixels, file %.1f MB\n", kWidth, kLines,
-                imageMB, static_cast<double>(fileBytes) / 1e6);
+    std::printf("image: %u x %u, 16-bit colour, %.1f MB of pixels, file %.1f MB; best of %d runs\n",
+                kWidth, kLines, imageMB, static_cast<double>(best.fileBytes) / 1e6, kRuns);
     std::printf(
         "wall clock: total %.2f s, simulator (making and sending the data) %.2f s, "
         "host %.2f s (%.0f MB/s), written to %s\n",
-        total, simulatorSeconds, hostWall, imageMB / hostWall, work.c_str());
-    std::printf("processor time: total %.2f s, simulator %.2f s, host %.2f s\n", cpu, timed.readCpu,
-                host);
+        best.total, best.simulatorWall, hostWall, imageMB / hostWall, work.c_str());
+    std::printf("processor time: total %.2f s, simulator %.2f s, host %.2f s\n", best.cpu,
+                best.simulatorCpu, host);
     std::printf("memcpy: %.0f MB/s\n", memcpyMBps);
     std::printf(
         "plain write of the file's bytes: wall clock %.2f s (host %.2f x), processor %.2f s\n",

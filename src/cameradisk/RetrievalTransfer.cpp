@@ -1,6 +1,7 @@
 #include "cameradisk/RetrievalTransfer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "acquire/TryAllocate.h"
@@ -8,6 +9,7 @@
 #include "imaging/LineRealignment.h"
 #include "imaging/QVToneCurve.h"
 #include "output/TIFFFile.h"
+#include "platform/MirroredBuffer.h"
 
 namespace scanora {
 
@@ -19,15 +21,26 @@ constexpr std::size_t kPiecePixels = 16384;
 // The chunk index of a block is a 16-bit number.
 constexpr std::uint32_t kMaxBlocks = 65536;
 
-// A big-endian 16-bit sample at `at`.
-inline std::uint16_t LoadBigEndian(const std::uint8_t* at)
+// The 16-bit word at `at` as the host reads it, whatever its byte order.
+inline std::uint16_t LoadWord(const std::uint8_t* at)
 {
-    return static_cast<std::uint16_t>(at[0] << 8 | at[1]);
+    std::uint16_t word = 0;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+
+// The word a host reads where the camera stored `value` big-endian.
+constexpr std::uint16_t StoredWord(std::uint16_t value)
+{
+    if constexpr (std::endian::native == std::endian::big)
+        return value;
+    return static_cast<std::uint16_t>(value << 8 | value >> 8);
 }
 
 // Realignment and the curve's table in one pass over 16-bit colour pixels, in place: red and
 // green are taken from the lines `offset` samples ahead (as RealignLines does) and go through
-// `table` on their way, so the block is read and written once. Pixel i is read at in + 6 i and
+// `table` on their way, so the block is read and written once. `table` is indexed by the stored
+// words as the host reads them, so that no sample is turned around. Pixel i is read at in + 6 i and
 // stored at out + 3 i Outs; with `out` at or before `in` in the same buffer every sample of a
 // pixel is read before the pixel is stored and only samples not yet converted are read.
 template <typename Out>
@@ -38,9 +51,9 @@ void RealignAndMap(const std::uint8_t* in, Out* out, std::size_t pixels, std::si
     const std::size_t redLead = 4 * offset;
     for (std::size_t i = 0; i < pixels; ++i) {
         const std::uint8_t* const at = in + 6 * i;
-        const auto red = static_cast<Out>(table[LoadBigEndian(at + redLead)]);
-        const auto green = static_cast<Out>(table[LoadBigEndian(at + greenLead + 2)]);
-        const auto blue = static_cast<Out>(table[LoadBigEndian(at + 4)]);
+        const auto red = static_cast<Out>(table[LoadWord(at + redLead)]);
+        const auto green = static_cast<Out>(table[LoadWord(at + greenLead + 2)]);
+        const auto blue = static_cast<Out>(table[LoadWord(at + 4)]);
         out[3 * i] = red;
         out[3 * i + 1] = green;
         out[3 * i + 2] = blue;
@@ -61,7 +74,13 @@ RetrievalTransfer::RetrievalTransfer(const RetrievalFormat& format, std::uint32_
         curve.SetSixteenBit(format_.bitsPerSample == 16);
         curve.BuildRawTable();
         const auto raw = curve.RawTable();
+        static_assert(QVToneCurve::kRawTableSize == 65536, "every 16-bit sample has its entry");
         table_.assign(raw.begin(), raw.end());
+        // 16-bit colour is realigned and mapped in one pass straight from the stored words.
+        if (format_.storedBytesPerPixel == SampleType::kColour16) {
+            for (std::size_t value = 0; value < raw.size(); ++value)
+                table_[StoredWord(static_cast<std::uint16_t>(value))] = raw[value];
+        }
     }
 }
 
@@ -152,19 +171,25 @@ RetrievalTransfer::Outcome RetrievalTransfer::Run(const BlockReader& read, TIFFF
     readResult_ = 0;
     if (!Supported())
         return Outcome::Unsupported;
-    // Two block places, A and B, and behind B room for the look-ahead: blocks go to A and B by
-    // turns, and a block in B finds the beginning of its successor (read into A) copied behind
-    // it. So each block is read once and nothing but that beginning is ever copied. Made as
-    // 16-bit words so that the samples can be read as such.
+    // Two block places, A and B: blocks go to them by turns, each read once. A block in B looks
+    // ahead into its successor in A: in a mirrored buffer A follows B in memory; otherwise the
+    // successor's beginning is copied into the room behind B. Page-aligned or made as 16-bit
+    // words, so that the samples can be read as such.
     const std::size_t lookAhead = LookAheadBytes();
     const std::size_t bytes = 2 * kBlockBytes + lookAhead;
-    std::unique_ptr<std::uint16_t[]> buffer =
-        TryAllocateForOverwrite<std::uint16_t>((bytes + 1) / 2, bytes + 1);
-    if (!buffer)
-        return Outcome::NoMemory;
-    std::uint8_t* const places[2] = {reinterpret_cast<std::uint8_t*>(buffer.get()),
-                                     reinterpret_cast<std::uint8_t*>(buffer.get()) + kBlockBytes};
-    std::uint8_t* const end = places[0] + bytes;
+    std::unique_ptr<MirroredBuffer> ring =
+        mirrored_ ? MirroredBuffer::Create(2 * kBlockBytes) : nullptr;
+    if (ring && ring->Size() != 2 * kBlockBytes)
+        ring.reset();
+    std::unique_ptr<std::uint16_t[]> buffer;
+    if (!ring) {
+        buffer = TryAllocateForOverwrite<std::uint16_t>((bytes + 1) / 2, bytes + 1);
+        if (!buffer)
+            return Outcome::NoMemory;
+    }
+    std::uint8_t* const base = ring ? ring->Data() : reinterpret_cast<std::uint8_t*>(buffer.get());
+    std::uint8_t* const places[2] = {base, base + kBlockBytes};
+    std::uint8_t* const end = base + bytes;
 
     const auto readBlock = [&](std::uint8_t* into, std::uint32_t index) {
         const std::int32_t got =
@@ -196,7 +221,7 @@ RetrievalTransfer::Outcome RetrievalTransfer::Run(const BlockReader& read, TIFFF
             std::uint8_t* const next = places[(k + 1) % 2];
             if (const Outcome outcome = readBlock(next, k + 1); outcome != Outcome::Done)
                 return outcome;
-            if (block == places[1])
+            if (!ring && block == places[1])
                 std::memcpy(places[1] + kBlockBytes, next, lookAhead);
         }
         const std::uint64_t start = std::uint64_t{k} * kBlockBytes;

@@ -62,6 +62,10 @@ public:
     Outcome Run(const BlockReader& read, TIFFFile& file, const std::atomic<bool>& cancel,
                 RetrievalProgress* progress);
 
+    // Whether the blocks are kept in a mirrored buffer (the default, where the system gives
+    // one) or in plain memory with the look-ahead copied; the result is the same.
+    void SetMirrored(bool mirrored) { mirrored_ = mirrored; }
+
     // The last reader result when the outcome was ReadFailed or ShortRead.
     [[nodiscard]] std::int32_t ReadResult() const { return readResult_; }
 
@@ -79,6 +83,7 @@ private:
     std::uint32_t rowSpacing_;
     std::vector<std::uint16_t> table_;  // the curve's raw table; empty without a curve
     std::int32_t readResult_ = 0;
+    bool mirrored_ = true;
 };
 
 }  // namespace scanora

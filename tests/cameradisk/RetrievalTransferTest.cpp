@@ -123,13 +123,14 @@ struct Outcome {
 
 Outcome Transfer(const StoredImage& image, const RetrievalFormat& format,
                  const RetrievalTransfer::BlockReader& read, const std::atomic<bool>& cancel = {},
-                 RetrievalProgress* progress = nullptr)
+                 RetrievalProgress* progress = nullptr, bool mirrored = true)
 {
     MemoryOutputStream stream;
     TIFFFile file(stream);
     const TIFFDescription description = DescriptionFor(image, format);
     EXPECT_TRUE(file.Open(description));
     RetrievalTransfer transfer(format, image.width, image.height, image.spacing);
+    transfer.SetMirrored(mirrored);
     Outcome result{transfer.Run(read, file, cancel, progress), {}, false};
     const std::uint64_t strip = TiffLayout::Plan(description)->StripOffset();
     const auto& bytes = stream.Bytes();
@@ -160,14 +161,17 @@ TEST(RetrievalTransfer, WritesExactlyTheImageThroughEveryStoredForm)
         // the block read behind them in both places the transfer reads blocks into.
         image.height = image.Colour() ? 1700 : 7000;
         const RetrievalFormat format = FormatFor(image, c.curve, c.eightBit);
-        const Outcome result = Transfer(image, format, image.Reader());
-        ASSERT_EQ(result.outcome, RetrievalTransfer::Outcome::Done) << c.stored;
-        EXPECT_TRUE(result.closed) << "the file holds what StripByteCounts declares";
         const std::vector<std::uint8_t> expected = Expected(image, format);
-        ASSERT_EQ(result.pixels.size(), expected.size()) << c.stored;
-        EXPECT_TRUE(result.pixels == expected) << "stored " << c.stored << " curve " << c.curve
-                                               << " 8-bit " << c.eightBit << " spacing "
-                                               << c.spacing;
+        // In a mirrored buffer and in plain memory alike.
+        for (const bool mirrored : {true, false}) {
+            const Outcome result = Transfer(image, format, image.Reader(), {}, nullptr, mirrored);
+            ASSERT_EQ(result.outcome, RetrievalTransfer::Outcome::Done) << c.stored;
+            EXPECT_TRUE(result.closed) << "the file holds what StripByteCounts declares";
+            ASSERT_EQ(result.pixels.size(), expected.size()) << c.stored;
+            EXPECT_TRUE(result.pixels == expected)
+                << "stored " << c.stored << " curve " << c.curve << " 8-bit " << c.eightBit
+                << " spacing " << c.spacing << " mirrored " << mirrored;
+        }
     }
 }
 
