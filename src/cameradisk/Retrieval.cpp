@@ -39,6 +39,10 @@ std::optional<DiskEntry> Retrieval::Newest(std::span<const DiskEntry> entries)
 {
     const DiskEntry* newest = nullptr;
     for (const DiskEntry& entry : entries) {
+        // A slot the camera did not describe may be the newest image: an older one is not
+        // brought home in its place.
+        if (entry.unread)
+            return std::nullopt;
         if (!entry.IsFree() && (!newest || entry.time > newest->time))
             newest = &entry;
     }

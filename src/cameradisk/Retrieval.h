@@ -90,7 +90,8 @@ public:
     // when "AutoOpenRetrieves" asks. Nothing happens unless automatic saving is on.
     RetrievalReport RetrieveNewest(RetrievalSettings settings, const std::atomic<bool>& cancel);
 
-    // The newest image of a directory, when it holds any.
+    // The newest image of a directory, when it holds any; nothing as well when a slot could not
+    // be read, since the newest might be that one.
     [[nodiscard]] static std::optional<DiskEntry> Newest(std::span<const DiskEntry> entries);
     // "Retrieving \"name\"."
     [[nodiscard]] static std::string RetrievingText(std::string_view name);

@@ -413,6 +413,16 @@ TEST_P(RetrievalSimTest, AfterAScanTheNewestImageIsSavedAndOpened)
     const std::size_t red = Images().size() - 1;
     EXPECT_TRUE(pixels == Expected(red, &Images()[red].handles, false, 16));
 
+    // A directory with a slot the camera did not describe: the newest cannot be told, and no
+    // older image is saved in its place.
+    retrieval_->SetDirectoryReader([this] {
+        std::vector<DiskEntry> entries =
+            DiskDirectory(*camera_, [](std::chrono::milliseconds) {}).Read();
+        entries.back().unread = true;
+        return entries;
+    });
+    EXPECT_TRUE(retrieval_->RetrieveNewest(settings, cancel_).items.empty());
+
     // Without automatic saving nothing happens.
     settings.autoSave = false;
     EXPECT_TRUE(retrieval_->RetrieveNewest(settings, cancel_).items.empty());
