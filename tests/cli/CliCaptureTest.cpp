@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "CliProcess.h"
 #include "output/FileTiffInput.h"
 #include "output/TiffReader.h"
 #include "support/ProcessRunner.h"
@@ -22,8 +23,7 @@ using namespace std::chrono_literals;
 
 ProcessResult Cli(std::vector<std::string> args)
 {
-    args.insert(args.begin(), {SCANORA_CLI_PATH, "--no-prefs"});
-    return RunProcess(args, 30s);
+    return test::RunCli(std::move(args));
 }
 
 class CliScanTest : public ::testing::Test {

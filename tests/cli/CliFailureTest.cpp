@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "CliProcess.h"
 #include "support/ProcessRunner.h"
 #include "support/TempDir.h"
 
@@ -20,8 +21,7 @@ using namespace std::chrono_literals;
 
 ProcessResult Cli(std::vector<std::string> args)
 {
-    args.insert(args.begin(), {SCANORA_CLI_PATH, "--no-prefs"});
-    return test::RunProcess(args, 30s);
+    return test::RunCli(std::move(args));
 }
 
 // The program with its standard output sent to `target` by the shell.

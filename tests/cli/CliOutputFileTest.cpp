@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "CliProcess.h"
 #include "output/TIFFFile.h"
 #include "support/ProcessRunner.h"
 #include "support/TempDir.h"
@@ -41,9 +42,9 @@ protected:
     // no terminal, so nobody answers a question.
     test::ProcessResult Cli(std::vector<std::string> args) const
     {
-        args.insert(args.begin(), {SCANORA_CLI_PATH, "--no-prefs", "--camera",
-                                   "sim:model=6,speed=0,disk=" + disk_.Path().string()});
-        return test::RunProcess(args, 30s);
+        args.insert(args.begin(),
+                    {"--camera", "sim:model=6,speed=0,disk=" + disk_.Path().string()});
+        return test::RunCli(std::move(args));
     }
 
     test::TempDir disk_;
