@@ -1,9 +1,10 @@
 // scanora_soak: a long day at the camera, against a scanora-camsim at speed 0 (a process of its
-// own, so that what is measured is the host's memory, not the simulated camera's disk and
-// logs) and with the program's own timings: prescans stopped after their first block, scans each
-// brought home by the automatic retrieval, and a time-lapse series. Reports the slowest cycle of
-// each kind against the median, the memory in use at the start and at the end, and any cycle that
-// did not come back in time (it then stops at once with exit status 1).
+// own, so that what is measured is the host's memory, not the simulated camera's disk and logs)
+// and with the program's own timings: prescans stopped after their first block, scans each
+// brought home by the automatic retrieval (the camera's disk emptied after each), and a
+// time-lapse series. Reports the slowest cycle of each kind against the median, the memory in
+// use at the start and at the end, and any cycle that did not come back in time (it then stops
+// at once with exit status 1).
 //
 //   scanora_soak [--prescans N] [--scans N] [--series N] [--limit SECONDS] [--strict]
 //
@@ -336,6 +337,12 @@ private:
                 return false;
             if (!sequence_->ScansSucceeded() || written != before + 1) {
                 std::fprintf(stderr, "scanora_soak: scan %d was not brought home\n", i + 1);
+                return false;
+            }
+            // The camera's disk is emptied once the image is home, so that every cycle reads a
+            // directory of the same length.
+            if (!context_->Camera().InitializeDisk()) {
+                std::fprintf(stderr, "scanora_soak: the camera's disk was not emptied\n");
                 return false;
             }
         }
