@@ -9,9 +9,9 @@
 #include "acquire/CaptureView.h"
 #include "acquire/DisplayCurve.h"
 #include "acquire/LinePlacement.h"
-#include "acquire/MLooper.h"
 #include "acquire/PrescanReadout.h"
 #include "acquire/PreviewImage.h"
+#include "acquire/ScanMonitor.h"
 #include "camera/CapturePreparation.h"
 #include "camera/QVCamera.h"
 #include "camera/QVExposure.h"
@@ -23,20 +23,6 @@
 #include "settings/QVSize.h"
 
 namespace scanora {
-
-// The scan monitor: the sequence's looper, one round every 250 ms while a scan runs.
-class ScanMonitor final : public MLooper {
-public:
-    explicit ScanMonitor(CaptureSequence& sequence) : sequence_(sequence) {}
-    ~ScanMonitor() override { StopAndWait(); }
-    ScanMonitor(const ScanMonitor&) = delete;
-    ScanMonitor& operator=(const ScanMonitor&) = delete;
-
-    void Iterate() override { sequence_.MonitorStep(); }
-
-private:
-    CaptureSequence& sequence_;
-};
 
 namespace {
 

@@ -1,0 +1,12 @@
+#include "acquire/ScanMonitor.h"
+
+#include "acquire/CaptureSequence.h"
+
+namespace scanora {
+
+void ScanMonitor::Iterate()
+{
+    sequence_.MonitorStep();
+}
+
+}  // namespace scanora
