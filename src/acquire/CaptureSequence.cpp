@@ -439,7 +439,11 @@ void CaptureSequence::MonitorStep()
     const std::optional<std::uint32_t> scanned =
         answered ? std::optional<std::uint32_t>(status.LinesScanned()) : std::nullopt;
     switch (watch_.Observe(scanned, ScanWatch::Clock::now())) {
-    case ScanWatch::Verdict::Scanning: ShowScanProgress(*scanned); return;
+    case ScanWatch::Verdict::Scanning:
+        // A query that failed shows nothing new; the next one may.
+        if (scanned)
+            ShowScanProgress(*scanned);
+        return;
     case ScanWatch::Verdict::Complete:
         ShowScanProgress(*scanned);
         ScanComplete(false);
