@@ -157,9 +157,10 @@ TEST(RetrievalTransfer, WritesExactlyTheImageThroughEveryStoredForm)
         StoredImage image;
         image.stored = c.stored;
         image.spacing = c.spacing;
-        // Every image fills more than two blocks, so that blocks take their look-ahead from
-        // the block read behind them in both places the transfer reads blocks into.
-        image.height = image.Colour() ? 1700 : 7000;
+        // Colour images fill three blocks, so that blocks take their look-ahead from the block
+        // read behind them in both places the transfer reads blocks into; single-colour ones
+        // fill two or more.
+        image.height = image.Colour() ? 1100 : 3300;
         const RetrievalFormat format = FormatFor(image, c.curve, c.eightBit);
         const std::vector<std::uint8_t> expected = Expected(image, format);
         // In a mirrored buffer and in plain memory alike.
