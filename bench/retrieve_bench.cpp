@@ -134,8 +134,8 @@ double MemcpyMegabytesPerSecond()
 }
 
 // The plain write: `bytes` written to a new file at `path` in 3 MiB writes, as the retrieval
-// writes its blocks, and closed. Its wall clock and processor time in seconds; nothing when a
-// write failed.
+// writes its blocks, synced and closed. Its wall clock and processor time in seconds; nothing when
+// a write failed.
 struct PlainWrite {
     double wall = 0.0;
     double cpu = 0.0;
@@ -160,7 +160,9 @@ std::optional<PlainWrite> WritePlainly(const std::filesystem::path& path, std::u
         }
         done += static_cast<std::uint64_t>(written);
     }
-    if (::close(fd) != 0)
+    // On the disk before it counts as written, as a retrieved file is.
+    const bool synced = ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !synced)
         return std::nullopt;
     return PlainWrite{Seconds(Clock::now() - start), ThreadSeconds() - cpuStart};
 }
