@@ -19,6 +19,8 @@ namespace scanora {
 
 namespace {
 
+constexpr double kFreshMarginSeconds = 10.0;
+
 double Seconds(const timespec& time)
 {
     return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_nsec) / 1e9;
@@ -83,8 +85,10 @@ std::size_t LeftoverSweep::Sweep(const std::filesystem::path& folder, std::strin
         struct stat info {};
         if (!file.IsValid() || ::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode))
             continue;
-        // Written since this process started: possibly a writer that has not locked it yet.
-        if (Seconds(info.st_mtim) >= *start)
+        // Written around or since this process started: possibly a writer that has not
+        // locked it yet. File times come from a coarse clock and the start from clock ticks,
+        // so the comparison keeps a margin.
+        if (Seconds(info.st_mtim) >= *start - kFreshMarginSeconds)
             continue;
         if (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0)
             continue;  // a living writer

@@ -9,9 +9,9 @@ namespace scanora {
 
 // Removes what killed programs left in a folder: hidden temporary files of this program's own
 // pattern (TemporaryName) that nobody writes any more. A file is taken only when it was last
-// written before this process started and no living writer holds its lock (every writer locks
-// its temporary file for as long as it writes), so a second program writing into the same
-// folder at the same time never loses its file.
+// written some seconds before this process started and no living writer holds its lock (every
+// writer locks its temporary file for as long as it writes), so a second program writing into
+// the same folder at the same time never loses its file.
 class LeftoverSweep {
 public:
     // Sweeps `folder` before a file called `fileName` is written there. Returns the files
