@@ -19,7 +19,7 @@ namespace scanora {
 
 namespace {
 
-constexpr double kFreshMarginSeconds = 10.0;
+constexpr double kFreshMarginSeconds = 0.25;
 
 double Seconds(const timespec& time)
 {
