@@ -1,6 +1,6 @@
 #pragma once
 
-#include "acquire/MLooper.h"
+#include "platform/MLooper.h"
 
 namespace scanora {
 

@@ -11,7 +11,6 @@
 #include <string>
 #include <string_view>
 
-#include "acquire/EventLock.h"
 #include "camera/CameraErrorRecord.h"
 #include "camera/CameraModel.h"
 #include "camera/CameraReply.h"
@@ -20,6 +19,7 @@
 #include "camera/QVCamComm.h"
 #include "platform/BulkDevice.h"
 #include "platform/DeviceError.h"
+#include "platform/EventLock.h"
 #include "platform/ScsiDevice.h"
 #include "platform/UiPort.h"
 

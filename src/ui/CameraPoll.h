@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "acquire/MLooper.h"
+#include "platform/MLooper.h"
 
 namespace scanora {
 class QVCamera;

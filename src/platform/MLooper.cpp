@@ -1,4 +1,4 @@
-#include "acquire/MLooper.h"
+#include "platform/MLooper.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "acquire/MThreadSafe.h"
+#include "platform/MThreadSafe.h"
 
 namespace scanora {
 

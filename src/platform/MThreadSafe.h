@@ -1,6 +1,6 @@
 #pragma once
 
-#include "acquire/EventLock.h"
+#include "platform/EventLock.h"
 
 namespace scanora {
 

@@ -1,4 +1,4 @@
-#include "acquire/EventLock.h"
+#include "platform/EventLock.h"
 
 #include <algorithm>
 

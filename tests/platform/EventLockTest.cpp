@@ -1,5 +1,5 @@
-#include "acquire/EventLock.h"
-#include "acquire/MThreadSafe.h"
+#include "platform/EventLock.h"
+#include "platform/MThreadSafe.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "acquire/MLooper.h"
+#include "platform/MLooper.h"
 
 #include <gtest/gtest.h>
 
