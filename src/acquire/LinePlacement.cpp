@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "acquire/PreviewRotation.h"
+#include "imaging/PreviewRotation.h"
 #include "settings/InsertRotation.h"
 
 #if defined(__SSE2__)

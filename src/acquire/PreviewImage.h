@@ -8,8 +8,8 @@
 #include <span>
 
 #include "acquire/LargeAllocation.h"
-#include "acquire/PreviewRotation.h"
 #include "camera/RgbImageView.h"
+#include "imaging/PreviewRotation.h"
 
 namespace scanora {
 

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "acquire/PreviewRotation.h"
+#include "imaging/PreviewRotation.h"
 
 namespace scanora {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "acquire/PreviewRotation.h"
+#include "imaging/PreviewRotation.h"
 
 namespace scanora {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "acquire/PreviewRotation.h"
+#include "imaging/PreviewRotation.h"
 
 namespace scanora {
 

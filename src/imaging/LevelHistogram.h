@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "acquire/PreviewRotation.h"
+#include "imaging/PreviewRotation.h"
 
 namespace scanora {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "acquire/PreviewRotation.h"
+#include "imaging/PreviewRotation.h"
 
 namespace scanora {
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "acquire/PreviewRotation.h"
+#include "imaging/PreviewRotation.h"
 
 namespace scanora {
 

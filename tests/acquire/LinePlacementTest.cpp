@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "acquire/PreviewRotation.h"
+#include "imaging/PreviewRotation.h"
 
 namespace scanora {
 namespace {

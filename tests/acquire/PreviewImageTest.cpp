@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "acquire/LinePlacement.h"
-#include "acquire/PreviewRotation.h"
 #include "imaging/ColorCorrectingToneCurve.h"
+#include "imaging/PreviewRotation.h"
 
 namespace scanora {
 namespace {

@@ -1,4 +1,4 @@
-#include "acquire/PreviewRotation.h"
+#include "imaging/PreviewRotation.h"
 
 namespace scanora {
 
