@@ -1,4 +1,4 @@
-#include "output/PreviewLoader.h"
+#include "acquire/PreviewLoader.h"
 
 #include <cstdint>
 #include <string>

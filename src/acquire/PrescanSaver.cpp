@@ -1,4 +1,4 @@
-#include "output/PrescanSaver.h"
+#include "acquire/PrescanSaver.h"
 
 #include <algorithm>
 #include <array>

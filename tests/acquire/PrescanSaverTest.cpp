@@ -1,4 +1,4 @@
-#include "output/PrescanSaver.h"
+#include "acquire/PrescanSaver.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "LibTiff.h"
 #include "acquire/PreviewImage.h"
+#include "acquire/PreviewLoader.h"
 #include "imaging/ColorCorrectingToneCurve.h"
-#include "output/PreviewLoader.h"
+#include "output/LibTiff.h"
 #include "output/TIFFFile.h"
 #include "settings/CameraPreferences.h"
 #include "support/RecordingUiPort.h"
