@@ -9,8 +9,8 @@
 #include "acquire/PrescanAssembly.h"
 #include "acquire/PreviewImage.h"
 #include "camera/CapturePreparation.h"
-#include "imaging/CurveHandle.h"
 #include "imaging/QVToneCurve.h"
+#include "settings/CurveHandle.h"
 
 namespace scanora {
 

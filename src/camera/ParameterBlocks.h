@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "camera/CaptureConditions.h"
-#include "imaging/CurveHandle.h"
+#include "settings/CurveHandle.h"
 
 namespace scanora {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "imaging/CurveHandle.h"
+#include "settings/CurveHandle.h"
 
 namespace scanora {
 

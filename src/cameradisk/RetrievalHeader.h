@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cameradisk/DiskEntry.h"
-#include "imaging/CurveHandle.h"
+#include "settings/CurveHandle.h"
 
 namespace scanora {
 

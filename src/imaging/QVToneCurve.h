@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imaging/CurveHandle.h"
+#include "settings/CurveHandle.h"
 
 #include <array>
 #include <cstddef>

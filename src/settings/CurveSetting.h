@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "imaging/CurveHandle.h"
+#include "settings/CurveHandle.h"
 #include "settings/QVSetting.h"
 
 namespace scanora {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "camera/ExposureUnits.h"
-#include "imaging/CurveHandle.h"
+#include "settings/CurveHandle.h"
 #include "settings/ExposurePreferences.h"
 #include "settings/HistogramSetting.h"
 #include "settings/SettingTools.h"
