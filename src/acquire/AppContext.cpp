@@ -5,6 +5,7 @@
 #include "acquire/AppCaptureConditions.h"
 #include "acquire/AppSettingTools.h"
 #include "acquire/PanoCaptureStage.h"
+#include "camera/CameraSensorGeometry.h"
 #include "camera/LineTimeLimits.h"
 #include "camera/QVExposure.h"
 #include "camera/QVPanoControl.h"
@@ -13,7 +14,6 @@
 #include "settings/HeldSettingTools.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
-#include "settings/SensorGeometry.h"
 #include "settings/SettingLists.h"
 
 namespace scanora {
@@ -31,7 +31,7 @@ AppContext::AppContext(CameraConnection connection, UiPort& ui, CameraOptions op
     : ui_(ui), connection_(std::move(connection))
 {
     camera_ = std::make_unique<QVCamera>(std::move(connection_.links), ui_, options);
-    size_ = std::make_unique<QVSize>(SensorGeometry::FromCamera(*camera_), ui_);
+    size_ = std::make_unique<QVSize>(CameraSensorGeometry(*camera_), ui_);
     exposure_ = std::make_unique<QVExposure>(LineTimeLimits::FromCamera(*camera_), ui_);
     pano_ = std::make_unique<QVPanoControl>(*camera_, ui_);
     stage_ = std::make_unique<PanoCaptureStage>(*pano_, *size_);

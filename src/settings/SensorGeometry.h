@@ -2,10 +2,9 @@
 
 namespace scanora {
 
-class QVCamera;
-
 // The model values of the camera that the output geometry rests on, taken apart from the camera
-// object so that the geometry can be worked out (and tested) without one.
+// object (CameraSensorGeometry reads them from it) so that the geometry can be worked out (and
+// tested) without one.
 struct SensorGeometry {
     int sensorWidth = 6000;  // pixels along the sensor row
     int maxLines = 8000;     // lines along the full travel
@@ -14,9 +13,6 @@ struct SensorGeometry {
 
     // The coarsest resolution number; prescans use it.
     [[nodiscard]] int HighestStep() const { return steps - 1; }
-
-    // The values of the camera's current model.
-    [[nodiscard]] static SensorGeometry FromCamera(const QVCamera& camera);
 };
 
 }  // namespace scanora

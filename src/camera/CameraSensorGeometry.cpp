@@ -1,10 +1,10 @@
-#include "settings/SensorGeometry.h"
+#include "camera/CameraSensorGeometry.h"
 
 #include "camera/QVCamera.h"
 
 namespace scanora {
 
-SensorGeometry SensorGeometry::FromCamera(const QVCamera& camera)
+SensorGeometry CameraSensorGeometry(const QVCamera& camera)
 {
     return SensorGeometry{camera.GetSensorWidth(), camera.GetMaxLines(), camera.GetMaxSizeStep(),
                           camera.GetMinSizeStep()};
