@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "context/HeldSettingTools.h"
 #include "platform/OutputStream.h"
 #include "platform/UiPort.h"
-#include "settings/HeldSettingTools.h"
 #include "settings/PreferencesFile.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <ctime>
 
-#include "acquire/AppContext.h"
 #include "camera/CaptureExposureValues.h"
+#include "camera/QVCamera.h"
 #include "camera/QVExposure.h"
+#include "settings/CurveSource.h"
 #include "settings/ExposureSetting.h"
-#include "settings/HeldSettingTools.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
 #include "settings/SettingLists.h"
@@ -53,7 +53,7 @@ std::unique_ptr<PreparedCapture> CaptureRequestBuilder::Common(
 {
     QVCamera& camera = app_.Camera();
     const CameraPreferences& prefs = app_.CameraSetting().Prefs();
-    const HeldSettingTools::CurveState curve = app_.HeldTools().CurrentCurve();
+    const CurveState curve = app_.Curve().CurrentCurve();
 
     auto capture = std::make_unique<PreparedCapture>();
     PreparedCapture& c = *capture;

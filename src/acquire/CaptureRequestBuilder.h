@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "acquire/CaptureTools.h"
 #include "acquire/PrescanAssembly.h"
 #include "acquire/PreviewImage.h"
 #include "camera/CapturePreparation.h"
@@ -13,8 +14,6 @@
 #include "settings/CurveHandle.h"
 
 namespace scanora {
-
-class AppContext;
 
 // A rotating capture's part in the parameter blocks: the stage's focal length, its line count
 // (the preview's length) and the two stage values of the description.
@@ -62,7 +61,7 @@ struct PreparedCapture {
 // fast and crop prescans, scan name).
 class CaptureRequestBuilder {
 public:
-    explicit CaptureRequestBuilder(AppContext& app) : app_(app) {}
+    explicit CaptureRequestBuilder(CaptureTools app) : app_(app) {}
 
     // The preview's size for the connected camera: P = sensor width / largest step, L = the
     // camera's lines (or the rotating capture's) / largest step.
@@ -90,7 +89,7 @@ private:
                                             std::int64_t unixTime,
                                             std::string_view userText) const;
 
-    AppContext& app_;
+    CaptureTools app_;
 };
 
 }  // namespace scanora

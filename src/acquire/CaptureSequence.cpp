@@ -4,7 +4,6 @@
 #include <cmath>
 #include <ctime>
 
-#include "acquire/AppContext.h"
 #include "acquire/CaptureStage.h"
 #include "acquire/CaptureView.h"
 #include "acquire/DisplayCurve.h"
@@ -18,7 +17,7 @@
 #include "camera/QVExposure.h"
 #include "output/CaptureSound.h"
 #include "output/ScanNaming.h"
-#include "settings/HeldSettingTools.h"
+#include "settings/CurveSource.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
 
@@ -42,7 +41,7 @@ std::int64_t Now()
 
 }  // namespace
 
-CaptureSequence::CaptureSequence(AppContext& app, PreviewImage& image, CaptureView& view,
+CaptureSequence::CaptureSequence(CaptureTools app, PreviewImage& image, CaptureView& view,
                                  CaptureStage* stage, CaptureTiming timing)
     : app_(app),
       image_(image),
@@ -247,7 +246,7 @@ void CaptureSequence::PrescanThread(PrescanChoice choice)
 PrescanSaveOptions CaptureSequence::PreviewSaveOptions()
 {
     const CameraPreferences& prefs = app_.CameraSetting().Prefs();
-    const HeldSettingTools::CurveState curve = app_.HeldTools().CurrentCurve();
+    const CurveState curve = app_.Curve().CurrentCurve();
     PrescanSaveOptions options;
     options.TakePreferences(app_.CameraSetting());
     options.samples = curve.none14          ? PrescanSamples::Raw

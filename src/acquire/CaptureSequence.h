@@ -11,12 +11,12 @@
 #include <thread>
 
 #include "acquire/CaptureRequestBuilder.h"
+#include "acquire/CaptureTools.h"
 #include "acquire/ScanWatch.h"
 #include "imaging/ColorCorrectingToneCurve.h"
 
 namespace scanora {
 
-class AppContext;
 class CapturePreparation;
 class CaptureStage;
 class CaptureView;
@@ -58,7 +58,7 @@ public:
     static constexpr std::string_view kTimeLapseStatus = "Time Lapse Mode";
 
     // `image`, `view` and `stage` are borrowed for the sequence's life; `stage` may be null.
-    CaptureSequence(AppContext& app, PreviewImage& image, CaptureView& view,
+    CaptureSequence(CaptureTools app, PreviewImage& image, CaptureView& view,
                     CaptureStage* stage = nullptr, CaptureTiming timing = {});
     ~CaptureSequence();
     CaptureSequence(const CaptureSequence&) = delete;
@@ -159,7 +159,7 @@ private:
     [[nodiscard]] bool TimeLapseMode() const;
     void JoinFinished(std::thread& thread);
 
-    AppContext& app_;
+    CaptureTools app_;
     PreviewImage& image_;
     CaptureView& view_;
     CaptureStage* stage_;

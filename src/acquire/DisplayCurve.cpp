@@ -1,13 +1,12 @@
 #include "acquire/DisplayCurve.h"
 
-#include "acquire/AppContext.h"
+#include "acquire/CaptureTools.h"
 #include "imaging/ColorCorrectingToneCurve.h"
 #include "settings/QVCameraSetting.h"
 
 namespace scanora {
 
-void BuildDisplayCurve(const HeldSettingTools::CurveState& curve, bool embedProfile,
-                       ColorCorrectingToneCurve& out)
+void BuildDisplayCurve(const CurveState& curve, bool embedProfile, ColorCorrectingToneCurve& out)
 {
     out.SetHandles(curve.handles);
     out.SetNegative(curve.negative);
@@ -17,10 +16,9 @@ void BuildDisplayCurve(const HeldSettingTools::CurveState& curve, bool embedProf
     out.BuildRawTable();
 }
 
-void BuildDisplayCurve(AppContext& app, ColorCorrectingToneCurve& out)
+void BuildDisplayCurve(const CaptureTools& app, ColorCorrectingToneCurve& out)
 {
-    BuildDisplayCurve(app.HeldTools().CurrentCurve(), app.CameraSetting().Prefs().embedICCProfile,
-                      out);
+    BuildDisplayCurve(app.Curve().CurrentCurve(), app.CameraSetting().Prefs().embedICCProfile, out);
 }
 
 }  // namespace scanora

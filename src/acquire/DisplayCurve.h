@@ -1,19 +1,18 @@
 #pragma once
 
-#include "settings/HeldSettingTools.h"
+#include "settings/CurveSource.h"
 
 namespace scanora {
 
-class AppContext;
+class CaptureTools;
 class ColorCorrectingToneCurve;
 
 // Makes `out` the curve the preview's 8-bit display copy is converted through: the current
 // curve's handles and negative flag over the preview's 16-bit samples. With the curve switched
 // off ("None14") while the colour profile is embedded, the curve passes the gained samples
 // through instead and the display shows their low eight bits.
-void BuildDisplayCurve(const HeldSettingTools::CurveState& curve, bool embedProfile,
-                       ColorCorrectingToneCurve& out);
+void BuildDisplayCurve(const CurveState& curve, bool embedProfile, ColorCorrectingToneCurve& out);
 // The same for the program's current curve and its "EmbedICCProfile" preference.
-void BuildDisplayCurve(AppContext& app, ColorCorrectingToneCurve& out);
+void BuildDisplayCurve(const CaptureTools& app, ColorCorrectingToneCurve& out);
 
 }  // namespace scanora

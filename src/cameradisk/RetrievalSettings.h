@@ -5,10 +5,9 @@
 
 #include "cameradisk/RetrievalFormat.h"
 #include "cameradisk/RetrievalMetadata.h"
+#include "cameradisk/RetrievalTools.h"
 
 namespace scanora {
-
-class AppContext;
 
 // Everything a retrieval takes from the preferences, the current curve and the camera, gathered
 // once by the caller (the file manager, the after-scan step, the terminal).
@@ -26,8 +25,8 @@ struct RetrievalSettings {
     // curve setting, the camera's model name and serial number, and the DNG calibration with the
     // "DNGColor" file of `programFolder` (none when empty). The output mode and depth are the
     // file manager's defaults ("saved with scan", 8 bits).
-    [[nodiscard]] static RetrievalSettings FromContext(AppContext& context,
-                                                       const std::filesystem::path& programFolder);
+    [[nodiscard]] static RetrievalSettings From(const RetrievalTools& tools,
+                                                const std::filesystem::path& programFolder);
 };
 
 }  // namespace scanora

@@ -1,6 +1,5 @@
 #include "cameradisk/ScanRetrieval.h"
 
-#include "acquire/AppContext.h"
 #include "cameradisk/RetrievalSettings.h"
 
 namespace scanora {
@@ -9,8 +8,8 @@ RetrievalReport ScanRetrieval::Run(const std::atomic<bool>& cancel)
 {
     // The calibration file for DNG files is looked for beside the preferences.
     RetrievalSettings settings =
-        RetrievalSettings::FromContext(context_, context_.PreferencesPath().parent_path());
-    Retrieval retrieval(context_.Camera(), context_.Ui());
+        RetrievalSettings::From(tools_, tools_.PreferencesPath().parent_path());
+    Retrieval retrieval(tools_.Camera(), tools_.Ui());
     retrieval.SetProgress(progress_);
     return retrieval.RetrieveNewest(std::move(settings), cancel);
 }

@@ -3,10 +3,10 @@
 #include <atomic>
 
 #include "cameradisk/Retrieval.h"
+#include "cameradisk/RetrievalTools.h"
 
 namespace scanora {
 
-class AppContext;
 class RetrievalProgress;
 
 // The automatic save after a scan ("AutoSaveScans"): the camera disk's directory is read again
@@ -15,7 +15,7 @@ class RetrievalProgress;
 // runs it in the desktop program and in the terminal alike.
 class ScanRetrieval {
 public:
-    explicit ScanRetrieval(AppContext& context) : context_(context) {}
+    explicit ScanRetrieval(RetrievalTools tools) : tools_(tools) {}
 
     // Where the transfer's progress goes (null: nowhere). Borrowed.
     void SetProgress(RetrievalProgress* progress) { progress_ = progress; }
@@ -24,7 +24,7 @@ public:
     RetrievalReport Run(const std::atomic<bool>& cancel);
 
 private:
-    AppContext& context_;
+    RetrievalTools tools_;
     RetrievalProgress* progress_ = nullptr;
 };
 

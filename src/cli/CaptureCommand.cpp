@@ -8,7 +8,6 @@
 #include <optional>
 #include <vector>
 
-#include "acquire/AppContext.h"
 #include "acquire/CaptureCommandQueue.h"
 #include "acquire/CaptureSequence.h"
 #include "acquire/PrescanSaver.h"
@@ -21,6 +20,7 @@
 #include "cli/CliUiPort.h"
 #include "cli/GetProgressBar.h"
 #include "cli/OutputFileQuestion.h"
+#include "context/AppContext.h"
 #include "output/ScanNaming.h"
 #include "platform/TextConversion.h"
 #include "settings/CurveSetting.h"
@@ -223,7 +223,7 @@ int CaptureCommand::Prescan()
     CaptureProgressView view(err_, isatty(fileno(err_)) != 0);
     CaptureCommandQueue queue;
     const QueueSink sink(ui_, queue);
-    CaptureSequence sequence(context_, image, view, &context_.Stage());
+    CaptureSequence sequence(context_.ForCapture(), image, view, &context_.Stage());
 
     PrescanChoice choice;
     if (Find(options_, "super")) {
@@ -259,7 +259,7 @@ int CaptureCommand::Scan()
     CaptureProgressView view(err_, isatty(fileno(err_)) != 0);
     CaptureCommandQueue queue;
     const QueueSink sink(ui_, queue);
-    CaptureSequence sequence(context_, image, view, &context_.Stage());
+    CaptureSequence sequence(context_.ForCapture(), image, view, &context_.Stage());
 
     const int images = context_.CameraSetting().Prefs().timeLapse
                            ? context_.CameraSetting().Prefs().timeLapseImages
@@ -267,7 +267,7 @@ int CaptureCommand::Scan()
     const std::string name = context_.CameraSetting().Prefs().scanName;
     // With automatic saving each new image comes home after its scan.
     GetProgressBar retrievalBar(err_, isatty(fileno(err_)) != 0);
-    ScanRetrieval retrieval(context_);
+    ScanRetrieval retrieval(context_.ForRetrieval());
     retrieval.SetProgress(&retrievalBar);
     std::atomic<int> retrieved{0};
     sequence.SetAfterScanRetrieval([&] {

@@ -3,12 +3,12 @@
 #include <cerrno>
 #include <cstring>
 
-#include "acquire/AppContext.h"
 #include "camera/QVCamera.h"
 #include "cli/CaptureCommand.h"
 #include "cli/DiskCommands.h"
 #include "cli/GetCommand.h"
 #include "cli/PrefsCommand.h"
+#include "context/AppContext.h"
 
 namespace scanora::cli {
 

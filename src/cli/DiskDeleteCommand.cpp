@@ -1,6 +1,5 @@
 #include "cli/DiskDeleteCommand.h"
 
-#include "acquire/AppContext.h"
 #include "camera/QVCamera.h"
 #include "cameradisk/DiskDeletion.h"
 #include "cameradisk/DiskDirectory.h"
@@ -8,6 +7,7 @@
 #include "cameradisk/DiskListing.h"
 #include "cli/CliApp.h"
 #include "cli/DiskSlotArguments.h"
+#include "context/AppContext.h"
 
 namespace scanora::cli {
 

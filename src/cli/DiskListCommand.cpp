@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <optional>
 
-#include "acquire/AppContext.h"
 #include "camera/QVCamera.h"
 #include "cameradisk/DiskDirectory.h"
 #include "cameradisk/DiskListText.h"
 #include "cameradisk/DiskListing.h"
 #include "cli/CliApp.h"
 #include "cli/CliReport.h"
+#include "context/AppContext.h"
 #include "platform/TextConversion.h"
 
 namespace scanora::cli {

@@ -2,7 +2,6 @@
 
 #include <ctime>
 
-#include "acquire/AppContext.h"
 #include "camera/QVCamera.h"
 #include "cameradisk/DiskDirectory.h"
 #include "cameradisk/NotesExport.h"
@@ -10,6 +9,7 @@
 #include "cli/CliReport.h"
 #include "cli/DiskSlotArguments.h"
 #include "cli/OutputFileQuestion.h"
+#include "context/AppContext.h"
 
 namespace scanora::cli {
 

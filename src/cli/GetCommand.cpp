@@ -7,7 +7,6 @@
 #include <memory>
 #include <system_error>
 
-#include "acquire/AppContext.h"
 #include "cameradisk/DiskDirectory.h"
 #include "cameradisk/Retrieval.h"
 #include "cameradisk/RetrievalFolderChooser.h"
@@ -15,6 +14,7 @@
 #include "cli/CliReport.h"
 #include "cli/DiskSlotArguments.h"
 #include "cli/GetProgressBar.h"
+#include "context/AppContext.h"
 #include "settings/QVCameraSetting.h"
 
 namespace scanora::cli {
@@ -75,7 +75,7 @@ int GetCommand::Run()
     QVCamera& camera = context_.Camera();
     // "DNGColor" lives beside the preferences file.
     RetrievalSettings settings =
-        RetrievalSettings::FromContext(context_, context_.PreferencesPath().parent_path());
+        RetrievalSettings::From(context_.ForRetrieval(), context_.PreferencesPath().parent_path());
     RetrievalChoice& choice = settings.choice;
     choice.automatic = false;
     choice.mode = options_.retrieveMode.empty()

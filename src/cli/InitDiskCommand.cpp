@@ -1,8 +1,8 @@
 #include "cli/InitDiskCommand.h"
 
-#include "acquire/AppContext.h"
 #include "cameradisk/DiskInitialisation.h"
 #include "cli/CliApp.h"
+#include "context/AppContext.h"
 
 namespace scanora::cli {
 

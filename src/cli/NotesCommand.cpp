@@ -1,12 +1,12 @@
 #include "cli/NotesCommand.h"
 
-#include "acquire/AppContext.h"
 #include "camera/QVCamera.h"
 #include "cameradisk/DiskDirectory.h"
 #include "cameradisk/ImageNotes.h"
 #include "cli/CliApp.h"
 #include "cli/CliReport.h"
 #include "cli/DiskSlotArguments.h"
+#include "context/AppContext.h"
 #include "platform/TextConversion.h"
 
 namespace scanora::cli {

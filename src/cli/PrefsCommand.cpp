@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "acquire/AppContext.h"
 #include "cli/CliApp.h"
 #include "cli/CliReport.h"
+#include "context/AppContext.h"
 #include "platform/OutputStream.h"
 #include "settings/LineReader.h"
 #include "settings/QVCameraSetting.h"

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "acquire/AppContext.h"
+#include "context/AppContext.h"
 #include "imaging/RulerScale.h"
 #include "settings/QVSize.h"
 #include "settings/SizeUnits.h"

@@ -1,7 +1,7 @@
 #include "ui/CTabControls.h"
 
-#include "acquire/AppContext.h"
 #include "camera/QVExposure.h"
+#include "context/AppContext.h"
 #include "settings/QVSize.h"
 #include "ui/PPColor.h"
 #include "ui/PPSize.h"

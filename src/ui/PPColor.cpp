@@ -12,8 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "acquire/AppContext.h"
 #include "camera/QVExposure.h"
+#include "context/AppContext.h"
 #include "settings/QVCameraSetting.h"
 
 namespace scanora::ui {

@@ -11,7 +11,7 @@
 
 #include <array>
 
-#include "acquire/AppContext.h"
+#include "context/AppContext.h"
 #include "settings/InsertRotation.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"

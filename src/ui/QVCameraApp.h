@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "acquire/AppContext.h"
 #include "acquire/CaptureSequence.h"
+#include "context/AppContext.h"
 
 class QLocalServer;
 

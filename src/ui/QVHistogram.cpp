@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <array>
 
-#include "acquire/AppContext.h"
 #include "camera/QVExposure.h"
+#include "context/AppContext.h"
 #include "ui/QVPropertyPage.h"
 #include "ui/QorvaneView.h"
 #include "ui/SamplePointColor.h"

@@ -18,8 +18,8 @@
 
 #include <algorithm>
 
-#include "acquire/AppContext.h"
 #include "camera/QVExposure.h"
+#include "context/AppContext.h"
 #include "settings/PreferenceCommands.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"

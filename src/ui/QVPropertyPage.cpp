@@ -5,7 +5,7 @@
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
-#include "acquire/AppContext.h"
+#include "context/AppContext.h"
 #include "settings/SettingLists.h"
 #include "ui/QorvaneDialog.h"
 

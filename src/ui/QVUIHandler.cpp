@@ -7,8 +7,8 @@
 #include <QMetaObject>
 #include <QPointer>
 
-#include "acquire/AppContext.h"
 #include "camera/QVExposure.h"
+#include "context/AppContext.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
 #include "settings/SettingLists.h"

@@ -13,15 +13,15 @@
 #include <algorithm>
 #include <cmath>
 
-#include "acquire/AppContext.h"
 #include "acquire/CaptureRequestBuilder.h"
 #include "acquire/DisplayCurve.h"
 #include "acquire/LinePlacement.h"
 #include "acquire/PreviewLoader.h"
 #include "camera/QVCamera.h"
 #include "camera/QVExposure.h"
+#include "context/AppContext.h"
+#include "context/HeldSettingTools.h"
 #include "imaging/ZoomLevels.h"
-#include "settings/HeldSettingTools.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
 #include "ui/CRulerCorner.h"
@@ -64,8 +64,8 @@ QorvaneView::QorvaneView(AppContext& app, QWidget* parent, CaptureTiming timing)
       app_(app),
       timing_(timing),
       image_(std::make_unique<PreviewImage>()),
-      sequence_(std::make_unique<CaptureSequence>(app, *image_, static_cast<CaptureView&>(*this),
-                                                  &app.Stage(), timing))
+      sequence_(std::make_unique<CaptureSequence>(
+          app.ForCapture(), *image_, static_cast<CaptureView&>(*this), &app.Stage(), timing))
 {
     setAlignment(Qt::AlignCenter);
     setWidgetResizable(false);
@@ -171,7 +171,8 @@ void QorvaneView::OnNextImage()
 
 void QorvaneView::LoadPreviewFile()
 {
-    const PreviewGeometry geometry = CaptureRequestBuilder(app_).PreviewGeometryFor(std::nullopt);
+    const PreviewGeometry geometry =
+        CaptureRequestBuilder(app_.ForCapture()).PreviewGeometryFor(std::nullopt);
     PreviewLoader loader(app_.Ui());
     // A saved preview is a normal prescan: it goes into the normal preview, which is shown.
     ShowSuperPreview(false);
@@ -281,7 +282,8 @@ bool QorvaneView::CaptureRunning() const
 
 void QorvaneView::AllocateForCamera()
 {
-    const PreviewGeometry geometry = CaptureRequestBuilder(app_).PreviewGeometryFor(std::nullopt);
+    const PreviewGeometry geometry =
+        CaptureRequestBuilder(app_.ForCapture()).PreviewGeometryFor(std::nullopt);
     if (!image_->Matches(geometry) && !image_->AllocatePreview(geometry))
         return;
     image_->SetRotation(ViewRotationForInsert(app_.Size().GetInsertRotation()));
@@ -291,7 +293,7 @@ void QorvaneView::AllocateForCamera()
 
 void QorvaneView::PrepareDisplayCurve()
 {
-    BuildDisplayCurve(app_, displayCurve_);
+    BuildDisplayCurve(app_.ForCapture(), displayCurve_);
 }
 
 ViewMapping QorvaneView::Mapping() const

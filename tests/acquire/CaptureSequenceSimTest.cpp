@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "acquire/AppContext.h"
 #include "acquire/CaptureCommandQueue.h"
 #include "acquire/CaptureSequence.h"
 #include "acquire/CaptureView.h"
@@ -15,6 +14,7 @@
 #include "cameradisk/DiskDirectory.h"
 #include "camsim/SceneRendering.h"
 #include "camsim/SimCamera.h"
+#include "context/AppContext.h"
 #include "settings/InsertRotation.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
@@ -94,8 +94,8 @@ protected:
         timing.closingReply = 150ms;
         timing.noAnswerLimit = 150ms;
         timing.stallLimit = 150ms;
-        sequence_ =
-            std::make_unique<CaptureSequence>(*context_, image_, view_, &context_->Stage(), timing);
+        sequence_ = std::make_unique<CaptureSequence>(context_->ForCapture(), image_, view_,
+                                                      &context_->Stage(), timing);
     }
     void SetUp() override { Open(); }
     void TearDown() override

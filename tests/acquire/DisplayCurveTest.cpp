@@ -12,7 +12,7 @@
 namespace scanora {
 namespace {
 
-HeldSettingTools::CurveState Curve(bool none14)
+CurveState Curve(bool none14)
 {
     return {{{30, 3}, {80, 28}, {113, 56}, {142, 106}, {194, 220}}, false, none14};
 }

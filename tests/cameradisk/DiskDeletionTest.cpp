@@ -5,13 +5,13 @@
 
 #include <memory>
 
-#include "acquire/AppContext.h"
 #include "cameradisk/DiskDirectory.h"
 #include "cameradisk/DiskInitialisation.h"
 #include "cameradisk/DiskListing.h"
 #include "cameradisk/ImageNotes.h"
 #include "cameradisk/SimDiskImages.h"
 #include "camsim/SimCamera.h"
+#include "context/AppContext.h"
 #include "support/RecordingUiPort.h"
 #include "support/TempDir.h"
 

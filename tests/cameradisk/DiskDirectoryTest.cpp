@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "acquire/AppContext.h"
 #include "camera/QVCamera.h"
 #include "cameradisk/SimDiskImages.h"
+#include "context/AppContext.h"
 #include "support/RecordingUiPort.h"
 #include "support/ScriptedTransport.h"
 #include "support/TempDir.h"

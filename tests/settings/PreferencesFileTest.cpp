@@ -15,9 +15,9 @@
 
 #include "RecordingSettingTools.h"
 #include "SettingsTestSupport.h"
+#include "context/HeldSettingTools.h"
 #include "platform/UiPort.h"
 #include "settings/BuiltInSettings.h"
-#include "settings/HeldSettingTools.h"
 #include "settings/PreferenceCommands.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"

@@ -9,7 +9,7 @@
 
 #include "RecordingPreferenceTargets.h"
 #include "SettingsTestSupport.h"
-#include "settings/HeldSettingTools.h"
+#include "context/HeldSettingTools.h"
 #include "settings/QVSize.h"
 #include "settings/SettingLists.h"
 #include "support/RecordingUiPort.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "RecordingSettingTools.h"
-#include "settings/HeldSettingTools.h"
+#include "context/HeldSettingTools.h"
 #include "settings/QVSize.h"
 #include "support/RecordingUiPort.h"
 

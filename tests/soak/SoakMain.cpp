@@ -30,13 +30,13 @@
 #include <thread>
 #include <vector>
 
-#include "acquire/AppContext.h"
 #include "acquire/CaptureCommandQueue.h"
 #include "acquire/CaptureSequence.h"
 #include "acquire/CaptureView.h"
 #include "acquire/PreviewImage.h"
 #include "camera/QVCamera.h"
 #include "cameradisk/ScanRetrieval.h"
+#include "context/AppContext.h"
 #include "settings/InsertRotation.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
@@ -248,7 +248,7 @@ public:
             std::fprintf(stderr, "scanora_soak: no simulated camera: %s\n", error.c_str());
             return 1;
         }
-        sequence_ = std::make_unique<CaptureSequence>(*context_, image_, view_);
+        sequence_ = std::make_unique<CaptureSequence>(context_->ForCapture(), image_, view_);
         UseSmallScans();
         const double startMiB = ResidentMiB();
         std::printf("memory at the start: %.1f MiB\n", startMiB);
@@ -318,7 +318,7 @@ private:
     bool Scans()
     {
         Timings timings;
-        ScanRetrieval retrieval(*context_);
+        ScanRetrieval retrieval(context_->ForRetrieval());
         int written = 0;
         sequence_->SetAfterScanRetrieval([&] {
             const RetrievalReport report = retrieval.Run(interrupt_);

@@ -12,10 +12,10 @@
 #include <memory>
 
 #include "ViewTestFixture.h"
-#include "acquire/AppContext.h"
+#include "context/AppContext.h"
+#include "context/HeldSettingTools.h"
 #include "output/TIFFDescription.h"
 #include "output/TIFFFile.h"
-#include "settings/HeldSettingTools.h"
 #include "support/RecordingUiPort.h"
 #include "support/TempDir.h"
 #include "ui/QVHistogram.h"

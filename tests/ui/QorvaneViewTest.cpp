@@ -21,10 +21,10 @@
 
 #include "UiTestSupport.h"
 #include "ViewTestFixture.h"
-#include "acquire/AppContext.h"
 #include "camera/QVExposure.h"
 #include "camsim/SceneRendering.h"
 #include "camsim/SimCamera.h"
+#include "context/AppContext.h"
 #include "imaging/CropEditor.h"
 #include "settings/InsertRotation.h"
 #include "settings/QVCameraSetting.h"

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "acquire/AppContext.h"
+#include "context/AppContext.h"
 #include "support/RecordingUiPort.h"
 #include "ui/QVHistogram.h"
 #include "ui/QorvaneView.h"

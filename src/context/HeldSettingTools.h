@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "camera/ExposureUnits.h"
-#include "settings/CurveHandle.h"
+#include "settings/CurveSource.h"
 #include "settings/ExposurePreferences.h"
 #include "settings/HistogramSetting.h"
 #include "settings/SettingTools.h"
@@ -18,7 +18,7 @@ class QVSize;
 // curve and histogram tools (the command-line program, tests): the geometry is the real one;
 // for the other three the values of the last record applied are held, with the limits those
 // tools put on them, so that what is read from a preferences file is written back unchanged.
-class HeldSettingTools final : public SettingTools, public ExposurePreferences {
+class HeldSettingTools final : public SettingTools, public ExposurePreferences, public CurveSource {
 public:
     // The exposure limits, in stops: the total gain of a channel and the filter offset.
     static constexpr double kMaxGain = ExposureUnits::kMaxTotalStops;
@@ -53,13 +53,11 @@ public:
     void SetSpotWidth(std::int16_t width) override;
     void RefreshDependentValues() override {}
 
-    // The tone curve of the last curve record applied, as a capture needs it.
-    struct CurveState {
-        std::vector<CurveHandle> handles;
-        bool negative = false;
-        bool none14 = false;
-    };
-    [[nodiscard]] CurveState CurrentCurve() const { return {handles_, negative_, none14_}; }
+    // The tone curve of the last curve record applied.
+    [[nodiscard]] CurveState CurrentCurve() const override
+    {
+        return {handles_, negative_, none14_};
+    }
 
 private:
     QVSize& size_;

@@ -1,17 +1,17 @@
-#include "acquire/AppContext.h"
+#include "context/AppContext.h"
 
 #include <system_error>
 
-#include "acquire/AppCaptureConditions.h"
-#include "acquire/AppSettingTools.h"
 #include "acquire/PanoCaptureStage.h"
 #include "camera/CameraSensorGeometry.h"
 #include "camera/LineTimeLimits.h"
 #include "camera/QVExposure.h"
 #include "camera/QVPanoControl.h"
 #include "camsim/SimCamera.h"
+#include "context/AppCaptureConditions.h"
+#include "context/AppSettingTools.h"
+#include "context/HeldSettingTools.h"
 #include "platform/UserFolders.h"
-#include "settings/HeldSettingTools.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
 #include "settings/SettingLists.h"
@@ -78,6 +78,16 @@ AppContext::~AppContext()
 CaptureStage& AppContext::Stage()
 {
     return *stage_;
+}
+
+CaptureTools AppContext::ForCapture()
+{
+    return CaptureTools(*camera_, *exposure_, *size_, *cameraSetting_, *lists_, *heldTools_, ui_);
+}
+
+RetrievalTools AppContext::ForRetrieval()
+{
+    return RetrievalTools(*camera_, ui_, *cameraSetting_, *tools_, *size_, prefsPath_);
 }
 
 std::filesystem::path AppContext::DefaultPreferencesPath(const UserFolders& folders)

@@ -5,9 +5,11 @@
 #include <string>
 #include <string_view>
 
-#include "acquire/AppSettingTools.h"
+#include "acquire/CaptureTools.h"
 #include "camera/CameraConnection.h"
 #include "camera/QVCamera.h"
+#include "cameradisk/RetrievalTools.h"
+#include "context/AppSettingTools.h"
 #include "platform/UiPort.h"
 #include "settings/PreferenceTargets.h"
 #include "settings/PreferencesFile.h"
@@ -71,6 +73,9 @@ public:
     // The tone curve, histogram and exposure values of the last records applied.
     HeldSettingTools& HeldTools() { return *heldTools_; }
     PreferencesFile& Preferences() { return *preferences_; }
+    // The tools a capture sequence works with, and those a retrieval takes its settings from.
+    [[nodiscard]] CaptureTools ForCapture();
+    [[nodiscard]] RetrievalTools ForRetrieval();
     [[nodiscard]] PreferenceTargets Targets() const { return targets_; }
 
     // ~/.config/Scanora/Scanora Prefs ($XDG_CONFIG_HOME honoured); empty without a home folder.

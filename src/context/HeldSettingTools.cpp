@@ -1,4 +1,4 @@
-#include "settings/HeldSettingTools.h"
+#include "context/HeldSettingTools.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "acquire/AppSettingTools.h"
+#include "context/AppSettingTools.h"
 
 #include "camera/QVExposure.h"
-#include "settings/HeldSettingTools.h"
+#include "context/HeldSettingTools.h"
 
 namespace scanora {
 

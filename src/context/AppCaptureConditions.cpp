@@ -1,4 +1,4 @@
-#include "acquire/AppCaptureConditions.h"
+#include "context/AppCaptureConditions.h"
 
 #include "camera/QVCamera.h"
 #include "camera/QVPanoControl.h"
@@ -24,8 +24,8 @@ int AppCaptureConditions::PrescanLines() const
     const int maxStep = camera_.GetMaxSizeStep();
     if (maxStep < 1)
         return 0;
-    const int lines = pano_.IsRotatingCapture() ? pano_.RotatingCaptureLines()
-                                                : camera_.GetMaxLines();
+    const int lines =
+        pano_.IsRotatingCapture() ? pano_.RotatingCaptureLines() : camera_.GetMaxLines();
     return lines / maxStep;
 }
 
