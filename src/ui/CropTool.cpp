@@ -62,7 +62,7 @@ void CropTool::Release(QPoint, Qt::KeyboardModifiers)
     handle_ = CropEditor::kNoHandles;
 }
 
-void CropTool::Paint(QPainter& painter) const
+void CropTool::PaintWithCrop(QPainter& painter) const
 {
     if (host_.Image().ShowingSuper())
         return;

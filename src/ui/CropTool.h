@@ -20,7 +20,7 @@ public:
     void Release(QPoint window, Qt::KeyboardModifiers modifiers) override;
     void Cancel() override { handle_ = CropEditor::kNoHandles; }
     // The handles on the crop's frame.
-    void Paint(QPainter& painter) const override;
+    void PaintWithCrop(QPainter& painter) const override;
     [[nodiscard]] ViewCursors::Id Cursor(QPoint window,
                                          Qt::KeyboardModifiers modifiers) const override;
 

@@ -254,6 +254,7 @@ void QorvaneView::PaintOverlays(QPainter& painter)
     if (!super) {
         overlays_->PaintSamplePoints(painter);
         overlays_->PaintCropFrame(painter);
+        tools_->PaintWithCrop(painter);
     }
     if (gridShown_)
         overlays_->PaintGrid(painter, maskCrop_);

@@ -138,6 +138,11 @@ void ToolController::Release(QPoint window, Qt::KeyboardModifiers modifiers)
         Tool(*dragging).Release(window, modifiers);
 }
 
+void ToolController::PaintWithCrop(QPainter& painter) const
+{
+    Tool(Active()).PaintWithCrop(painter);
+}
+
 void ToolController::Paint(QPainter& painter) const
 {
     Tool(Active()).Paint(painter);

@@ -50,7 +50,8 @@ public:
     // The keys that hold a tool, and Alt, which changes the cursors; true when taken.
     bool KeyPress(int key, bool autoRepeat, Qt::KeyboardModifiers modifiers, bool gridShown);
     bool KeyRelease(int key, bool autoRepeat, Qt::KeyboardModifiers modifiers);
-    // The active tool's overlays.
+    // The active tool's overlays, with the crop's frame and on top.
+    void PaintWithCrop(QPainter& painter) const;
     void Paint(QPainter& painter) const;
 
     void ShowCursor(ViewCursors::Id id);

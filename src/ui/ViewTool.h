@@ -27,7 +27,9 @@ public:
     virtual void Release(QPoint /*window*/, Qt::KeyboardModifiers /*modifiers*/) {}
     // Drops what a drag or a placement left behind (the tool is put away).
     virtual void Cancel() {}
-    // Overlays the tool draws on the image while it is active.
+    // Overlays the tool draws on the image while it is active: over the crop's frame and under
+    // the grid and guides, and over everything else.
+    virtual void PaintWithCrop(QPainter& /*painter*/) const {}
     virtual void Paint(QPainter& /*painter*/) const {}
     [[nodiscard]] virtual ViewCursors::Id Cursor(QPoint window,
                                                  Qt::KeyboardModifiers modifiers) const = 0;
