@@ -34,18 +34,18 @@ void QVImagePalette::mousePressEvent(QMouseEvent* event)
 {
     view_.setFocus(Qt::MouseFocusReason);
     if (event->button() == Qt::LeftButton)
-        view_.PaletteMousePress(event);
+        view_.PaletteMousePress(*event);
 }
 
 void QVImagePalette::mouseMoveEvent(QMouseEvent* event)
 {
-    view_.PaletteMouseMove(event);
+    view_.PaletteMouseMove(*event);
 }
 
 void QVImagePalette::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
-        view_.PaletteMouseRelease(event);
+        view_.PaletteMouseRelease(*event);
 }
 
 void QVImagePalette::leaveEvent(QEvent* event)

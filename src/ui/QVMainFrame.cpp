@@ -27,6 +27,8 @@
 #include "ui/CTabControls.h"
 #include "ui/HeldKeys.h"
 #include "ui/MainControl.h"
+#include "ui/PreviewDocument.h"
+#include "ui/PreviewFileDialog.h"
 #include "ui/QVHistogram.h"
 #include "ui/QVUIHandler.h"
 #include "ui/QorvaneView.h"
@@ -90,7 +92,9 @@ QVMainFrame::QVMainFrame(AppContext& app, QtUiPort& ui, const Options& options, 
     setWindowTitle(QApplication::applicationDisplayName());
     auto* central = new QWidget(this);
     setCentralWidget(central);
-    view_ = new QorvaneView(app_, central, options_.timing);
+    document_ = std::make_unique<PreviewDocument>(app_, options_.timing);
+    view_ = new QorvaneView(app_, *document_, central);
+    document_->AttachDisplay(view_->CaptureDisplay());
     side_ = new QWidget(central);
     panel_ = new MainControl(side_);
     tabs_ = new CTabControls(app_, side_);
@@ -357,7 +361,7 @@ void QVMainFrame::resizeEvent(QResizeEvent* event)
 
 bool QVMainFrame::CaptureRunning() const
 {
-    return view_->Capture().State() != CaptureState::Idle;
+    return document_->CaptureRunning();
 }
 
 bool QVMainFrame::RefusedDuringCapture(std::string_view message)
@@ -442,8 +446,11 @@ void QVMainFrame::UpdateCommands()
     const int positionIds[] = {kControlsRight, kControlsLeft, kControlsTop, kControlsBottom};
     for (int position = 0; position < 4; ++position)
         set(positionIds[position], true, position_ == position);
-    const int toolIds[] = {kToolSamplePoints, kToolCrop, kToolZoom, kToolHand};
-    for (int tool = 0; tool < 4; ++tool) set(toolIds[tool], true, view_->MouseTool() == tool);
+    const std::pair<int, ToolKind> tools[] = {{kToolSamplePoints, ToolKind::SamplePoints},
+                                              {kToolCrop, ToolKind::Crop},
+                                              {kToolZoom, ToolKind::Zoom},
+                                              {kToolHand, ToolKind::Hand}};
+    for (const auto& [id, tool] : tools) set(id, true, view_->Tool() == tool);
     set(kControlBar, true, toolBarsShown_);
     set(kStatusBar, true, statusBarShown_);
     set(kSecondToolbarButton, true, true);
@@ -511,16 +518,18 @@ void QVMainFrame::RunCommand(int id)
     case kControlsLeft: SetControlPosition(1); break;
     case kControlsBottom: SetControlPosition(3); break;
     case kClearGuides: view_->ClearGuides(); break;
-    case kPrescan: view_->PrescanCommand(AltHeld()); break;
+    case kPrescan:
+        view_->PrescanCommand(AltHeld(), [this] { return ChooseSavedPreview(this); });
+        break;
     case kScan: view_->ScanCommand(); break;
     case kCaptureColor: handler_->SelectColorMode(0); break;
     case kCaptureRed: handler_->SelectColorMode(1); break;
     case kCaptureGreen: handler_->SelectColorMode(2); break;
     case kCaptureBlue: handler_->SelectColorMode(3); break;
-    case kToolSamplePoints: view_->SetMouseTool(QorvaneView::kSamplePoints); break;
-    case kToolCrop: view_->SetMouseTool(QorvaneView::kCrop); break;
-    case kToolZoom: view_->SetMouseTool(QorvaneView::kZoom); break;
-    case kToolHand: view_->SetMouseTool(QorvaneView::kHand); break;
+    case kToolSamplePoints: view_->SetTool(ToolKind::SamplePoints); break;
+    case kToolCrop: view_->SetTool(ToolKind::Crop); break;
+    case kToolZoom: view_->SetTool(ToolKind::Zoom); break;
+    case kToolHand: view_->SetTool(ToolKind::Hand); break;
     case kControlBar: SetToolBarsShown(!toolBarsShown_); break;
     case kStatusBar: SetStatusBarShown(!statusBarShown_); break;
     case kAbout: ShowAbout(); break;
@@ -534,7 +543,7 @@ void QVMainFrame::SavePrescan()
     const QString path =
         QFileDialog::getSaveFileName(this, "Save Prescan", {}, "TIFF images (*.tif *.tiff)");
     if (!path.isEmpty())
-        view_->Capture().SavePreview(path.toStdString());
+        document_->Capture().SavePreview(path.toStdString());
 }
 
 void QVMainFrame::LoadSettings()

@@ -19,6 +19,7 @@ class QToolBar;
 namespace scanora {
 class AppContext;
 class PreferenceCommands;
+class PreviewDocument;
 class QorvaneView;
 class QVHistogram;
 }  // namespace scanora
@@ -138,6 +139,7 @@ public:
                                              const QString& date);
 
     [[nodiscard]] QorvaneView& View() { return *view_; }
+    [[nodiscard]] PreviewDocument& Document() { return *document_; }
     [[nodiscard]] MainControl& Panel() { return *panel_; }
     [[nodiscard]] CTabControls& Tabs() { return *tabs_; }
     [[nodiscard]] QVHistogram& Histogram() { return *histogram_; }
@@ -183,6 +185,8 @@ private:
     bool statusBarShown_ = true;
     bool toolBarsShown_ = true;
 
+    // The preview and its capture; it goes before the view it reports to.
+    std::unique_ptr<PreviewDocument> document_;
     // Children, owned by their Qt parents.
     QorvaneView* view_ = nullptr;
     QVHistogram* histogram_ = nullptr;

@@ -19,6 +19,7 @@
 #include "ui/MainControl.h"
 #include "ui/PPColor.h"
 #include "ui/PPSize.h"
+#include "ui/PreviewFileDialog.h"
 #include "ui/QVPropertyPage.h"
 #include "ui/QorvaneView.h"
 
@@ -118,7 +119,7 @@ void QVUIHandler::StopPoll()
 
 bool QVUIHandler::CaptureRunning() const
 {
-    const CaptureState state = view_.Capture().State();
+    const CaptureState state = view_.Document().Capture().State();
     return state == CaptureState::Prescan || state == CaptureState::Scan;
 }
 
@@ -152,7 +153,9 @@ void QVUIHandler::DispatchControl(int id, bool checked)
         app_.CameraSetting().Prefs().fastPrescan = checked;
         exposure.Refresh();
         break;
-    case MainControl::kPrescan: view_.PrescanCommand(alt); break;
+    case MainControl::kPrescan:
+        view_.PrescanCommand(alt, [this] { return ChooseSavedPreview(view_.window()); });
+        break;
     case MainControl::kScan: view_.ScanCommand(); break;
     case MainControl::kCropPrescan:
         size.SetCropPrescan(checked);

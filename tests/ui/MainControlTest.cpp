@@ -208,7 +208,11 @@ TEST(PPColorTest, EmbeddingTheProfileShowsThePreviewThroughIt)
     QorvaneView& view = frame.View();
     view.PrescanCommand(false);
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return view.Capture().LastPrescanSucceeded() && view.Capture().IsIdle(); }, 10000));
+        [&] {
+            CaptureSequence& capture = frame.Document().Capture();
+            return capture.LastPrescanSucceeded() && capture.IsIdle();
+        },
+        10000));
     auto shown = [&] {
         QTest::qWait(200);  // the renderer's tiles and the paint
         return view.Palette().grab().toImage();

@@ -76,9 +76,13 @@ TEST(MainWindowScreenshotTest, AfterAPrescanEverythingIsVisibleAndNothingOverlap
     QorvaneView& view = frame.View();
     QTest::mouseClick(frame.Panel().Button(MainControl::kPrescan), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return view.Capture().LastPrescanSucceeded() && view.Capture().IsIdle(); }, 10000));
+        [&] {
+            CaptureSequence& capture = frame.Document().Capture();
+            return capture.LastPrescanSucceeded() && capture.IsIdle();
+        },
+        10000));
     view.FitToWindow();
-    view.SetMouseTool(QorvaneView::kCrop);
+    view.SetTool(ToolKind::Crop);
     view.SetCrop({15.0, 20.0, 60.0, 55.0});
     frame.Tabs().setCurrentIndex(CTabControls::kSizePage);
     // The histogram is counted after the display copy: wait until it has bars.

@@ -134,7 +134,7 @@ TEST(QVMainFrameTest, CommandsActOnTheToolsAndShowTheirState)
     EXPECT_EQ(frame.View().ColorMode(), 2);
 
     frame.Execute(QVMainFrame::kToolCrop);
-    EXPECT_EQ(frame.View().MouseTool(), QorvaneView::kCrop);
+    EXPECT_EQ(frame.View().Tool(), ToolKind::Crop);
     EXPECT_TRUE(frame.Action(QVMainFrame::kToolCrop)->isChecked());
     EXPECT_FALSE(frame.Action(QVMainFrame::kToolSamplePoints)->isChecked());
 
@@ -186,8 +186,8 @@ TEST(QVMainFrameTest, CommandsThatDisturbACaptureAreRefusedWhileItRuns)
     const auto insert = started.Context().Size().GetInsertRotation();
 
     frame.Execute(QVMainFrame::kPrescan);
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return frame.View().Capture().State() != CaptureState::Idle; }, 2000))
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return frame.Document().Capture().State() != CaptureState::Idle; }, 2000))
         << (started.messages.empty() ? std::string() : started.messages.front().toStdString());
     frame.Execute(QVMainFrame::kInsertBottom);
     frame.Execute(QVMainFrame::kToolHand);
@@ -195,7 +195,7 @@ TEST(QVMainFrameTest, CommandsThatDisturbACaptureAreRefusedWhileItRuns)
     ASSERT_EQ(started.messages.size(), 3u);
     for (const QString& message : started.messages) EXPECT_EQ(message, "Prescan/Scan in Progress");
     EXPECT_EQ(started.Context().Size().GetInsertRotation(), insert);
-    EXPECT_NE(frame.View().MouseTool(), QorvaneView::kHand);
+    EXPECT_NE(frame.View().Tool(), ToolKind::Hand);
     // Commands that leave the capture alone still work.
     frame.Execute(QVMainFrame::kColorBalancePage);
     EXPECT_EQ(frame.Tabs().currentIndex(), CTabControls::kColorPage);
@@ -204,7 +204,7 @@ TEST(QVMainFrameTest, CommandsThatDisturbACaptureAreRefusedWhileItRuns)
         [&] { return !frame.Panel().Button(MainControl::kPrescan)->isEnabled(); }, 1000));
 
     frame.View().AbortKey();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return frame.View().Capture().IsIdle(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame.Document().Capture().IsIdle(); }, 3000));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return frame.Panel().Button(MainControl::kPrescan)->isEnabled(); }, 2000));
 }
@@ -214,7 +214,7 @@ TEST(QVMainFrameTest, GuiStaysResponsiveDuringPrescanAndScan)
     StartedApp started("sim:speed=0", std::chrono::milliseconds(4000));
     ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
     QVMainFrame& frame = started.Frame();
-    CaptureSequence& capture = frame.View().Capture();
+    CaptureSequence& capture = frame.Document().Capture();
     QTest::qWait(50);
 
     LatencyProbe probe;
@@ -243,7 +243,7 @@ TEST(QVMainFrameTest, AScanThatCannotEndShowsOneMessageAndTheControlsComeBack)
         started.Options().timing.noAnswerLimit = std::chrono::milliseconds(300);
         ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
         QVMainFrame& frame = started.Frame();
-        CaptureSequence& capture = frame.View().Capture();
+        CaptureSequence& capture = frame.Document().Capture();
         ASSERT_TRUE(QTest::qWaitFor(
             [&] { return frame.Panel().Button(MainControl::kScan)->isEnabled(); }, 2000));
         QTest::mouseClick(frame.Panel().Button(MainControl::kScan), Qt::LeftButton);

@@ -54,8 +54,9 @@ protected:
     {
         QSignalSpy counted(view_, &QorvaneView::previewChanged);
         view_->PrescanCommand(false);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return view_->Capture().IsIdle(); }, kPrescanTimeoutMs));
-        ASSERT_TRUE(view_->Capture().LastPrescanSucceeded());
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return document_->Capture().IsIdle(); }, kPrescanTimeoutMs));
+        ASSERT_TRUE(document_->Capture().LastPrescanSucceeded());
         ASSERT_TRUE(QTest::qWaitFor([&] { return HistogramTotal() > 0; }, kPrescanTimeoutMs));
     }
 
@@ -158,7 +159,7 @@ TEST_F(QorvaneViewTest, SamplePointsAreMeasuredOnTheShownPreviewAtItsRotation)
 {
     Prescan();
     view_->FitToWindow();
-    view_->SetMouseTool(QorvaneView::kSamplePoints);
+    view_->SetTool(ToolKind::SamplePoints);
     const QPoint at = VisibleMiddle();
     QTest::mouseClick(&view_->Palette(), Qt::LeftButton, Qt::NoModifier, at);
     const QVExposure& exposure = app_->Exposure();
@@ -192,7 +193,7 @@ TEST_F(QorvaneViewTest, SamplePointsAreMeasuredOnTheShownPreviewAtItsRotation)
 TEST_F(QorvaneViewTest, DraggingTheRightCropHandleNarrowsTheCrop)
 {
     Prescan();
-    view_->SetMouseTool(QorvaneView::kCrop);
+    view_->SetTool(ToolKind::Crop);
     QSignalSpy changed(view_, &QorvaneView::cropChanged);
     const double widthBefore = view_->Crop().width;
     QVImagePalette& palette = view_->Palette();
@@ -341,7 +342,7 @@ TEST_F(QorvaneViewTest, GuiThreadKeepsAnsweringDuringAPrescan)
     clock.start();
     tick.start(5);
     view_->PrescanCommand(false);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return view_->Capture().IsIdle(); }, kPrescanTimeoutMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return document_->Capture().IsIdle(); }, kPrescanTimeoutMs));
     tick.stop();
     EXPECT_LT(longest, 100);
 }
@@ -378,8 +379,8 @@ TEST_F(QorvaneViewTest, FocusLineIsPlacedAtThePreviewPointAndMarked)
     for (const Case c : {Case{270, {40, 60}, {p - 120, 80}}, Case{90, {40, 60}, {120, l - 80}}}) {
         SCOPED_TRACE(c.degrees);
         Turn(c.degrees);
-        view_->SetMouseTool(QorvaneView::kHand);
-        view_->SetMouseTool(QorvaneView::kFocusLine);
+        view_->SetTool(ToolKind::Hand);
+        view_->SetTool(ToolKind::FocusLine);
         QSignalSpy placed(view_, &QorvaneView::focusLinePlaced);
         QTest::mouseClick(&palette, Qt::LeftButton, {}, c.click);
         ASSERT_EQ(placed.count(), 1);
@@ -387,7 +388,7 @@ TEST_F(QorvaneViewTest, FocusLineIsPlacedAtThePreviewPointAndMarked)
         EXPECT_EQ(placed.at(0).at(1).toInt(), c.preview.y());
         EXPECT_EQ(view_->FocusLine(), c.preview);
         // One press: the tool before comes back.
-        EXPECT_EQ(view_->MouseTool(), QorvaneView::kHand);
+        EXPECT_EQ(view_->Tool(), ToolKind::Hand);
     }
 
     // While the tool is active again the placed line is marked: at rotation 90 the line stands
@@ -402,14 +403,14 @@ TEST_F(QorvaneViewTest, FocusLineIsPlacedAtThePreviewPointAndMarked)
         return black;
     };
     EXPECT_EQ(blackAround(40), 0);
-    view_->SetMouseTool(QorvaneView::kFocusLine);
+    view_->SetTool(ToolKind::FocusLine);
     const int marked = blackAround(40);
     EXPECT_GT(marked, 60);
     EXPECT_EQ(blackAround(200), 0);
     // The buffer being shown does not matter to the line.
     view_->ShowSuperPreview(true);
-    EXPECT_EQ(view_->MouseTool(), QorvaneView::kSuperRegion);
-    view_->SetMouseTool(QorvaneView::kFocusLine);
+    EXPECT_EQ(view_->Tool(), ToolKind::SuperRegion);
+    view_->SetTool(ToolKind::FocusLine);
     EXPECT_EQ(blackAround(40), marked);
     QSignalSpy placed(view_, &QorvaneView::focusLinePlaced);
     QTest::mouseClick(&palette, Qt::LeftButton, {}, QPoint(100, 60));
@@ -421,7 +422,7 @@ TEST_F(QorvaneViewTest, RulerCornerCrossHairSetsTheRulersOrigin)
     ShowPlainGrey(200);
     view_->SetGuidesShown(true);
     view_->SetZoom(50.0, view_->viewport()->rect().center());
-    view_->SetMouseTool(QorvaneView::kZoom);
+    view_->SetTool(ToolKind::Zoom);
     QVImagePalette& palette = view_->Palette();
     CRulerCorner* corner = view_->RulerCorner();
     ASSERT_TRUE(corner->isVisible());
@@ -430,7 +431,7 @@ TEST_F(QorvaneViewTest, RulerCornerCrossHairSetsTheRulersOrigin)
     };
 
     QTest::mousePress(corner, Qt::LeftButton, {}, corner->rect().center());
-    EXPECT_EQ(view_->MouseTool(), QorvaneView::kCrossHair);
+    EXPECT_EQ(view_->Tool(), ToolKind::CrossHair);
     QTest::mouseMove(corner, inCorner({101, 61}));
     // The grey cross-hair runs across the window through the mouse.
     const QImage shown = Displayed();
@@ -454,25 +455,25 @@ TEST_F(QorvaneViewTest, RulerCornerCrossHairSetsTheRulersOrigin)
     const QRgb face = ruler.pixel(zeroX, 1);
     EXPECT_EQ(ruler.pixel(zeroX, 2), ruler.pixel(zeroX, CRulerView::kThickness - 3));
     EXPECT_NE(face, horizontal->palette().color(QPalette::Button).rgb());
-    EXPECT_EQ(view_->MouseTool(), QorvaneView::kZoom);
+    EXPECT_EQ(view_->Tool(), ToolKind::Zoom);
     EXPECT_EQ(Displayed().pixel(5, 61), qRgb(200, 200, 200));
 
     // Moving without a button ends the cross-hair; so does a release outside the image, which
     // leaves the origin as it was.
     view_->BeginCrossHair();
     Hover({30, 30});
-    EXPECT_EQ(view_->MouseTool(), QorvaneView::kZoom);
+    EXPECT_EQ(view_->Tool(), ToolKind::Zoom);
     QTest::mousePress(corner, Qt::LeftButton, {}, corner->rect().center());
     QTest::mouseRelease(corner, Qt::LeftButton, {}, corner->rect().center());
     EXPECT_EQ(horizontal->Origin(), 202);
-    EXPECT_EQ(view_->MouseTool(), QorvaneView::kZoom);
+    EXPECT_EQ(view_->Tool(), ToolKind::Zoom);
 }
 
 TEST_F(QorvaneViewTest, CropCursorsFollowTheHandles)
 {
     view_->SetZoom(50.0, view_->viewport()->rect().center());
     view_->SetCrop({20.0, 20.0, 50.0, 50.0});
-    view_->SetMouseTool(QorvaneView::kCrop);
+    view_->SetTool(ToolKind::Crop);
     QVImagePalette& palette = view_->Palette();
     const ImageRect frame =
         CropEditor::WindowRect(view_->Crop(), palette.width(), palette.height());
@@ -517,7 +518,7 @@ TEST_F(QorvaneViewTest, CropCursorsFollowTheHandles)
 
 TEST_F(QorvaneViewTest, ZoomCursorShowsTheStepAClickWouldTake)
 {
-    view_->SetMouseTool(QorvaneView::kZoom);
+    view_->SetTool(ToolKind::Zoom);
     Hover(VisibleMiddle());
     EXPECT_EQ(view_->ShownCursor(), ViewCursors::kZoomIn);
     EXPECT_EQ(view_->Palette().cursor().shape(), Qt::BitmapCursor);
@@ -543,7 +544,7 @@ TEST_F(QorvaneViewTest, ZoomCursorShowsTheStepAClickWouldTake)
 
     // The hand closes while it drags.
     view_->SetZoom(100.0, view_->viewport()->rect().center());
-    view_->SetMouseTool(QorvaneView::kHand);
+    view_->SetTool(ToolKind::Hand);
     const QPoint at = VisibleMiddle();
     Hover(at);
     EXPECT_EQ(view_->Palette().cursor().shape(), Qt::OpenHandCursor);
@@ -582,10 +583,10 @@ TEST_F(QorvaneViewTest, SampleAndGuideCursors)
         Hover(QPoint(static_cast<int>(on.x), static_cast<int>(on.y)));
         EXPECT_EQ(view_->ShownCursor(), cursor) << degrees;
         EXPECT_EQ(view_->Palette().cursor().shape(), shape) << degrees;
-        EXPECT_EQ(view_->MouseTool(), QorvaneView::kGuide);
+        EXPECT_EQ(view_->Tool(), ToolKind::Guide);
         // Away from it the tool before comes back.
         Hover(QPoint(static_cast<int>(on.x) + 40, static_cast<int>(on.y) + 40));
-        EXPECT_EQ(view_->MouseTool(), QorvaneView::kSamplePoints);
+        EXPECT_EQ(view_->Tool(), ToolKind::SamplePoints);
     }
 }
 
@@ -601,8 +602,9 @@ TEST(QorvaneViewSuperTest, SuperPrescanOfTheDraggedRegionFillsTheSecondBuffer)
     context.Size().SetInsertRotation(InsertRotation::kFromTop, false);
     const auto prescan = [&] {
         QTest::mouseClick(panel.Button(ui::MainControl::kPrescan), Qt::LeftButton);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return view.Capture().IsIdle(); }, kPrescanTimeoutMs));
-        ASSERT_TRUE(view.Capture().LastPrescanSucceeded());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return frame.Document().Capture().IsIdle(); },
+                                    kPrescanTimeoutMs));
+        ASSERT_TRUE(frame.Document().Capture().LastPrescanSucceeded());
         QTRY_VERIFY(panel.Button(ui::MainControl::kPrescan)->isEnabled());
     };
     prescan();
@@ -615,7 +617,7 @@ TEST(QorvaneViewSuperTest, SuperPrescanOfTheDraggedRegionFillsTheSecondBuffer)
     QAbstractButton* show = panel.Button(ui::MainControl::kView);
     QTest::mouseClick(super, Qt::LeftButton);
     ASSERT_TRUE(view.SuperPrescan());
-    EXPECT_EQ(view.MouseTool(), QorvaneView::kSuperRegion);
+    EXPECT_EQ(view.Tool(), ToolKind::SuperRegion);
 
     // Drag the region by its middle 30 pixels left and 20 up.
     view.SetZoom(50.0, view.viewport()->rect().center());
@@ -655,7 +657,7 @@ TEST(QorvaneViewSuperTest, SuperPrescanOfTheDraggedRegionFillsTheSecondBuffer)
     // The second buffer is shown and holds what the camera read of the region.
     EXPECT_TRUE(view.Image().ShowingSuper());
     EXPECT_TRUE(show->isChecked());
-    EXPECT_EQ(view.MouseTool(), QorvaneView::kSuperRegion);
+    EXPECT_EQ(view.Tool(), ToolKind::SuperRegion);
     const auto recipe = context.Simulator()->LastCaptureRecipe();
     ASSERT_TRUE(recipe.has_value());
     EXPECT_EQ(recipe->geometry.sizeStep, 2);
@@ -677,15 +679,15 @@ TEST(QorvaneViewSuperTest, SuperPrescanOfTheDraggedRegionFillsTheSecondBuffer)
     EXPECT_FALSE(view.Image().ShowingSuper());
     EXPECT_FALSE(show->isChecked());
     EXPECT_TRUE(std::equal(normal.begin(), normal.end(), view.Image().CurrentSamples().begin()));
-    EXPECT_EQ(view.MouseTool(), QorvaneView::kSuperRegion);
+    EXPECT_EQ(view.Tool(), ToolKind::SuperRegion);
     QTest::mouseClick(super, Qt::LeftButton);
-    EXPECT_EQ(view.MouseTool(), QorvaneView::kSamplePoints);
+    EXPECT_EQ(view.Tool(), ToolKind::SamplePoints);
     // View on again shows the super preview, with the region tool, until it is switched off.
     QTest::mouseClick(show, Qt::LeftButton);
     EXPECT_TRUE(view.Image().ShowingSuper());
-    EXPECT_EQ(view.MouseTool(), QorvaneView::kSuperRegion);
+    EXPECT_EQ(view.Tool(), ToolKind::SuperRegion);
     QTest::mouseClick(show, Qt::LeftButton);
-    EXPECT_EQ(view.MouseTool(), QorvaneView::kSamplePoints);
+    EXPECT_EQ(view.Tool(), ToolKind::SamplePoints);
 }
 
 }  // namespace

@@ -11,13 +11,15 @@
 
 #include "context/AppContext.h"
 #include "support/RecordingUiPort.h"
+#include "ui/PreviewDocument.h"
 #include "ui/QVHistogram.h"
 #include "ui/QorvaneView.h"
 
 namespace scanora::test {
 
 // An application of the test's own against the simulated camera (no preferences file), with
-// the image view and the histogram panel side by side in one window.
+// the image view (with the preview document it shows) and the histogram panel side by side in
+// one window.
 class ViewTestFixture : public ::testing::Test {
 protected:
     // Opens the window with a square view of `viewSize` pixels.
@@ -32,7 +34,9 @@ protected:
         timing.finishPause = 0ms;
         timing.paintWait = 50ms;
         window_ = std::make_unique<QWidget>();
-        view_ = new QorvaneView(*app_, window_.get(), timing);
+        document_ = std::make_unique<PreviewDocument>(*app_, timing);
+        view_ = new QorvaneView(*app_, *document_, window_.get());
+        document_->AttachDisplay(view_->CaptureDisplay());
         view_->setGeometry(0, 0, viewSize, viewSize);
         histogram_ = new QVHistogram(*app_, *view_, window_.get());
         histogram_->setGeometry(viewSize, 0, histogram_->sizeHint().width(),
@@ -44,12 +48,15 @@ protected:
 
     void TearDown() override
     {
+        // The document ends the capture, which reports to the view, before the view goes.
+        document_.reset();
         window_.reset();
         app_.reset();
     }
 
     RecordingUiPort ui_;
     std::unique_ptr<AppContext> app_;
+    std::unique_ptr<PreviewDocument> document_;
     std::unique_ptr<QWidget> window_;
     QorvaneView* view_ = nullptr;
     QVHistogram* histogram_ = nullptr;
