@@ -56,12 +56,7 @@ CaptureSequence::CaptureSequence(CaptureTools app, PreviewImage& image, CaptureV
 CaptureSequence::~CaptureSequence()
 {
     // A scan still being started or watched is left to the camera; the threads end first.
-    stop_ = true;
-    {
-        const std::lock_guard lock(sleepMutex_);
-        shuttingDown_ = true;
-    }
-    sleepWake_.notify_all();
+    state_.ShutDown();
     monitor_->StopAndWait();
     const std::lock_guard lock(threadMutex_);
     for (std::thread* thread : {&prescanThread_, &scanThread_, &countdownThread_}) {
@@ -96,14 +91,40 @@ std::string CaptureSequence::ScanningText(int k, int n)
 
 bool CaptureSequence::IsIdle() const
 {
-    return state_.load() == CaptureState::Idle && !scanThreadRegistered_.load() &&
-           !prescanRunning_.load() && !countdownRunning_.load() && !monitor_->HasThread();
+    return state_.Quiet() && !monitor_->HasThread();
+}
+
+bool CaptureSequence::Admitted(CaptureCall call)
+{
+    switch (state_.Admit(call)) {
+    case CaptureRefusal::None: return true;
+    case CaptureRefusal::Quietly: return false;
+    case CaptureRefusal::ScanInProgress:
+        app_.Ui().ShowMessage(kScanInProgress, MessageIcon::Exclamation, MessageButtons::Ok);
+        return false;
+    case CaptureRefusal::CaptureRunning:
+        app_.Ui().ShowMessage(PrescanSaver::kCaptureRunning, MessageIcon::Exclamation,
+                              MessageButtons::Ok);
+        return false;
+    }
+    return false;
 }
 
 void CaptureSequence::SetUserText(std::string text)
 {
     const std::lock_guard lock(textMutex_);
     userText_ = std::move(text);
+}
+
+std::string CaptureSequence::UserText()
+{
+    const std::lock_guard lock(textMutex_);
+    return userText_;
+}
+
+int CaptureSequence::CurrentImage() const
+{
+    return state_.ImagesTotal() + 1 - state_.ImagesRemaining();
 }
 
 void CaptureSequence::SetAfterScanRetrieval(std::function<void()> retrieve)
@@ -130,20 +151,6 @@ void CaptureSequence::ResetTimeDisplays()
                           std::to_string(exposure.GetScanSeconds()));
 }
 
-bool CaptureSequence::Sleep(std::chrono::milliseconds duration)
-{
-    std::unique_lock lock(sleepMutex_);
-    return !sleepWake_.wait_for(lock, duration, [this] { return shuttingDown_ || stop_.load(); });
-}
-
-void CaptureSequence::Wake()
-{
-    {
-        const std::lock_guard lock(sleepMutex_);
-    }
-    sleepWake_.notify_all();
-}
-
 void CaptureSequence::JoinFinished(std::thread& thread)
 {
     if (thread.joinable())
@@ -154,11 +161,7 @@ void CaptureSequence::JoinFinished(std::thread& thread)
 
 bool CaptureSequence::Prescan(const PrescanChoice& choice)
 {
-    if (state_.load() == CaptureState::Scan) {
-        app_.Ui().ShowMessage(kScanInProgress, MessageIcon::Exclamation, MessageButtons::Ok);
-        return false;
-    }
-    if (prescanRunning_.load() || app_.Camera().QueryStatus() != 0)
+    if (!Admitted(CaptureCall::Prescan) || app_.Camera().QueryStatus() != 0)
         return false;
     // The time displays and the colour sample points are settled before the thread starts to
     // write the preview and the exposure's prescan record.
@@ -176,10 +179,12 @@ bool CaptureSequence::Prescan(const PrescanChoice& choice)
         if (image_.Rotation() != rotation && image_.SetRotation(rotation))
             view_.RefreshAll();
     }
+    if (!state_.Move(CapturePhase::Idle, CapturePhase::Prescan))
+        return false;
     {
         const std::lock_guard lock(threadMutex_);
         JoinFinished(prescanThread_);
-        prescanRunning_ = true;
+        state_.WorkerStarted();
         prescanThread_ = std::thread(&CaptureSequence::PrescanThread, this, choice);
     }
     return true;
@@ -192,29 +197,22 @@ void CaptureSequence::PrepareDisplayCurve()
 
 void CaptureSequence::PrescanThread(PrescanChoice choice)
 {
-    stop_ = false;
-    state_ = CaptureState::Prescan;
     view_.SetCaptureControlsEnabled(false);
     QVCamera& camera = app_.Camera();
     if (!camera.IsConnected()) {
         app_.Ui().ShowMessage(kNoCamera, MessageIcon::Exclamation, MessageButtons::Ok);
         std::this_thread::sleep_for(timing_.noCameraPrescan);
-        state_ = CaptureState::Idle;
+        state_.Finish(CapturePhase::Prescan, CapturePhase::Idle);
         app_.Ui().PostCommand(WindowCommand::CaptureEnded, {});
-        prescanRunning_ = false;
+        state_.WorkerEnded();
         return;
     }
 
     const std::optional<RotatingCapture> rotating =
         stage_ ? stage_->Rotating() : std::optional<RotatingCapture>{};
     const CaptureRequestBuilder builder(app_);
-    std::string userText;
-    {
-        const std::lock_guard lock(textMutex_);
-        userText = userText_;
-    }
     const std::unique_ptr<PreparedCapture> capture =
-        builder.Prescan(choice, rotating, Now(), userText);
+        builder.Prescan(choice, rotating, Now(), UserText());
 
     bool ok = false;
     if (!prescanImageReady_) {
@@ -231,16 +229,15 @@ void CaptureSequence::PrescanThread(PrescanChoice choice)
         PrescanReadout readout(
             {camera, *preparation_, app_.Exposure(), image_, view_, app_.Ui(), &displayCurve_},
             std::move(hooks));
-        ok = readout.Run(*capture, choice.superPrescan, stop_);
+        ok = readout.Run(*capture, choice.superPrescan, state_.StopFlag());
     }
-    prescanOk_ = ok;
+    state_.SetPrescanResult(ok);
     CaptureSound::PlayAfter(CaptureSound::Capture::Prescan, app_.CameraSetting().Prefs(),
                             app_.Ui());
-    state_ = CaptureState::Idle;
+    state_.Finish(CapturePhase::Prescan, CapturePhase::Idle);
     FinishCapture();
     app_.Ui().PostCommand(WindowCommand::CaptureEnded, {});
-    stop_ = false;
-    prescanRunning_ = false;
+    state_.WorkerEnded();
 }
 
 PrescanSaveOptions CaptureSequence::PreviewSaveOptions()
@@ -272,10 +269,11 @@ void CaptureSequence::AutoSavePrescan()
 bool CaptureSequence::SavePreview(const std::filesystem::path& path)
 {
     const CameraPreferences& prefs = app_.CameraSetting().Prefs();
+    // Refused (by the saver, with its message) while a capture writes the preview.
+    const bool capturing = state_.Admit(CaptureCall::SavePreview) != CaptureRefusal::None;
     PrepareDisplayCurve();
-    if (image_.HasImage() && !prescanRunning_.load())
+    if (image_.HasImage() && !capturing)
         image_.ConvertAll(displayCurve_);
-    const bool capturing = state_.load() != CaptureState::Idle || prescanRunning_.load();
     return PrescanSaver(app_.Ui()).SaveChosen(image_, PreviewSaveOptions(), path, prefs.scanName,
                                               prefs, capturing);
 }
@@ -283,7 +281,7 @@ bool CaptureSequence::SavePreview(const std::filesystem::path& path)
 void CaptureSequence::FinishCapture()
 {
     std::this_thread::sleep_for(timing_.finishPause);
-    if (stop_.load() || remaining_.load() <= 0)
+    if (state_.StopRequested() || state_.ImagesRemaining() <= 0)
         view_.SetCaptureControlsEnabled(true);
 }
 
@@ -296,14 +294,8 @@ void CaptureSequence::CaptureEnded()
 
 bool CaptureSequence::Scan()
 {
-    if (app_.Camera().QueryStatus() != 0)
-        return false;
     // A refused command leaves a running series and its counters alone.
-    if (state_.load() == CaptureState::Scan) {
-        app_.Ui().ShowMessage(kScanInProgress, MessageIcon::Exclamation, MessageButtons::Ok);
-        return false;
-    }
-    if (scanThreadRegistered_.load())
+    if (!Admitted(CaptureCall::Scan) || app_.Camera().QueryStatus() != 0)
         return false;
     const int lines = app_.Size().NumberOfLines();
     if (lines > kMaxScanLines) {
@@ -318,66 +310,69 @@ bool CaptureSequence::Scan()
         series = std::max(stage_->ObjectSeriesRemaining(), 0);
     if (TimeLapseMode())
         series = std::max(app_.CameraSetting().Prefs().timeLapseImages - 1, 0);
-    remaining_ = series;
-    total_ = series;
-    scansOk_ = true;
-    StartScan();
+    if (!state_.Move(CapturePhase::Idle, CapturePhase::ScanStarting))
+        return false;
+    state_.SetSeries(series);
+    state_.BeginScans();
+    StartScanThread();
     return true;
 }
 
 void CaptureSequence::NextImage()
 {
+    if (!Admitted(CaptureCall::NextImage))
+        return;
+    if (!state_.Move(CapturePhase::SeriesWaiting, CapturePhase::ScanStarting)) {
+        // Stopped after the wait had ended: the series ends here.
+        EndStoppedSeries(true);
+        return;
+    }
     if (stage_ && stage_->IsObjectMode())
         stage_->NextObjectView();
     // The scan thread shows "Scanning image k of n" for every image of a series.
-    StartScan();
+    StartScanThread();
 }
 
-void CaptureSequence::StartScan()
+void CaptureSequence::StartScanThread()
 {
-    if (scanThreadRegistered_.load())
-        return;
-    if (state_.load() == CaptureState::Scan) {
-        app_.Ui().ShowMessage(kScanInProgress, MessageIcon::Exclamation, MessageButtons::Ok);
-        return;
-    }
     const std::lock_guard lock(threadMutex_);
     JoinFinished(scanThread_);
-    scanThreadRegistered_ = true;
+    state_.WorkerStarted();
     scanThread_ = std::thread(&CaptureSequence::ScanThread, this);
 }
 
 void CaptureSequence::ScanThread()
 {
-    stop_ = false;
-    state_ = CaptureState::Scan;
     view_.SetCaptureControlsEnabled(false);
     if (stage_ && stage_->Rotating())
         stage_->PrepareStage();
 
     if (!app_.Camera().IsConnected()) {
-        scansOk_ = false;
+        state_.ScanFailed();
         std::this_thread::sleep_for(timing_.noCameraScan);
-        state_ = CaptureState::Idle;
+        state_.Finish(CapturePhase::ScanStarting, CapturePhase::Idle);
         app_.Ui().PostCommand(WindowCommand::CaptureEnded, {});
     } else {
         if ((stage_ && stage_->IsObjectMode()) || TimeLapseMode())
             ShowStatus(ScanningText(CurrentImage(), SeriesLength()));
         const bool started = StartCameraScan();
-        scanStarted_ = started;
+        state_.SetScanStarted(started);
         if (!started) {
-            scansOk_ = false;
-            remaining_ = 0;
-            total_ = 0;
-            state_ = CaptureState::Idle;
+            state_.EndSeries();
+            state_.Finish(CapturePhase::ScanStarting, CapturePhase::Idle);
             preparation_->SetScanRunning(false);
             FinishCapture();
+        } else if (!state_.Move(CapturePhase::ScanStarting, CapturePhase::Scanning)) {
+            // The abort key came while the scan was being started: it is stopped on the
+            // camera now that it runs there.
+            state_.Finish(CapturePhase::ScanStarting, CapturePhase::Idle);
+            state_.ScanFailed();
+            StopScan(true);
         }
         monitor_->Start(static_cast<int>(timing_.monitorInterval.count()));
-        stop_ = false;
     }
-    scanThreadRegistered_ = false;
     ResetTimeDisplays();
+    state_.WorkerEnded();
 }
 
 bool CaptureSequence::StartCameraScan()
@@ -393,17 +388,10 @@ bool CaptureSequence::StartCameraScan()
 
     const std::optional<RotatingCapture> rotating =
         stage_ ? stage_->Rotating() : std::optional<RotatingCapture>{};
-    std::string userText;
-    {
-        const std::lock_guard lock(textMutex_);
-        userText = userText_;
-    }
     const std::unique_ptr<PreparedCapture> capture =
-        CaptureRequestBuilder(app_).Scan(rotating, Now(), userText);
+        CaptureRequestBuilder(app_).Scan(rotating, Now(), UserText());
     const QVSize& size = app_.Size();
-    scanFirstLine_ = size.ScanWindow().firstLine;
-    scanLines_ = capture->totalLines;
-    scanSizeStep_ = size.GetResolutionNumber();
+    scan_ = {size.ScanWindow().firstLine, capture->totalLines, size.GetResolutionNumber()};
     progressRow_ = -1;
     const ScanWatch::Limits limits{
         timing_.noAnswerLimit,
@@ -415,7 +403,7 @@ bool CaptureSequence::StartCameraScan()
 
 void CaptureSequence::MonitorStep()
 {
-    if (state_.load() != CaptureState::Scan) {
+    if (state_.Phase() != CapturePhase::Scanning) {
         view_.RefreshAll();
         monitor_->RequestStop();
         return;
@@ -464,9 +452,9 @@ void CaptureSequence::MonitorStep()
 void CaptureSequence::ShowScanProgress(std::uint32_t scanned)
 {
     QVCamera& camera = app_.Camera();
-    const int total = scanLines_.load();
-    const int row = ScanProgressRow(scanFirstLine_.load(), scanned, camera.GetMaxSizeStep(),
-                                    camera.GetMinSizeStep(), scanSizeStep_.load());
+    const int total = scan_.lines;
+    const int row = ScanProgressRow(scan_.firstLine, scanned, camera.GetMaxSizeStep(),
+                                    camera.GetMinSizeStep(), scan_.sizeStep);
     if (row != progressRow_.load()) {
         view_.RepaintAndWait(timing_.paintWait);
         progressRow_ = row;
@@ -487,7 +475,7 @@ void CaptureSequence::ScanComplete(bool closed)
     // there is nothing to bring home and the name is not used up.
     bool kept = true;
     if (!closed && !camera.AwaitReply(Ticks(timing_.closingReply), "#OK")) {
-        scansOk_ = false;
+        state_.ScanFailed();
         kept = camera.GetLastCameraError() == 0;
     }
     CameraPreferences& prefs = app_.CameraSetting().Prefs();
@@ -502,16 +490,22 @@ void CaptureSequence::ScanComplete(bool closed)
         afterScanRetrieval_();
 
     preparation_->SetScanRunning(false);
-    state_ = CaptureState::Idle;
-    FinishCapture();
-    ClearScanDisplay();
+    // The abort key may have ended the scan meanwhile; then it has done the rest.
+    const bool ended = state_.Move(CapturePhase::Scanning, state_.ImagesRemaining() > 0
+                                                               ? CapturePhase::SeriesWaiting
+                                                               : CapturePhase::Idle);
+    if (ended) {
+        FinishCapture();
+        ClearScanDisplay();
+    }
     monitor_->RequestStop();
 }
 
 void CaptureSequence::GiveUpScan(bool abort)
 {
-    scansOk_ = false;
-    StopScan(abort);
+    state_.ScanFailed();
+    if (state_.Move(CapturePhase::Scanning, CapturePhase::Idle))
+        StopScan(abort);
     ShowStatus({});
     monitor_->RequestStop();
 }
@@ -523,9 +517,7 @@ void CaptureSequence::StopScan(bool abort)
     else
         preparation_->SetScanRunning(false);
     // A stopped scan ends its series too, so the capture controls come back.
-    remaining_ = 0;
-    total_ = 0;
-    state_ = CaptureState::Idle;
+    state_.EndSeries();
     FinishCapture();
     if (stage_ && stage_->Rotating())
         stage_->AfterRotatingScan();
@@ -543,73 +535,80 @@ void CaptureSequence::ClearScanDisplay()
 
 void CaptureSequence::SeriesStep()
 {
-    if (remaining_.load() <= 0)
+    if (state_.Phase() != CapturePhase::SeriesWaiting || !state_.TakeSeriesImage())
         return;
-    --remaining_;
     bool waited = true;
     if (TimeLapseMode()) {
         const int interval = app_.CameraSetting().Prefs().timeLapseSeconds;
-        countdownElapsed_ = interval;
         {
             const std::lock_guard lock(threadMutex_);
             JoinFinished(countdownThread_);
-            countdownRunning_ = true;
+            state_.WorkerStarted();
             countdownThread_ = std::thread(&CaptureSequence::CountdownThread, this);
         }
-        waited = Sleep(timing_.second * std::max(interval, 0));
+        waited = state_.Sleep(timing_.second * std::max(interval, 0));
     } else {
-        waited = Sleep(timing_.seriesPause);
+        waited = state_.Sleep(timing_.seriesPause);
     }
-    if (waited && !stop_.load()) {
-        app_.Ui().PostCommand(WindowCommand::NextImage, {});
+    if (!waited && state_.ShuttingDown())
         return;
-    }
-    // Stopped during the wait: no further image, and the capture controls come back (the
-    // capture-finished step of the last scan left them off for the series).
-    remaining_ = 0;
-    total_ = 0;
-    FinishCapture();
+    // The next image is asked for while the series still waits; a stop that comes later ends
+    // the series when the next image is called for.
+    if (state_.Phase() == CapturePhase::SeriesWaiting)
+        app_.Ui().PostCommand(WindowCommand::NextImage, {});
+    else
+        EndStoppedSeries(false);
+}
+
+void CaptureSequence::EndStoppedSeries(bool userThread)
+{
+    // No further image, and the capture controls come back (the capture-finished step of the
+    // last scan left them off for the series). The user thread does not wait for that step.
+    state_.EndSeries();
+    if (!state_.Finish(CapturePhase::SeriesWaiting, CapturePhase::Idle))
+        return;
+    if (userThread)
+        app_.Ui().PostCommand(WindowCommand::CaptureEnded, {});
+    else
+        FinishCapture();
 }
 
 void CaptureSequence::CountdownThread()
 {
     const auto start = std::chrono::steady_clock::now();
-    countdownElapsed_ = 0;
     const int interval = app_.CameraSetting().Prefs().timeLapseSeconds;
-    if (interval <= 0) {
-        countdownRunning_ = false;
-        return;
-    }
-    for (;;) {
+    int elapsed = 0;
+    bool stopped = false;
+    while (interval > 0) {
         if (!preparation_->IsScanRunning()) {
-            const auto elapsed = std::chrono::steady_clock::now() - start;
-            countdownElapsed_ = static_cast<int>(elapsed / timing_.second);
-            ShowStatus(
-                TimeLapseText(CurrentImage(), SeriesLength(), interval - countdownElapsed_.load()));
+            elapsed = static_cast<int>((std::chrono::steady_clock::now() - start) / timing_.second);
+            ShowStatus(TimeLapseText(CurrentImage(), SeriesLength(), interval - elapsed));
         }
-        Sleep(timing_.second);
-        if (stop_.load() || shuttingDown_)
+        if (!state_.Sleep(timing_.second)) {
+            stopped = true;
             break;
-        if (countdownElapsed_.load() >= interval) {
-            countdownRunning_ = false;
-            return;
         }
+        if (elapsed >= interval)
+            break;
     }
-    // Stopped: the series ends here.
-    remaining_ = 0;
-    total_ = 0;
-    ShowStatus({});
-    countdownRunning_ = false;
+    if (stopped) {
+        // Stopped: the series ends here.
+        state_.EndSeries();
+        ShowStatus({});
+    }
+    state_.WorkerEnded();
 }
 
 void CaptureSequence::AbortKey()
 {
-    if (state_.load() != CaptureState::Scan) {
-        stop_ = true;
-        Wake();
+    if (!Admitted(CaptureCall::AbortKey))
         return;
+    // A running scan is aborted at once; anything else stops at its next step.
+    if (state_.RequestStop() == CapturePhase::Scanning &&
+        state_.Move(CapturePhase::Scanning, CapturePhase::Idle)) {
+        state_.ScanFailed();
+        StopScan(true);
     }
-    StopScan(true);
 }
 
 }  // namespace scanora

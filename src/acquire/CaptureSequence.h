@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -11,6 +10,7 @@
 #include <thread>
 
 #include "acquire/CaptureRequestBuilder.h"
+#include "acquire/CaptureStateMachine.h"
 #include "acquire/CaptureTools.h"
 #include "acquire/ScanWatch.h"
 #include "imaging/ColorCorrectingToneCurve.h"
@@ -23,9 +23,6 @@ class CaptureView;
 class PreviewImage;
 class ScanMonitor;
 struct PrescanSaveOptions;
-
-// 1 idle, 2 prescan running, 3 scan running: the numbers the program has always used.
-enum class CaptureState : int { Idle = 1, Prescan = 2, Scan = 3 };
 
 // The pauses of a capture sequence. Tests shorten them; the program uses the defaults.
 struct CaptureTiming {
@@ -43,8 +40,9 @@ struct CaptureTiming {
 
 // The capture sequence: prescans into the preview, scans that run on the camera while the
 // program watches them, and series of scans (time lapse, Object mode). It owns the capture
-// state, the stop request, the series counters and the capture threads: the prescan thread,
-// the scan start thread, the scan monitor (every 250 ms) and the time-lapse countdown.
+// state (one CaptureStateMachine: every command asks it first whether the phase allows it), and
+// the capture threads: the prescan thread, the scan start thread, the scan monitor (every
+// 250 ms) and the time-lapse countdown.
 //
 // The commands (Prescan, Scan, NextImage, CaptureEnded, AbortKey) come from the program's user
 // thread: the desktop program's main window, or the command-line program's command loop, which
@@ -66,36 +64,38 @@ public:
 
     // --- Commands of the user thread ---
 
-    // The Prescan command: refused with "Scan in Progress" during a scan; starts the prescan
-    // thread when the camera answers a status query. True when the prescan started.
+    // The Prescan command: refused with "Scan in Progress" during a scan or a series; starts
+    // the prescan thread when the camera answers a status query. True when the prescan started.
     bool Prescan(const PrescanChoice& choice = {});
-    // The Scan command: refuses more than 65000 lines, sets the series up and starts the scan.
-    // True when the scan thread started.
+    // The Scan command: refused during a capture; refuses more than 65000 lines, sets the series
+    // up and starts the scan. True when the scan thread started.
     bool Scan();
-    // Window command 36872: the next image of a series.
+    // Window command 36872: the next image of a series (or the end of a series stopped while it
+    // waited).
     void NextImage();
     // Window command 36867: the view's capture-finished step.
     void CaptureEnded();
-    // The abort key (Ctrl and "."): aborts a running scan at once; otherwise asks a prescan or a
-    // series to stop.
+    // The abort key (Ctrl and "."): aborts a running scan at once; otherwise asks a prescan, a
+    // scan being started or a series to stop.
     void AbortKey();
 
     // --- State ---
 
-    [[nodiscard]] CaptureState State() const { return state_.load(); }
-    [[nodiscard]] bool StopRequested() const { return stop_.load(); }
-    [[nodiscard]] int ImagesRemaining() const { return remaining_.load(); }
-    [[nodiscard]] int ImagesTotal() const { return total_.load(); }
+    [[nodiscard]] CaptureState State() const { return state_.State(); }
+    [[nodiscard]] CapturePhase Phase() const { return state_.Phase(); }
+    [[nodiscard]] bool StopRequested() const { return state_.StopRequested(); }
+    [[nodiscard]] int ImagesRemaining() const { return state_.ImagesRemaining(); }
+    [[nodiscard]] int ImagesTotal() const { return state_.ImagesTotal(); }
     // No capture, no scan monitor, no countdown and no series wait in progress.
     [[nodiscard]] bool IsIdle() const;
     // The result of the last prescan (the camera's closing reply was good).
-    [[nodiscard]] bool LastPrescanSucceeded() const { return prescanOk_.load(); }
+    [[nodiscard]] bool LastPrescanSucceeded() const { return state_.LastResults().prescanOk; }
     // Whether the last scan started on the camera.
-    [[nodiscard]] bool LastScanStarted() const { return scanStarted_.load(); }
+    [[nodiscard]] bool LastScanStarted() const { return state_.LastResults().scanStarted; }
     // Whether every scan of the last Scan command started, ran to its last line and closed
     // with the camera's reply. A scan the camera refused, one it stopped counting in, one
     // during which it stopped answering, or one without a closing reply makes it false.
-    [[nodiscard]] bool ScansSucceeded() const { return scansOk_.load(); }
+    [[nodiscard]] bool ScansSucceeded() const { return state_.LastResults().scansOk; }
     // The preview row the sensor has reached during a capture.
     [[nodiscard]] int ProgressRow() const { return progressRow_.load(); }
 
@@ -123,10 +123,13 @@ public:
 private:
     friend class ScanMonitor;
 
+    // The state check of a command: shows the refusal's message, if it has one. True when the
+    // command may go on.
+    bool Admitted(CaptureCall call);
     void PrescanThread(PrescanChoice choice);
     void ScanThread();
-    // Starts the scan thread unless one is registered or a scan runs.
-    void StartScan();
+    // Starts the scan thread; the phase is ScanStarting already.
+    void StartScanThread();
     bool StartCameraScan();
     // One round of the scan monitor; false when the monitor is to stop.
     void MonitorStep();
@@ -142,6 +145,9 @@ private:
     // The progress lines and the remaining time of a scan that has ended.
     void ClearScanDisplay();
     void SeriesStep();
+    // A series stopped during its wait ends: no further image. `userThread`: called by the
+    // user thread, which does not wait for the capture-finished step.
+    void EndStoppedSeries(bool userThread);
     void CountdownThread();
     // The capture-finished step: a pause, then the controls come back unless a series goes on.
     void FinishCapture();
@@ -150,14 +156,19 @@ private:
     void PrepareDisplayCurve();
     void ShowStatus(std::string_view text);
     void ResetTimeDisplays();
-    // Sleeps `duration`; a stop request or the sequence's end cut it short. False when cut.
-    bool Sleep(std::chrono::milliseconds duration);
-    void Wake();
     // Image k of the series and the series' length.
-    [[nodiscard]] int CurrentImage() const { return total_.load() + 1 - remaining_.load(); }
-    [[nodiscard]] int SeriesLength() const { return total_.load() + 1; }
+    [[nodiscard]] int CurrentImage() const;
+    [[nodiscard]] int SeriesLength() const { return state_.ImagesTotal() + 1; }
     [[nodiscard]] bool TimeLapseMode() const;
+    [[nodiscard]] std::string UserText();
     void JoinFinished(std::thread& thread);
+
+    // The scan the monitor watches; written by the scan thread before the monitor starts.
+    struct WatchedScan {
+        int firstLine = 0;
+        int lines = 0;
+        int sizeStep = 0;
+    };
 
     CaptureTools app_;
     PreviewImage& image_;
@@ -169,32 +180,14 @@ private:
     ColorCorrectingToneCurve displayCurve_;
     std::function<void()> afterScanRetrieval_;
 
-    std::atomic<CaptureState> state_{CaptureState::Idle};
-    std::atomic<bool> stop_{false};
-    std::atomic<int> remaining_{0};
-    std::atomic<int> total_{0};
-    std::atomic<int> countdownElapsed_{0};
-    std::atomic<int> progressRow_{-1};
-    std::atomic<bool> prescanOk_{false};
-    std::atomic<bool> scanStarted_{false};
-    std::atomic<bool> scansOk_{true};
+    CaptureStateMachine state_;
     ScanWatch watch_;  // the scan monitor's
-    std::atomic<bool> scanThreadRegistered_{false};
-    std::atomic<bool> countdownRunning_{false};
-    std::atomic<bool> prescanRunning_{false};
+    WatchedScan scan_;
+    std::atomic<int> progressRow_{-1};
     bool prescanImageReady_ = false;  // set before the prescan thread starts
-
-    // The scan being watched.
-    std::atomic<int> scanFirstLine_{0};
-    std::atomic<int> scanLines_{0};
-    std::atomic<int> scanSizeStep_{0};
 
     std::mutex textMutex_;
     std::string userText_;
-
-    std::mutex sleepMutex_;
-    std::condition_variable sleepWake_;
-    std::atomic<bool> shuttingDown_{false};
 
     std::mutex threadMutex_;
     std::thread prescanThread_;

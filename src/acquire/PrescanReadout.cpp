@@ -32,7 +32,7 @@ int PrescanReadout::RemainingSeconds(std::size_t remainingLines, int lineTime)
     return static_cast<int>(seconds);
 }
 
-bool PrescanReadout::Run(const PreparedCapture& capture, bool super, std::atomic<bool>& stop)
+bool PrescanReadout::Run(const PreparedCapture& capture, bool super, const std::atomic<bool>& stop)
 {
     aborted_ = false;
     QVCamera& camera = parts_.camera;
@@ -76,16 +76,15 @@ bool PrescanReadout::Run(const PreparedCapture& capture, bool super, std::atomic
 }
 
 bool PrescanReadout::ReadLines(const PreparedCapture& capture, PrescanAssembly& assembly,
-                               std::atomic<bool>& stop)
+                               const std::atomic<bool>& stop)
 {
     QVCamera& camera = parts_.camera;
     const int lineTime = capture.lineTime;
     const auto hintMs = static_cast<std::uint32_t>(lineTime * 4 + 120);
     int progress = assembly.FirstLine() + PrescanAssembly::kGroupLines;
     while (!assembly.IsComplete()) {
-        if (parts_.view.AbortKeysDown())
-            stop = true;
-        if (stop) {
+        // The stop request, or the abort keys held down (polled before every block).
+        if (stop.load() || parts_.view.AbortKeysDown()) {
             parts_.preparation.AbortCapture();
             aborted_ = true;
             break;

@@ -38,9 +38,9 @@ public:
     PrescanReadout(Parts parts, Hooks hooks) : parts_(parts), hooks_(std::move(hooks)) {}
 
     // Runs the prescan `capture` (a super prescan when `super` is set). `stop` is the stop
-    // request: polled before every block, and set when the abort keys are held. True when the
-    // camera's closing reply was good.
-    bool Run(const PreparedCapture& capture, bool super, std::atomic<bool>& stop);
+    // request, polled before every block together with the abort keys. True when the camera's
+    // closing reply was good.
+    bool Run(const PreparedCapture& capture, bool super, const std::atomic<bool>& stop);
 
     // Whether the last run was stopped before its end.
     [[nodiscard]] bool WasAborted() const { return aborted_; }
@@ -51,7 +51,7 @@ public:
 private:
     // Reads and places every group; false on a transport error (already reported).
     bool ReadLines(const PreparedCapture& capture, class PrescanAssembly& assembly,
-                   std::atomic<bool>& stop);
+                   const std::atomic<bool>& stop);
 
     Parts parts_;
     Hooks hooks_;

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "acquire/CaptureCommandQueue.h"
@@ -345,6 +346,64 @@ TEST_P(CaptureSequenceSimTest, PrescanWhileAScanRunsIsRefusedAndTheAbortKeyStops
     EXPECT_TRUE(view_.controlsEnabled);
     EXPECT_EQ(context_->Camera().QueryStatus(), 0);
     ASSERT_TRUE(Prescan());
+}
+
+TEST_P(CaptureSequenceSimTest, AScanDuringAPrescanIsRefusedAndThePrescanGoesOn)
+{
+    const int before = ImagesOnDisk();
+    ASSERT_TRUE(sequence_->Prescan());
+    EXPECT_FALSE(sequence_->Scan());
+    EXPECT_EQ(ui_.record.MessageTexts(), std::vector<std::string>{"Prescan/Scan in Progress"});
+    RunUntilIdle();
+    EXPECT_TRUE(sequence_->LastPrescanSucceeded());
+    EXPECT_FALSE(sequence_->LastScanStarted());
+    EXPECT_EQ(ImagesOnDisk(), before);
+}
+
+// Between two images of a series the camera is idle, but the series owns it: a prescan or a
+// scan started there would run into the next image.
+TEST_P(CaptureSequenceSimTest, CommandsDuringASeriesWaitAreRefusedAndTheSeriesGoesOn)
+{
+    UseSmallScan();
+    CameraPreferences& prefs = context_->CameraSetting().Prefs();
+    prefs.timeLapse = true;
+    prefs.timeLapseImages = 2;
+    prefs.timeLapseSeconds = 5;
+    const int before = ImagesOnDisk();
+    ASSERT_TRUE(sequence_->Scan());
+    for (int i = 0; i < 4000 && sequence_->Phase() != CapturePhase::SeriesWaiting; ++i)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_EQ(sequence_->Phase(), CapturePhase::SeriesWaiting);
+    EXPECT_EQ(sequence_->State(), CaptureState::Idle);
+    EXPECT_FALSE(sequence_->Prescan());
+    EXPECT_FALSE(sequence_->Scan());
+    EXPECT_EQ(ui_.record.MessageTexts(),
+              (std::vector<std::string>{"Scan in Progress", "Scan in Progress"}));
+    RunUntilIdle();
+    EXPECT_EQ(ImagesOnDisk(), before + 2);
+    EXPECT_TRUE(sequence_->ScansSucceeded());
+    EXPECT_EQ(sequence_->ImagesRemaining(), 0);
+    EXPECT_TRUE(view_.controlsEnabled);
+}
+
+// The abort key pressed while the scan is still being sent: the scan is stopped on the camera
+// as soon as it runs there, and nothing is left watching it.
+TEST_P(CaptureSequenceSimTest, TheAbortKeyDuringTheScanStartStopsTheScanOnTheCamera)
+{
+    TearDown();
+    Open(",speed=0.02");
+    UseSmallScan();
+    ASSERT_TRUE(sequence_->Scan());
+    sequence_->AbortKey();
+    RunUntilIdle();
+    EXPECT_EQ(sequence_->State(), CaptureState::Idle);
+    EXPECT_FALSE(sequence_->ScansSucceeded());
+    EXPECT_TRUE(view_.controlsEnabled);
+    EXPECT_EQ(context_->Camera().QueryStatus(), 0);
+    EXPECT_TRUE(ui_.record.MessageTexts().empty()) << ui_.record.MessageTexts().front();
+    ASSERT_TRUE(sequence_->Scan()) << "the next scan starts";
+    RunUntilIdle();
+    EXPECT_TRUE(sequence_->ScansSucceeded());
 }
 
 TEST_P(CaptureSequenceSimTest, ScansOfMoreThan65000LinesAreRefused)
