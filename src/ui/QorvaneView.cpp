@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -26,6 +25,8 @@
 #include "settings/QVSize.h"
 #include "ui/CRulerCorner.h"
 #include "ui/CRulerView.h"
+#include "ui/CaptureViewOnGui.h"
+#include "ui/GuiThread.h"
 #include "ui/QVImagePalette.h"
 #include "ui/SamplePointColor.h"
 
@@ -64,8 +65,11 @@ QorvaneView::QorvaneView(AppContext& app, QWidget* parent, CaptureTiming timing)
       app_(app),
       timing_(timing),
       image_(std::make_unique<PreviewImage>()),
-      sequence_(std::make_unique<CaptureSequence>(app, *image_, static_cast<CaptureView&>(*this),
-                                                  &app.Stage(), timing))
+      gui_(std::make_unique<ui::GuiThread>()),
+      captureView_(std::make_unique<ui::CaptureViewOnGui>(
+          *gui_, static_cast<CaptureView&>(*this), [this] { ReleasePreview(); })),
+      sequence_(std::make_unique<CaptureSequence>(app, *image_, *captureView_, &app.Stage(),
+                                                  timing))
 {
     setAlignment(Qt::AlignCenter);
     setWidgetResizable(false);
@@ -103,6 +107,7 @@ QorvaneView::QorvaneView(AppContext& app, QWidget* parent, CaptureTiming timing)
 QorvaneView::~QorvaneView()
 {
     closing_ = true;
+    gui_->Close();
     painted_.Set();
     renderer_->Stop();
     // The capture threads may still wait for a paint: the closing flag lets them go at once.
@@ -148,6 +153,7 @@ void QorvaneView::ScanCommand()
 
 void QorvaneView::AbortKey()
 {
+    SCANORA_ASSERT_GUI_THREAD();
     sequence_->AbortKey();
     if (sequence_->State() == CaptureState::Idle) {
         progressRow_ = -1;
@@ -157,6 +163,7 @@ void QorvaneView::AbortKey()
 
 void QorvaneView::OnCaptureEnded()
 {
+    SCANORA_ASSERT_GUI_THREAD();
     // The capture-finished step without holding the GUI thread: the pause runs on a timer.
     QTimer::singleShot(timing_.finishPause, this, [this] {
         if (sequence_->StopRequested() || sequence_->ImagesRemaining() <= 0)
@@ -166,6 +173,7 @@ void QorvaneView::OnCaptureEnded()
 
 void QorvaneView::OnNextImage()
 {
+    SCANORA_ASSERT_GUI_THREAD();
     sequence_->NextImage();
 }
 
@@ -196,80 +204,57 @@ void QorvaneView::LoadPreviewFile()
     RefreshDisplay();
 }
 
-// --- CaptureView, on the capture threads ---
-
-bool QorvaneView::OnGuiThread() const
-{
-    return QThread::currentThread() == thread();
-}
-
-template <typename Work>
-void QorvaneView::OnGuiThread(Work work)
-{
-    if (OnGuiThread())
-        work();
-    else
-        QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
-}
+// --- CaptureView, on the GUI thread ---
 
 void QorvaneView::ShowPreviewRows(int first, int count)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     hold_ = false;
-    const ViewMapping mapping(image_->Rotation(), image_->Width(), image_->Height(),
-                              sharedZoom_.load());
-    const ImageRect rows = mapping.PreviewToWindowRect({0, first, image_->Width(), first + count});
-    OnGuiThread([this, rows] { palette_->update(ToQRect(rows).adjusted(-1, -1, 1, 1)); });
+    const ImageRect rows = Mapping().PreviewToWindowRect({0, first, image_->Width(), first + count});
+    palette_->update(ToQRect(rows).adjusted(-1, -1, 1, 1));
 }
 
 void QorvaneView::ShowProgressRow(int row)
 {
-    const int old = progressRow_.exchange(row);
-    if (old == row)
+    SCANORA_ASSERT_GUI_THREAD();
+    if (row == progressRow_)
         return;
-    OnGuiThread([this, row] {
-        if (!progressRect_.isNull())
-            palette_->update(progressRect_);
-        progressRect_ = row >= 0 ? ProgressLinesRect(row) : QRect();
-        if (!progressRect_.isNull())
-            palette_->update(progressRect_);
-    });
+    progressRow_ = row;
+    if (!progressRect_.isNull())
+        palette_->update(progressRect_);
+    progressRect_ = row >= 0 ? ProgressLinesRect(row) : QRect();
+    if (!progressRect_.isNull())
+        palette_->update(progressRect_);
 }
 
-void QorvaneView::RepaintAndWait(std::chrono::milliseconds limit)
+void QorvaneView::RepaintAndWait(std::chrono::milliseconds /*limit*/)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     if (closing_.load())
         return;
-    if (OnGuiThread()) {
-        palette_->repaint();
-        return;
-    }
-    painted_.Reset();
-    OnGuiThread(
-        [this] { palette_->update(progressRect_.isNull() ? palette_->rect() : progressRect_); });
-    painted_.WaitFor(limit);
+    palette_->repaint(progressRect_.isNull() ? palette_->rect() : progressRect_);
 }
 
 void QorvaneView::RefreshAll()
 {
+    SCANORA_ASSERT_GUI_THREAD();
     hold_ = false;
-    OnGuiThread([this] {
-        SyncShownBuffer();
-        RefreshDisplay();
-    });
+    SyncShownBuffer();
+    RefreshDisplay();
+}
+
+void QorvaneView::ReleasePreview()
+{
+    hold_ = true;
+    renderer_->Pause();
 }
 
 void QorvaneView::SetCaptureControlsEnabled(bool enabled)
 {
-    if (!enabled && !OnGuiThread()) {
-        // A capture may reallocate the preview: the renderer lets go of it first.
-        hold_ = true;
-        renderer_->Pause();
-    }
-    OnGuiThread([this, enabled] {
-        if (enabled)
-            SyncShownBuffer();
-        Q_EMIT captureControlsEnabled(enabled);
-    });
+    SCANORA_ASSERT_GUI_THREAD();
+    if (enabled)
+        SyncShownBuffer();
+    Q_EMIT captureControlsEnabled(enabled);
 }
 
 bool QorvaneView::CaptureRunning() const
@@ -301,7 +286,7 @@ ViewMapping QorvaneView::Mapping() const
 
 void QorvaneView::ApplyZoom()
 {
-    sharedZoom_ = zoom_;
+    SCANORA_ASSERT_GUI_THREAD();
     const ViewMapping mapping = Mapping();
     const QSize size(std::max(mapping.WindowWidth(), 1), std::max(mapping.WindowHeight(), 1));
     if (palette_->size() != size) {
@@ -317,6 +302,7 @@ void QorvaneView::ApplyZoom()
 
 void QorvaneView::RefreshDisplay()
 {
+    SCANORA_ASSERT_GUI_THREAD();
     if (hold_.load() || !image_->HasImage())
         return;
     renderer_->Pause();
@@ -360,8 +346,7 @@ TileRenderer::Hooks QorvaneView::RendererHooks()
             return true;
         }
         painted_.Reset();
-        QMetaObject::invokeMethod(
-            this, [this, window] { palette_->update(ToQRect(window)); }, Qt::QueuedConnection);
+        gui_->Run([this, window] { palette_->update(ToQRect(window)); });
         return painted_.WaitFor(kRenderPaintWait);
     };
     hooks.beginHistogram = [this] { working_.Clear(); };
@@ -383,12 +368,10 @@ TileRenderer::Hooks QorvaneView::RendererHooks()
             const std::lock_guard lock(renderMutex_);
             published_ = working_;
         }
-        QMetaObject::invokeMethod(
-            this, [this] { Q_EMIT previewChanged(); }, Qt::QueuedConnection);
+        gui_->Run([this] { Q_EMIT previewChanged(); });
     };
     hooks.redrawAll = [this] {
-        QMetaObject::invokeMethod(
-            this, [this] { palette_->update(); }, Qt::QueuedConnection);
+        gui_->Run([this] { palette_->update(); });
     };
     hooks.interrupt = [this] { painted_.Set(); };
     return hooks;
@@ -473,7 +456,7 @@ void QorvaneView::PaintOverlays(QPainter& painter)
         PaintFocusLine(painter);
     if (superPrescan_ && !super)
         PaintSuperRegion(painter);
-    const int row = progressRow_.load();
+    const int row = progressRow_;
     if (row >= 0 && CaptureRunning())
         PaintProgressLines(painter, row);
 }
@@ -710,6 +693,7 @@ void QorvaneView::PaintProgressLines(QPainter& painter, int row) const
 
 void QorvaneView::SetColorMode(int mode)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     if (mode == colorMode_)
         return;
     colorMode_ = mode;
@@ -723,24 +707,28 @@ void QorvaneView::SetColorMode(int mode)
 
 void QorvaneView::SetMaskCrop(bool on)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     maskCrop_ = on;
     palette_->update();
 }
 
 void QorvaneView::SetFalseColor(bool on)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     falseColor_ = on;
     palette_->update();
 }
 
 void QorvaneView::SetGridShown(bool on)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     gridShown_ = on;
     palette_->update();
 }
 
 void QorvaneView::SetGuidesShown(bool on)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     guidesShown_ = on;
     LayOutRulers();
     palette_->update();
@@ -748,12 +736,14 @@ void QorvaneView::SetGuidesShown(bool on)
 
 void QorvaneView::ClearGuides()
 {
+    SCANORA_ASSERT_GUI_THREAD();
     app_.CameraSetting().Prefs().guides.clear();
     palette_->update();
 }
 
 void QorvaneView::SetCrop(const CropPercent& crop)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     crop_ = crop;
     {
         const std::lock_guard lock(renderMutex_);
@@ -766,6 +756,7 @@ void QorvaneView::SetCrop(const CropPercent& crop)
 
 void QorvaneView::SyncCropFromSize()
 {
+    SCANORA_ASSERT_GUI_THREAD();
     const QVSize& size = app_.Size();
     const CropPercent preview{size.GetXOffset(), size.GetYOffset(), size.GetCropWidth(),
                               size.GetCropHeight()};
@@ -783,6 +774,7 @@ void QorvaneView::CommitCropToSize()
 
 void QorvaneView::ApplySliders(const LevelSliders& sliders)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     HistogramSetting record;
     record.SetSliders(sliders.Sliders());
     app_.HeldTools().Apply(record);
@@ -794,6 +786,7 @@ void QorvaneView::ApplySliders(const LevelSliders& sliders)
 
 void QorvaneView::SetZoom(double zoom, QPoint anchor)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     if (zoom == zoom_ || !(zoom > 0.0))
         return;
     const ViewMapping before = Mapping();
@@ -875,6 +868,7 @@ int QorvaneView::ActiveTool() const
 
 void QorvaneView::SetMouseTool(int tool)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     if (tool < kSamplePoints || tool > kSuperRegion)
         return;
     const bool redraw =
@@ -947,6 +941,7 @@ void QorvaneView::LeaveSuperTool()
 
 void QorvaneView::SetSuperPrescan(bool on)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     superPrescan_ = on;
     if (on)
         EnterSuperTool();
@@ -957,6 +952,7 @@ void QorvaneView::SetSuperPrescan(bool on)
 
 void QorvaneView::ShowSuperPreview(bool second)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     // A prescan writes the buffer it chose; the other one is not shown meanwhile.
     if (!CaptureRunning() && image_->SelectPreviewBuffer(second))
         RefreshDisplay();
@@ -969,6 +965,7 @@ void QorvaneView::ShowSuperPreview(bool second)
 
 void QorvaneView::SyncShownBuffer()
 {
+    SCANORA_ASSERT_GUI_THREAD();
     const bool shown = image_->ShowingSuper();
     if (shown == shownSuper_)
         return;

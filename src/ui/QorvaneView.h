@@ -38,12 +38,16 @@ class AppContext;
 class CRulerCorner;
 class CRulerView;
 class QVImagePalette;
+namespace ui {
+class CaptureViewOnGui;
+class GuiThread;
+}  // namespace ui
 
 // The image view: a scrolling view whose only child is the image display. It owns the preview
 // image, the capture sequence and the display renderer, shows the prescan as it arrives, and
-// carries the zoom and the mouse tools. The capture threads reach it through CaptureView; every
-// such call is carried over to the GUI thread, and only RepaintAndWait blocks its (capture)
-// thread until the display has painted, at most its limit.
+// carries the zoom and the mouse tools. The capture threads reach it through CaptureViewOnGui,
+// which carries every CaptureView call over to the GUI thread; only RepaintAndWait blocks its
+// (capture) thread until the display has painted, at most its limit.
 class QorvaneView : public QScrollArea, private CaptureView {
     Q_OBJECT
 
@@ -195,18 +199,18 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    // CaptureView, called from the capture threads.
+    // CaptureView, on the GUI thread (the capture threads call the adapter).
     void ShowPreviewRows(int first, int count) override;
     void ShowProgressRow(int row) override;
     void RepaintAndWait(std::chrono::milliseconds limit) override;
     void RefreshAll() override;
     void SetCaptureControlsEnabled(bool enabled) override;
+    // The one answer given on the capture thread: the key events keep it in an atomic.
     [[nodiscard]] bool AbortKeysDown() const override { return abortKeys_.load(); }
 
-    // Runs `work` on the GUI thread: at once when called there, else queued.
-    template <typename Work>
-    void OnGuiThread(Work work);
-    [[nodiscard]] bool OnGuiThread() const;
+    // Before a capture switches the controls off, on its thread: the renderer lets go of the
+    // preview, which the capture may reallocate.
+    void ReleasePreview();
 
     void AllocateForCamera();
     void ApplyZoom();
@@ -254,6 +258,8 @@ private:
     AppContext& app_;
     const CaptureTiming timing_;
     std::unique_ptr<PreviewImage> image_;
+    std::unique_ptr<ui::GuiThread> gui_;
+    std::unique_ptr<ui::CaptureViewOnGui> captureView_;
     std::unique_ptr<CaptureSequence> sequence_;
     ColorCorrectingToneCurve displayCurve_;
     PaintEvent painted_;
@@ -273,7 +279,6 @@ private:
     LevelHistogram published_;
 
     double zoom_ = 100.0;
-    std::atomic<double> sharedZoom_{100.0};  // the zoom as the capture threads read it
     int tool_ = kSamplePoints;
     int previousTool_ = kNoDrag;
     int temporaryTool_ = -1;  // Ctrl or Space held: the tool in use instead of tool_
@@ -309,7 +314,7 @@ private:
     DisplayProfile displayProfile_;
     PreviewColorManagement colour_;
 
-    std::atomic<int> progressRow_{-1};
+    int progressRow_ = -1;
     QRect progressRect_;
     std::atomic<bool> hold_{false};
     std::atomic<bool> abortKeys_{false};
