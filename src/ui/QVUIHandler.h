@@ -72,7 +72,7 @@ public:
     void Refresh(const SizeReadout& size) override;
     void EnableControls(const SizeControlStates& states) override;
     void ShowInsertRotation(std::int32_t code) override;
-    // SizeDisplays and ExposureDisplays
+    // SizeReadoutDisplays and ExposureDisplays
     void RedrawPreview() override;
     // ExposureDisplays
     void ShowExposure(const ExposureReadout& readout) override;
