@@ -4,6 +4,7 @@
 #include "context/AppContext.h"
 #include "settings/QVSize.h"
 #include "ui/PPColor.h"
+#include "ui/GuiThread.h"
 #include "ui/PPSize.h"
 
 namespace scanora::ui {
@@ -35,12 +36,13 @@ QVPropertyPage* CTabControls::PageFor(SettingKind kind) const
 
 void CTabControls::Initialize()
 {
+    SCANORA_ASSERT_GUI_THREAD();
     size_->ShowList();
     color_->ShowList();
     if (histogram_)
         histogram_->ShowList();
-    size_->ShowOutputSize(app_.Size());
-    size_->Refresh(app_.Size());
+    size_->ShowOutputSize(SizeReadout::Of(app_.Size()));
+    size_->Refresh(SizeReadout::Of(app_.Size()));
     color_->ShowExposure(app_.Exposure().Readout());
     color_->RefreshReadouts();
     color_->ShowProfiles();
@@ -48,6 +50,7 @@ void CTabControls::Initialize()
 
 void CTabControls::SetCapturePagesEnabled(bool enabled)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     size_->SetControlsEnabled(enabled);
     color_->SetControlsEnabled(enabled);
 }

@@ -1,5 +1,7 @@
 #include "ui/FuelGauge.h"
 
+#include "ui/GuiThread.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -15,6 +17,7 @@ FuelGauge::FuelGauge(QWidget* parent) : QProgressBar(parent)
 
 void FuelGauge::SetPosition(int hundredths)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     setValue(std::clamp(hundredths, minimum(), maximum()));
     setFormat(QString::asprintf("%2.2f V", hundredths / 100.0));
     update();

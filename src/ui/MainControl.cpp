@@ -12,6 +12,7 @@
 
 #include "ui/CAutoButton.h"
 #include "ui/FuelGauge.h"
+#include "ui/GuiThread.h"
 
 namespace scanora::ui {
 
@@ -191,6 +192,7 @@ QString MainControl::Text(int id) const
 
 void MainControl::SetText(int id, const QString& text)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     if (QLabel* label = Label(id)) {
         label->setText(text);
     } else if (id == kScanName) {
@@ -200,12 +202,14 @@ void MainControl::SetText(int id, const QString& text)
 
 void MainControl::SetChecked(int id, bool checked)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     if (QAbstractButton* button = Button(id))
         button->setChecked(checked);
 }
 
 void MainControl::SetLockIcon(int id, bool locked)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     const QString text = locked ? QStringLiteral("Locked") : QStringLiteral("Unlocked");
     if (id == kLock) {
         Button(kLock)->setChecked(locked);
@@ -218,6 +222,7 @@ void MainControl::SetLockIcon(int id, bool locked)
 
 void MainControl::SetCameraIcon(int kind)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     static constexpr QStyle::StandardPixmap kIcons[] = {
         QStyle::SP_MessageBoxCritical, QStyle::SP_DriveCDIcon, QStyle::SP_DriveHDIcon};
     QLabel* icon = Label(kCameraIcon);
@@ -227,6 +232,7 @@ void MainControl::SetCameraIcon(int kind)
 
 void MainControl::SetUpDownEnabled(int id, bool enabled)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     if (IsUpDown(id))
         upDownEnabled_[UpDownIndex(id)] = enabled;
 }
@@ -238,6 +244,7 @@ bool MainControl::UpDownEnabled(int id) const
 
 void MainControl::SetCaptureControlsEnabled(bool enabled, bool scanAllowed)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     SetPrescanScanEnabled(enabled, enabled && scanAllowed);
     for (int id = kFirstUpDown; id < kFirstUpDown + kUpDownCount; ++id)
         controls_[id]->setEnabled(enabled && UpDownEnabled(id));
@@ -248,6 +255,7 @@ void MainControl::SetCaptureControlsEnabled(bool enabled, bool scanAllowed)
 
 void MainControl::SetPrescanScanEnabled(bool prescan, bool scan)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     controls_[kPrescan]->setEnabled(prescan);
     controls_[kScan]->setEnabled(scan);
 }

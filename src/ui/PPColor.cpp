@@ -15,6 +15,7 @@
 #include "camera/QVExposure.h"
 #include "context/AppContext.h"
 #include "settings/QVCameraSetting.h"
+#include "ui/GuiThread.h"
 
 namespace scanora::ui {
 
@@ -122,6 +123,7 @@ QDoubleSpinBox* PPColor::FilterBox(Channel channel) const
 
 void PPColor::ShowExposure(const ExposureReadout& readout)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     showing_ = true;
     for (const Channel channel : kChannels) {
         const std::size_t c = ChannelIndex(channel);
@@ -135,6 +137,7 @@ void PPColor::ShowExposure(const ExposureReadout& readout)
 
 void PPColor::RefreshReadouts()
 {
+    SCANORA_ASSERT_GUI_THREAD();
     const QVExposure& exposure = app_.Exposure();
     QStringList lines;
     const int count = exposure.SamplePoints().Count();
@@ -157,6 +160,7 @@ void PPColor::RefreshReadouts()
 
 void PPColor::ShowProfiles()
 {
+    SCANORA_ASSERT_GUI_THREAD();
     const CameraPreferences& prefs = app_.CameraSetting().Prefs();
     profiles_->clear();
     for (const std::string& path : prefs.iccProfiles)
@@ -179,6 +183,7 @@ void PPColor::BrowseProfile()
 
 void PPColor::SetControlsEnabled(bool enabled)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     for (QWidget* control : std::initializer_list<QWidget*>{SettingsBox(), balance_, clearMeter_,
                                                             profiles_, browse_, embed_})
         control->setEnabled(enabled);

@@ -16,6 +16,7 @@
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
 #include "settings/SizeUnits.h"
+#include "ui/GuiThread.h"
 
 namespace scanora::ui {
 
@@ -126,7 +127,7 @@ void PPSize::WidthEdited()
     if (const auto value = Number(width_))
         app_.Size().SetOutputWidth(*value);
     else
-        ShowOutputSize(app_.Size());  // not a number: the value in force comes back
+        ShowOutputSize(SizeReadout::Of(app_.Size()));  // not a number: the value in force comes back
 }
 
 void PPSize::HeightEdited()
@@ -137,7 +138,7 @@ void PPSize::HeightEdited()
     if (const auto value = Number(height_))
         app_.Size().SetOutputHeight(*value);
     else
-        ShowOutputSize(app_.Size());
+        ShowOutputSize(SizeReadout::Of(app_.Size()));
 }
 
 void PPSize::ResolutionEdited()
@@ -149,39 +150,42 @@ void PPSize::ResolutionEdited()
     if (value && *value > 0.0)
         app_.Size().SetResolution(*value);
     else
-        ShowOutputSize(app_.Size());
+        ShowOutputSize(SizeReadout::Of(app_.Size()));
 }
 
-void PPSize::ShowOutputSize(const QVSize& size)
+void PPSize::ShowOutputSize(const SizeReadout& size)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     showing_ = true;
-    const bool pixels = size.GetUnits() == SizeUnits::kPixels;
+    const bool pixels = size.units == SizeUnits::kPixels;
     const char* format = pixels ? "%.0f" : "%.2f";
-    width_->setText(QString::asprintf(format, size.GetOutputWidth()));
-    height_->setText(QString::asprintf(format, size.GetOutputHeight()));
-    resolution_->setText(QString::asprintf("%.1f", size.GetResolution()));
-    units_->setCurrentIndex(EntryOf(kUnits, size.GetUnits()));
-    resolutionUnits_->setCurrentIndex(EntryOf(kResolutionUnits, size.GetResolutionUnits()));
+    width_->setText(QString::asprintf(format, size.outputWidth));
+    height_->setText(QString::asprintf(format, size.outputHeight));
+    resolution_->setText(QString::asprintf("%.1f", size.resolution));
+    units_->setCurrentIndex(EntryOf(kUnits, size.units));
+    resolutionUnits_->setCurrentIndex(EntryOf(kResolutionUnits, size.resolutionUnits));
     showing_ = false;
 }
 
-void PPSize::Refresh(const QVSize& size)
+void PPSize::Refresh(const SizeReadout& size)
 {
-    pixels_->setText(QString::asprintf("%5.0d h x %5.0d v",
-                                       static_cast<int>(size.GetPixelsAcross()),
-                                       static_cast<int>(size.GetPixelsDown())));
-    cropRatioLock_->setChecked(size.IsCropRatioLocked());
-    fileSizeLock_->setChecked(size.IsFileSizeLocked());
-    ShowInsertRotation(size.GetInsertRotation());
+    SCANORA_ASSERT_GUI_THREAD();
+    pixels_->setText(QString::asprintf("%5.0d h x %5.0d v", static_cast<int>(size.pixelsAcross),
+                                       static_cast<int>(size.pixelsDown)));
+    cropRatioLock_->setChecked(size.cropRatioLocked);
+    fileSizeLock_->setChecked(size.fileSizeLocked);
+    ShowInsertRotation(size.insertRotation);
 }
 
 void PPSize::ShowInsertRotation(std::int32_t code)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     insert_->setCurrentIndex(EntryOf(kInserts, InsertRotation::Normalise(code)));
 }
 
 void PPSize::SetControlsEnabled(bool enabled)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     for (QWidget* control :
          std::initializer_list<QWidget*>{SettingsBox(), width_, height_, resolution_, units_,
                                          resolutionUnits_, insert_, cropRatioLock_, fileSizeLock_})

@@ -5,15 +5,12 @@
 #include <cstdint>
 
 #include "ui/QVPropertyPage.h"
+#include "ui/SizeReadout.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-
-namespace scanora {
-class QVSize;
-}
 
 namespace scanora::ui {
 
@@ -38,8 +35,8 @@ public:
     [[nodiscard]] QLabel* PixelsLabel() const { return pixels_; }
 
     // What the geometry shows here.
-    void ShowOutputSize(const QVSize& size);
-    void Refresh(const QVSize& size);
+    void ShowOutputSize(const SizeReadout& size);
+    void Refresh(const SizeReadout& size);
     void ShowInsertRotation(std::int32_t code);
     void SetControlsEnabled(bool enabled);
 

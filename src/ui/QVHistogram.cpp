@@ -11,6 +11,7 @@
 
 #include "camera/QVExposure.h"
 #include "context/AppContext.h"
+#include "ui/GuiThread.h"
 #include "ui/QVPropertyPage.h"
 #include "ui/QorvaneView.h"
 #include "ui/SamplePointColor.h"
@@ -82,12 +83,14 @@ int QVHistogram::PlotLeft() const
 
 void QVHistogram::SetReadout(int red, int green, int blue, double value, int x, int y)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     readout_ = {red, green, blue, value, x, y};
     update(0, kBarBottom + 1, width(), height() - kBarBottom - 1);
 }
 
 void QVHistogram::SetCursorLevel(int level)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     if (level == cursorLevel_)
         return;
     cursorLevel_ = level;

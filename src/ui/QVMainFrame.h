@@ -4,17 +4,11 @@
 #include <QString>
 
 #include <chrono>
-#include <map>
-#include <memory>
-#include <optional>
 
 #include "acquire/CaptureSequence.h"
 
 class QAction;
-class QActionGroup;
 class QLabel;
-class QMenu;
-class QToolBar;
 
 namespace scanora {
 class AppContext;
@@ -30,17 +24,19 @@ class CFitButton;
 class CTabControls;
 class HeldKeys;
 class MainControl;
+class MainMenus;
 class QtUiPort;
 class QVUIHandler;
 
 // The program's main window: the image view in the middle, the control panel, the tab pages and
 // the histogram beside it on the side the user chose, two toolbars, a status bar with two panes,
-// the application's menu commands and the window commands the worker threads post.
+// the application's menu commands (MainMenus) and the window commands the worker threads post.
 class QVMainFrame : public QMainWindow {
     Q_OBJECT
 
 public:
-    // The application's commands, by the numbers the program has always given them.
+    // The application's commands, by the numbers the program has always given them. Each is one
+    // action with its handler in MainMenus.
     enum Command : int {
         kFileManager = 32770,
         kImageSizePage = 32771,
@@ -130,7 +126,9 @@ public:
     void SetControlPosition(int position);
     [[nodiscard]] int ControlPosition() const { return position_; }
     void SetStatusBarShown(bool shown);
+    [[nodiscard]] bool StatusBarShown() const { return statusBarShown_; }
     void SetToolBarsShown(bool shown);
+    [[nodiscard]] bool ToolBarsShown() const { return toolBarsShown_; }
 
     // The window command handler (36866 ... 36873).
     void OnWindowCommand(int command, const QString& text);
@@ -159,22 +157,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QAction* AddCommand(QMenu* menu, int id, const QString& text, bool checkable = false);
-    void BuildMenus();
-    void BuildToolBars();
     void BuildStatusBar();
     void LayOut();
     void UpdateMinimumSize();
-    void RunCommand(int id);
-    // True (after the message) when a capture runs and the command must not disturb it.
-    bool RefusedDuringCapture(std::string_view message);
-    [[nodiscard]] bool CaptureRunning() const;
-    void ShowAbout();
-    void SavePrescan();
-    void LoadSettings();
-    void SaveSettings();
-    void SetInsert(std::int32_t code);
-    void SetCaptureColorMode(int mode);
     void RestoreWindowPosition();
     void SaveWindowPosition() const;
 
@@ -195,13 +180,10 @@ private:
     CTabControls* tabs_ = nullptr;
     QVUIHandler* handler_ = nullptr;
     QWidget* side_ = nullptr;
-    QToolBar* firstToolBar_ = nullptr;
-    QToolBar* mainToolBar_ = nullptr;
+    MainMenus* menus_ = nullptr;
     QLabel* pane0_ = nullptr;
     QLabel* pane1_ = nullptr;
     CFitButton* fitButton_ = nullptr;
-    std::map<int, QAction*> actions_;
-    std::unique_ptr<PreferenceCommands> preferenceCommands_;
 };
 
 }  // namespace scanora::ui

@@ -7,6 +7,7 @@
 
 #include "context/AppContext.h"
 #include "settings/SettingLists.h"
+#include "ui/GuiThread.h"
 #include "ui/QorvaneDialog.h"
 
 namespace scanora::ui {
@@ -46,6 +47,7 @@ QVPropertyPage::QVPropertyPage(AppContext& app, SettingKind kind, QWidget* paren
 
 void QVPropertyPage::ShowList()
 {
+    SCANORA_ASSERT_GUI_THREAD();
     RemoveAll();
     ForKind(kind_, [&]<typename Record>(const Record&) {
         const auto& list = app_.Lists().List<Record>();
@@ -58,12 +60,14 @@ void QVPropertyPage::ShowList()
 
 void QVPropertyPage::AddName(std::string_view name)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     settings_->addItem(ToQString(name));
     settings_->setCurrentIndex(settings_->count() - 1);
 }
 
 void QVPropertyPage::SelectPosition(std::size_t position)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     const int entry = static_cast<int>(position) + kDeleteEntry;
     if (entry >= kFirstRecordEntry && entry < settings_->count())
         settings_->setCurrentIndex(entry);
@@ -71,11 +75,13 @@ void QVPropertyPage::SelectPosition(std::size_t position)
 
 void QVPropertyPage::RemoveAll()
 {
+    SCANORA_ASSERT_GUI_THREAD();
     while (settings_->count() > kFirstRecordEntry) settings_->removeItem(settings_->count() - 1);
 }
 
 void QVPropertyPage::ShowDeleteAllowed(bool allowed)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     settings_->setItemText(kDeleteEntry, allowed ? QStringLiteral("Delete Current Setting ...")
                                                  : ToQString(SettingListDisplays::kCantDeleteText));
 }
@@ -100,6 +106,7 @@ void QVPropertyPage::Activated(int entry)
 
 void QVPropertyPage::ShowCurrent()
 {
+    SCANORA_ASSERT_GUI_THREAD();
     // The box shows the current record again, not the command just chosen.
     ForKind(kind_, [&]<typename Record>(const Record&) {
         const int current = app_.Lists().CurrentIndex<Record>();

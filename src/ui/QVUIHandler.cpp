@@ -4,8 +4,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
-#include <QMetaObject>
-#include <QPointer>
 
 #include "camera/QVExposure.h"
 #include "context/AppContext.h"
@@ -15,13 +13,16 @@
 #include "settings/SizeUnits.h"
 #include "ui/CTabControls.h"
 #include "ui/CameraPoll.h"
+#include "ui/ExposureDisplaysOnGui.h"
 #include "ui/FuelGauge.h"
+#include "ui/GuiThread.h"
 #include "ui/MainControl.h"
 #include "ui/PPColor.h"
 #include "ui/PPSize.h"
 #include "ui/PreviewFileDialog.h"
 #include "ui/QVPropertyPage.h"
 #include "ui/QorvaneView.h"
+#include "ui/SettingListDisplaysOnGui.h"
 
 namespace scanora::ui {
 
@@ -41,7 +42,11 @@ QVUIHandler::QVUIHandler(AppContext& app, QorvaneView& view, MainControl& panel,
       view_(view),
       panel_(panel),
       tabs_(tabs),
-      pollInterval_(pollInterval)
+      pollInterval_(pollInterval),
+      gui_(std::make_unique<GuiThread>()),
+      sizeDisplays_(std::make_unique<SizeDisplaysOnGui>(*gui_, *this)),
+      exposureDisplays_(std::make_unique<ExposureDisplaysOnGui>(*gui_, *this)),
+      listDisplays_(std::make_unique<SettingListDisplaysOnGui>(*gui_, *this))
 {
     connect(&panel_, &MainControl::controlActivated, this, &QVUIHandler::DispatchControl);
     connect(&panel_, &MainControl::colorModeSelected, this, &QVUIHandler::SelectColorMode);
@@ -63,6 +68,8 @@ QVUIHandler::QVUIHandler(AppContext& app, QorvaneView& view, MainControl& panel,
 
 QVUIHandler::~QVUIHandler()
 {
+    // Nothing more is shown; a worker that waits for the GUI thread goes on.
+    gui_->Close();
     StopPoll();
     app_.Size().AttachDisplays(nullptr);
     app_.Exposure().AttachDisplays(nullptr);
@@ -71,9 +78,10 @@ QVUIHandler::~QVUIHandler()
 
 void QVUIHandler::Initialize()
 {
-    app_.Size().AttachDisplays(this);
-    app_.Exposure().AttachDisplays(this);
-    app_.Lists().AttachDisplays(this);
+    SCANORA_ASSERT_GUI_THREAD();
+    app_.Size().AttachDisplays(sizeDisplays_.get());
+    app_.Exposure().AttachDisplays(exposureDisplays_.get());
+    app_.Lists().AttachDisplays(listDisplays_.get());
     tabs_.Initialize();
 
     const CameraPreferences& prefs = app_.CameraSetting().Prefs();
@@ -88,25 +96,18 @@ void QVUIHandler::Initialize()
     panel_.SetChecked(MainControl::kSuper, view_.SuperPrescan());
     panel_.SetChecked(MainControl::kView, view_.Image().ShowingSuper());
     panel_.SetLockIcon(MainControl::kLock, app_.Exposure().IsBrightnessLocked());
-    ShowOutputSize(app_.Size());
-    Refresh(app_.Size());
+    ShowOutputSize(SizeReadout::Of(app_.Size()));
+    Refresh(SizeReadout::Of(app_.Size()));
     EnableControls(app_.Size().ControlStates());
     ShowExposure(app_.Exposure().Readout());
     ShowPrescanTime(-1);
     ShowScanTime(0);
 
-    // The poll reports on its own thread; the result is shown on the GUI thread.
-    QPointer<QVUIHandler> self(this);
+    // The poll reports on its own thread; a copy of the result is shown on the GUI thread.
     poll_ = std::make_unique<CameraPoll>(
         app_.Camera(), [this] { return CaptureRunning(); },
-        [self](const CameraPollResult& result) {
-            QMetaObject::invokeMethod(
-                QApplication::instance(),
-                [self, result] {
-                    if (self)
-                        self->ShowPollResult(result);
-                },
-                Qt::QueuedConnection);
+        [this](const CameraPollResult& result) {
+            gui_->Run([this, result] { ShowPollResult(result); });
         });
     poll_->Start(static_cast<int>(pollInterval_.count()));
 }
@@ -130,6 +131,7 @@ bool QVUIHandler::ScanAllowed() const
 
 void QVUIHandler::ShowPollResult(const CameraPollResult& result)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     panel_.SetText(MainControl::kModelName, QString::fromStdString(result.modelName));
     panel_.SetCameraIcon(static_cast<int>(result.icon));
     if (result.statusRead) {
@@ -145,6 +147,7 @@ void QVUIHandler::ShowPollResult(const CameraPollResult& result)
 
 void QVUIHandler::DispatchControl(int id, bool checked)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     QVSize& size = app_.Size();
     QVExposure& exposure = app_.Exposure();
     const bool alt = AltHeld();
@@ -196,6 +199,7 @@ void QVUIHandler::DispatchControl(int id, bool checked)
 
 void QVUIHandler::SelectColorMode(int mode)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     mode = std::clamp(mode, 0, 3);
     CameraPreferences& prefs = app_.CameraSetting().Prefs();
     prefs.cameraColorMode = static_cast<std::int16_t>(mode);
@@ -208,6 +212,7 @@ void QVUIHandler::SelectColorMode(int mode)
 
 void QVUIHandler::DisableForCapture()
 {
+    SCANORA_ASSERT_GUI_THREAD();
     controlsEnabled_ = false;
     if (poll_)
         poll_->Suspend();
@@ -217,6 +222,7 @@ void QVUIHandler::DisableForCapture()
 
 void QVUIHandler::EnableAfterCapture()
 {
+    SCANORA_ASSERT_GUI_THREAD();
     controlsEnabled_ = true;
     panel_.SetCaptureControlsEnabled(true, ScanAllowed());
     tabs_.SetCapturePagesEnabled(true);
@@ -232,6 +238,7 @@ QString QVUIHandler::TimeText(int seconds)
 
 void QVUIHandler::ShowPrescanTime(int seconds)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     if (seconds < 0)
         seconds = app_.Exposure().GetPrescanSeconds();
     panel_.SetText(MainControl::kPrescanTime, TimeText(seconds));
@@ -239,6 +246,7 @@ void QVUIHandler::ShowPrescanTime(int seconds)
 
 void QVUIHandler::ShowScanTime(int seconds)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     if (seconds <= 0)
         seconds = app_.Exposure().GetScanSeconds();
     panel_.SetText(MainControl::kScanTime, TimeText(seconds));
@@ -282,27 +290,28 @@ QString QVUIHandler::ResolutionUnitText(std::int32_t units)
     }
 }
 
-void QVUIHandler::ShowOutputSize(const QVSize& size)
+void QVUIHandler::ShowOutputSize(const SizeReadout& size)
 {
-    const bool pixels = size.GetUnits() == SizeUnits::kPixels;
-    panel_.SetText(MainControl::kSizeCaption, UnitCaption(size.GetUnits()));
+    SCANORA_ASSERT_GUI_THREAD();
+    const bool pixels = size.units == SizeUnits::kPixels;
+    panel_.SetText(MainControl::kSizeCaption, UnitCaption(size.units));
     panel_.SetText(MainControl::kOutputSize,
-                   OutputSizeText(size.GetOutputWidth(), size.GetOutputHeight(),
-                                  size.GetResolution(), pixels));
-    panel_.SetText(MainControl::kResolutionUnit, ResolutionUnitText(size.GetResolutionUnits()));
+                   OutputSizeText(size.outputWidth, size.outputHeight, size.resolution, pixels));
+    panel_.SetText(MainControl::kResolutionUnit, ResolutionUnitText(size.resolutionUnits));
     panel_.Label(MainControl::kResolutionUnit)->setVisible(!pixels);
     tabs_.SizePage().ShowOutputSize(size);
 }
 
-void QVUIHandler::Refresh(const QVSize& size)
+void QVUIHandler::Refresh(const SizeReadout& size)
 {
-    panel_.SetText(MainControl::kFileSize, FileSizeText(size.FileSizeBytes()));
-    const double area = size.GetCropWidth() * size.GetCropHeight() / 100.0;
+    SCANORA_ASSERT_GUI_THREAD();
+    panel_.SetText(MainControl::kFileSize, FileSizeText(size.fileSizeBytes));
+    const double area = size.cropWidthPercent * size.cropHeightPercent / 100.0;
     panel_.SetText(MainControl::kScanArea, QString::asprintf("%3.0f", area) + "%");
     panel_.SetText(MainControl::kResolution,
-                   QString::asprintf("%3.0f", size.GetResolutionPercent()) + "%");
-    panel_.SetLockIcon(MainControl::kSizeLock, size.IsFileSizeLocked());
-    panel_.SetChecked(MainControl::kCropPrescan, size.IsCropPrescan());
+                   QString::asprintf("%3.0f", size.resolutionPercent) + "%");
+    panel_.SetLockIcon(MainControl::kSizeLock, size.fileSizeLocked);
+    panel_.SetChecked(MainControl::kCropPrescan, size.cropPrescan);
     tabs_.SizePage().Refresh(size);
     ShowPrescanTime(-1);
     ShowScanTime(0);
@@ -310,6 +319,7 @@ void QVUIHandler::Refresh(const QVSize& size)
 
 void QVUIHandler::EnableControls(const SizeControlStates& states)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     panel_.SetUpDownEnabled(MainControl::kScanAreaUp, states.zoomOut);
     panel_.SetUpDownEnabled(MainControl::kScanAreaDown, states.zoomIn);
     panel_.SetUpDownEnabled(MainControl::kResolutionUp, states.lowestResolution);
@@ -320,18 +330,21 @@ void QVUIHandler::EnableControls(const SizeControlStates& states)
 
 void QVUIHandler::ShowInsertRotation(std::int32_t code)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     tabs_.SizePage().ShowInsertRotation(code);
     view_.RefreshDisplay();
 }
 
 void QVUIHandler::RedrawPreview()
 {
+    SCANORA_ASSERT_GUI_THREAD();
     view_.SyncCropFromSize();
     view_.viewport()->update();
 }
 
 void QVUIHandler::ShowExposure(const ExposureReadout& readout)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     panel_.SetText(MainControl::kLineTime,
                    QString::fromUtf8(readout.lineTimeLabel.data(),
                                      static_cast<qsizetype>(readout.lineTimeLabel.size())));
@@ -354,29 +367,34 @@ void QVUIHandler::ShowIso()
 
 void QVUIHandler::RefreshColourPage()
 {
+    SCANORA_ASSERT_GUI_THREAD();
     tabs_.ColorPage().RefreshReadouts();
 }
 
 void QVUIHandler::AddName(SettingKind kind, std::string_view name)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     if (QVPropertyPage* page = tabs_.PageFor(kind))
         page->AddName(name);
 }
 
 void QVUIHandler::SelectPosition(SettingKind kind, std::size_t position)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     if (QVPropertyPage* page = tabs_.PageFor(kind))
         page->SelectPosition(position);
 }
 
 void QVUIHandler::RemoveAll(SettingKind kind)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     if (QVPropertyPage* page = tabs_.PageFor(kind))
         page->RemoveAll();
 }
 
 void QVUIHandler::ShowDeleteAllowed(SettingKind kind, bool allowed)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     if (QVPropertyPage* page = tabs_.PageFor(kind))
         page->ShowDeleteAllowed(allowed);
 }

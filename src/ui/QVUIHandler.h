@@ -8,7 +8,7 @@
 
 #include "camera/ExposureDisplays.h"
 #include "settings/SettingListDisplays.h"
-#include "settings/SizeDisplays.h"
+#include "ui/SizeDisplaysOnGui.h"
 
 namespace scanora {
 class AppContext;
@@ -19,14 +19,19 @@ namespace scanora::ui {
 
 class CameraPoll;
 class CTabControls;
+class ExposureDisplaysOnGui;
+class GuiThread;
 class MainControl;
+class SettingListDisplaysOnGui;
 struct CameraPollResult;
 
 // The controller between the tools and the control panes: the panel's buttons arrive here and
 // act on the tools, and the tools' changes come back here to be shown in the panel and the
 // pages. It runs the camera poll and switches the capture controls off and on around captures.
+// The core and the poll reach it only through its seam (GuiThread and one adapter per display
+// interface), so every display call below runs on the GUI thread.
 class QVUIHandler : public QObject,
-                    public SizeDisplays,
+                    public SizeReadoutDisplays,
                     public ExposureDisplays,
                     public SettingListDisplays {
     Q_OBJECT
@@ -62,12 +67,12 @@ public:
     [[nodiscard]] static QString UnitCaption(std::int32_t units);
     [[nodiscard]] static QString ResolutionUnitText(std::int32_t units);
 
-    // SizeDisplays
-    void ShowOutputSize(const QVSize& size) override;
-    void Refresh(const QVSize& size) override;
+    // SizeReadoutDisplays
+    void ShowOutputSize(const SizeReadout& size) override;
+    void Refresh(const SizeReadout& size) override;
     void EnableControls(const SizeControlStates& states) override;
     void ShowInsertRotation(std::int32_t code) override;
-    // SizeDisplays and ExposureDisplays
+    // SizeReadoutDisplays and ExposureDisplays
     void RedrawPreview() override;
     // ExposureDisplays
     void ShowExposure(const ExposureReadout& readout) override;
@@ -93,6 +98,10 @@ private:
     MainControl& panel_;
     CTabControls& tabs_;
     const std::chrono::milliseconds pollInterval_;
+    std::unique_ptr<GuiThread> gui_;
+    std::unique_ptr<SizeDisplaysOnGui> sizeDisplays_;
+    std::unique_ptr<ExposureDisplaysOnGui> exposureDisplays_;
+    std::unique_ptr<SettingListDisplaysOnGui> listDisplays_;
     std::unique_ptr<CameraPoll> poll_;
     bool controlsEnabled_ = true;
     long long lastDiskFree_ = -1;

@@ -23,6 +23,8 @@
 #include "ui/RectConversion.h"
 #include "ui/SamplePointTool.h"
 #include "ui/ToolController.h"
+#include "ui/CaptureViewOnGui.h"
+#include "ui/GuiThread.h"
 #include "ui/ViewCaptureDisplay.h"
 #include "ui/ViewOverlays.h"
 
@@ -39,7 +41,10 @@ QorvaneView::QorvaneView(AppContext& app, PreviewDocument& document, QWidget* pa
       app_(app),
       document_(document),
       overlays_(std::make_unique<ViewOverlays>(static_cast<ToolHost&>(*this))),
-      captureDisplay_(std::make_unique<ViewCaptureDisplay>(*this, document))
+      captureDisplay_(std::make_unique<ViewCaptureDisplay>(*this, document)),
+      gui_(std::make_unique<ui::GuiThread>()),
+      captureSeam_(std::make_unique<ui::CaptureViewOnGui>(*gui_, *captureDisplay_,
+                                                          [&document] { document.HoldForCapture(); }))
 {
     setAlignment(Qt::AlignCenter);
     setWidgetResizable(false);
@@ -158,6 +163,16 @@ QRect QorvaneView::ProgressLinesRect(int row) const
 
 // --- Display ---
 
+CaptureView& QorvaneView::CaptureDisplay()
+{
+    return *captureSeam_;
+}
+
+void QorvaneView::CloseCaptureSeam()
+{
+    gui_->Close();
+}
+
 ViewMapping QorvaneView::Mapping() const
 {
     const PreviewImage& image = Image();
@@ -166,7 +181,6 @@ ViewMapping QorvaneView::Mapping() const
 
 void QorvaneView::ApplyZoom()
 {
-    captureDisplay_->SetZoom(zoom_);
     const ViewMapping mapping = Mapping();
     const QSize size(std::max(mapping.WindowWidth(), 1), std::max(mapping.WindowHeight(), 1));
     if (palette_->size() != size) {

@@ -33,11 +33,15 @@ class CRulerCorner;
 class CRulerView;
 class QVImagePalette;
 class ViewOverlays;
+namespace ui {
+class CaptureViewOnGui;
+class GuiThread;
+}  // namespace ui
 
 // The image view: a scrolling view whose only child is the image display. It shows the preview
 // document's image at its zoom with the display effects and overlays, carries the rulers, and
 // passes the mouse and keys on to its tools. What a capture shows reaches it through
-// CaptureDisplay.
+// CaptureDisplay, the thread seam that carries every call over to the GUI thread.
 class QorvaneView : public QScrollArea, private ToolHost {
     Q_OBJECT
 
@@ -51,8 +55,12 @@ public:
     [[nodiscard]] PreviewDocument& Document() { return document_; }
     [[nodiscard]] PreviewImage& Image() { return document_.Image(); }
     [[nodiscard]] const PreviewImage& Image() const override { return document_.Image(); }
-    // What the capture sequence reports to; the main frame hands it to the document.
-    [[nodiscard]] CaptureView& CaptureDisplay() { return *captureDisplay_; }
+    // What the capture sequence reports to, from its threads; the main frame hands it to the
+    // document.
+    [[nodiscard]] CaptureView& CaptureDisplay();
+    // The window is closing: capture threads waiting for the display go on at once, and
+    // nothing they send is shown any more. Called before the document ends its capture.
+    void CloseCaptureSeam();
     // What a capture shows, on the GUI thread: the preview again after a capture or a change of
     // the shown buffer, the capture controls on or off, the place of the progress lines.
     void FollowCapture();
@@ -239,7 +247,9 @@ private:
     CRulerView* verticalRuler_ = nullptr;
     CRulerCorner* rulerCorner_ = nullptr;
     std::unique_ptr<ViewOverlays> overlays_;
-    std::unique_ptr<ViewCaptureDisplay> captureDisplay_;
+    std::unique_ptr<ViewCaptureDisplay> captureDisplay_;  // on the GUI thread
+    std::unique_ptr<ui::GuiThread> gui_;
+    std::unique_ptr<ui::CaptureViewOnGui> captureSeam_;  // what the capture threads call
 
     double zoom_ = 100.0;
     std::unique_ptr<ToolController> tools_;

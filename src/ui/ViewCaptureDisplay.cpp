@@ -1,8 +1,7 @@
 #include "ui/ViewCaptureDisplay.h"
 
-#include <QMetaObject>
-#include <QThread>
-
+#include "ui/GuiThread.h"
+#include "ui/PreviewDocument.h"
 #include "ui/QVImagePalette.h"
 #include "ui/QorvaneView.h"
 #include "ui/RectConversion.h"
@@ -14,74 +13,50 @@ ViewCaptureDisplay::ViewCaptureDisplay(QorvaneView& view, PreviewDocument& docum
 {
 }
 
-bool ViewCaptureDisplay::OnGuiThread() const
-{
-    return QThread::currentThread() == view_.thread();
-}
-
-template <typename Work>
-void ViewCaptureDisplay::OnGuiThread(Work work)
-{
-    if (OnGuiThread())
-        work();
-    else
-        QMetaObject::invokeMethod(&view_, std::move(work), Qt::QueuedConnection);
-}
-
 void ViewCaptureDisplay::ShowPreviewRows(int first, int count)
 {
+    SCANORA_ASSERT_GUI_THREAD();
     document_.ReleaseHold();
     const PreviewImage& image = document_.Image();
-    const ViewMapping mapping(image.Rotation(), image.Width(), image.Height(), zoom_.load());
-    const ImageRect rows = mapping.PreviewToWindowRect({0, first, image.Width(), first + count});
-    OnGuiThread([this, rows] { view_.Palette().update(ToQRect(rows).adjusted(-1, -1, 1, 1)); });
+    const ImageRect rows = view_.Mapping().PreviewToWindowRect({0, first, image.Width(), first + count});
+    view_.Palette().update(ToQRect(rows).adjusted(-1, -1, 1, 1));
 }
 
 void ViewCaptureDisplay::ShowProgressRow(int row)
 {
-    const int old = progressRow_.exchange(row);
-    if (old == row)
+    SCANORA_ASSERT_GUI_THREAD();
+    if (row == progressRow_)
         return;
-    OnGuiThread([this, row] {
-        QVImagePalette& palette = view_.Palette();
-        if (!progressRect_.isNull())
-            palette.update(progressRect_);
-        progressRect_ = row >= 0 ? view_.ProgressLinesRect(row) : QRect();
-        if (!progressRect_.isNull())
-            palette.update(progressRect_);
-    });
+    progressRow_ = row;
+    QVImagePalette& palette = view_.Palette();
+    if (!progressRect_.isNull())
+        palette.update(progressRect_);
+    progressRect_ = row >= 0 ? view_.ProgressLinesRect(row) : QRect();
+    if (!progressRect_.isNull())
+        palette.update(progressRect_);
 }
 
-void ViewCaptureDisplay::RepaintAndWait(std::chrono::milliseconds limit)
+void ViewCaptureDisplay::RepaintAndWait(std::chrono::milliseconds /*limit*/)
 {
+    SCANORA_ASSERT_GUI_THREAD();
+    // The seam waits for this call, within its bound: the repaint happens here and now.
     if (document_.Closing())
         return;
-    if (OnGuiThread()) {
-        view_.Palette().repaint();
-        return;
-    }
-    PaintEvent& painted = document_.Painted();
-    painted.Reset();
-    OnGuiThread([this] {
-        QVImagePalette& palette = view_.Palette();
-        palette.update(progressRect_.isNull() ? palette.rect() : progressRect_);
-    });
-    painted.WaitFor(limit);
+    QVImagePalette& palette = view_.Palette();
+    palette.repaint(progressRect_.isNull() ? palette.rect() : progressRect_);
 }
 
 void ViewCaptureDisplay::RefreshAll()
 {
+    SCANORA_ASSERT_GUI_THREAD();
     document_.ReleaseHold();
-    OnGuiThread([this] { view_.FollowCapture(); });
+    view_.FollowCapture();
 }
 
 void ViewCaptureDisplay::SetCaptureControlsEnabled(bool enabled)
 {
-    if (!enabled && !OnGuiThread()) {
-        // A capture may reallocate the preview: the renderer lets go of it first.
-        document_.HoldForCapture();
-    }
-    OnGuiThread([this, enabled] { view_.CaptureControlsEnabled(enabled); });
+    SCANORA_ASSERT_GUI_THREAD();
+    view_.CaptureControlsEnabled(enabled);
 }
 
 }  // namespace scanora

@@ -12,10 +12,10 @@ namespace scanora {
 class PreviewDocument;
 class QorvaneView;
 
-// The image view as the display a capture reports to. Every call comes from a capture thread
-// and is carried over to the GUI thread; only RepaintAndWait blocks its thread until the
-// display has painted, at most its limit. It also keeps the progress lines' row and the abort
-// keys' state, which the capture threads read.
+// The image view as the display a capture reports to, on the GUI thread: the capture threads
+// reach it only through the thread seam (ui::CaptureViewOnGui), which carries each call over
+// with its values. It keeps the row of the progress lines, and the abort keys' state, which is
+// the one answer a capture thread reads directly.
 class ViewCaptureDisplay : public CaptureView {
 public:
     ViewCaptureDisplay(QorvaneView& view, PreviewDocument& document);
@@ -27,24 +27,16 @@ public:
     void SetCaptureControlsEnabled(bool enabled) override;
     [[nodiscard]] bool AbortKeysDown() const override { return abortKeys_.load(); }
 
-    // The zoom as the capture threads read it.
-    void SetZoom(double zoom) { zoom_ = zoom; }
     void SetAbortKeysDown(bool down) { abortKeys_ = down; }
     // The row of the progress lines, negative for none.
-    [[nodiscard]] int ProgressRow() const { return progressRow_.load(); }
+    [[nodiscard]] int ProgressRow() const { return progressRow_; }
     void ClearProgressRow() { progressRow_ = -1; }
 
 private:
-    // Runs `work` on the GUI thread: at once when called there, else queued.
-    template <typename Work>
-    void OnGuiThread(Work work);
-    [[nodiscard]] bool OnGuiThread() const;
-
     QorvaneView& view_;
     PreviewDocument& document_;
-    std::atomic<double> zoom_{100.0};
-    std::atomic<int> progressRow_{-1};
-    QRect progressRect_;  // GUI thread only
+    int progressRow_ = -1;
+    QRect progressRect_;
     std::atomic<bool> abortKeys_{false};
 };
 

@@ -48,7 +48,10 @@ protected:
 
     void TearDown() override
     {
-        // The document ends the capture, which reports to the view, before the view goes.
+        // The document ends the capture, which reports to the view, before the view goes; the
+        // capture threads no longer wait for the display.
+        if (view_ != nullptr)
+            view_->CloseCaptureSeam();
         document_.reset();
         window_.reset();
         app_.reset();
