@@ -101,7 +101,9 @@ TEST(GuiStallTest, TheGuiThreadNeverStallsDuringPrescanScanAndRetrieval)
     std::atomic<bool> cancel{false};
     capture.SetAfterScanRetrieval([&] {
         retrievalStart = probe.Now();
-        written = ScanRetrieval(started.Context()).Run(cancel).Count(RetrievalStatus::Written);
+        written = ScanRetrieval(started.Context().ForRetrieval())
+                      .Run(cancel)
+                      .Count(RetrievalStatus::Written);
         retrievalEnd = probe.Now();
     });
     QTest::qWait(50);
