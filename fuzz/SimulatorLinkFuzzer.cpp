@@ -162,25 +162,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         buffer.assign(room, 0);
         std::size_t transferred = 0;
         switch (op & 7) {
-            case 0: camera.UsbBulkOut(payload, length); break;
-            case 1: camera.UsbBulkIn(buffer.data(), buffer.size()); break;
-            case 2:
-                camera.ScsiCommand(payload, std::min<std::size_t>(length, 16), true, buffer.data(),
-                                   buffer.size(), transferred);
-                break;
-            case 3: {
-                std::vector<std::uint8_t> out(payload, payload + length);
-                camera.ScsiCommand(payload, std::min<std::size_t>(length, 10), false, out.data(),
-                                   out.size(), transferred);
-                break;
-            }
-            case 4: host.Text(std::string(payload, payload + length)); break;
-            case 5: host.Text(Block(op >> 3, std::string(payload, payload + length))); break;
-            case 6: SetUpCapture(host, payload, length); break;
-            default:
-                host.Read(length > 0 ? payload[0] : 0, std::max<std::size_t>(op >> 3, 1),
-                          length > 1 ? payload[1] : 0);
-                break;
+        case 0: camera.UsbBulkOut(payload, length); break;
+        case 1: camera.UsbBulkIn(buffer.data(), buffer.size()); break;
+        case 2:
+            camera.ScsiCommand(payload, std::min<std::size_t>(length, 16), true, buffer.data(),
+                               buffer.size(), transferred);
+            break;
+        case 3: {
+            std::vector<std::uint8_t> out(payload, payload + length);
+            camera.ScsiCommand(payload, std::min<std::size_t>(length, 10), false, out.data(),
+                               out.size(), transferred);
+            break;
+        }
+        case 4: host.Text(std::string(payload, payload + length)); break;
+        case 5: host.Text(Block(op >> 3, std::string(payload, payload + length))); break;
+        case 6: SetUpCapture(host, payload, length); break;
+        default:
+            host.Read(length > 0 ? payload[0] : 0, std::max<std::size_t>(op >> 3, 1),
+                      length > 1 ? payload[1] : 0);
+            break;
         }
     }
     return 0;

@@ -69,9 +69,8 @@ std::unique_ptr<PreparedCapture> CaptureRequestBuilder::Common(
     if (const ExposureSetting* exposure = app_.Lists().Current<ExposureSetting>())
         c.panelText = exposure->GetName();
 
-    const CaptureExposureValues values =
-        CaptureExposureValues::For(app_.Exposure(), kind, prefs.fastPrescan, sizeStep,
-                                   camera.GetMinSizeStep());
+    const CaptureExposureValues values = CaptureExposureValues::For(
+        app_.Exposure(), kind, prefs.fastPrescan, sizeStep, camera.GetMinSizeStep());
 
     CaptureRequest& r = c.request;
     r.toneCurve = &c.toneCurve;
@@ -155,8 +154,8 @@ std::unique_ptr<PreparedCapture> CaptureRequestBuilder::Scan(
     std::string_view userText) const
 {
     QVSize& size = app_.Size();
-    auto capture = Common(CaptureKind::Scan, size.GetResolutionNumber(), rotating, unixTime,
-                          userText);
+    auto capture =
+        Common(CaptureKind::Scan, size.GetResolutionNumber(), rotating, unixTime, userText);
     PreparedCapture& c = *capture;
     CaptureBlockInputs& b = c.request.blocks;
     const std::int16_t mode = app_.CameraSetting().Prefs().cameraColorMode;

@@ -38,10 +38,10 @@ struct PrescanChoice {
 // request borrows live here, so it stays in one place (it is handed out by pointer).
 struct PreparedCapture {
     CaptureRequest request;
-    PrescanPlan plan;        // prescans: region and colour offset
-    int lineTime = 0;        // the pass's line period, 1/3000 s
-    int totalLines = 0;      // lines the pass delivers (prescan) or records (scan)
-    QVToneCurve toneCurve;   // the current curve, for the camera's tables
+    PrescanPlan plan;       // prescans: region and colour offset
+    int lineTime = 0;       // the pass's line period, 1/3000 s
+    int totalLines = 0;     // lines the pass delivers (prescan) or records (scan)
+    QVToneCurve toneCurve;  // the current curve, for the camera's tables
     std::vector<CurveHandle> handles;
     std::string name;
     std::string userText;
@@ -86,8 +86,7 @@ private:
     // The parts every capture shares: time, model, curve, exposure values, description items.
     std::unique_ptr<PreparedCapture> Common(CaptureKind kind, int sizeStep,
                                             const std::optional<RotatingCapture>& rotating,
-                                            std::int64_t unixTime,
-                                            std::string_view userText) const;
+                                            std::int64_t unixTime, std::string_view userText) const;
 
     CaptureTools app_;
 };

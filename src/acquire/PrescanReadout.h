@@ -21,9 +21,9 @@ class PrescanReadout {
 public:
     // The steps around the readout that belong to other parts of the program; each may be empty.
     struct Hooks {
-        std::function<void()> prepareStage;   // before a rotating capture
-        std::function<void()> finishStage;    // after a rotating or object prescan
-        std::function<void()> autoSave;       // after a pass that was not stopped
+        std::function<void()> prepareStage;  // before a rotating capture
+        std::function<void()> finishStage;   // after a rotating or object prescan
+        std::function<void()> autoSave;      // after a pass that was not stopped
     };
     struct Parts {
         QVCamera& camera;

@@ -8,11 +8,11 @@ bool CaptureRecipe::IsKnownFormat(std::uint16_t format)
 {
     const unsigned colour = format & 0x0F;
     switch (format & 0xF0) {
-        case kColour16 & 0xF0:
-        case kColour8 & 0xF0: return colour == 0x0C;
-        case kSingle16:
-        case kSingle8: return colour >= 1 && colour <= 3;
-        default: return false;
+    case kColour16 & 0xF0:
+    case kColour8 & 0xF0: return colour == 0x0C;
+    case kSingle16:
+    case kSingle8: return colour >= 1 && colour <= 3;
+    default: return false;
     }
 }
 

@@ -39,19 +39,19 @@ SceneImage RenderPreview(const CaptureRecipe& recipe)
             std::size_t x = i;
             std::size_t y = a;
             switch (code) {
-                case 1:
-                    x = a;
-                    y = w - 1 - i;
-                    break;
-                case 3:
-                    x = l - 1 - a;
-                    y = i;
-                    break;
-                case 4:
-                    x = w - 1 - i;
-                    y = l - 1 - a;
-                    break;
-                default: break;
+            case 1:
+                x = a;
+                y = w - 1 - i;
+                break;
+            case 3:
+                x = l - 1 - a;
+                y = i;
+                break;
+            case 4:
+                x = w - 1 - i;
+                y = l - 1 - a;
+                break;
+            default: break;
             }
             const std::uint16_t* from = lines.Pixel(i, a);
             std::copy_n(

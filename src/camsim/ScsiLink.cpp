@@ -55,26 +55,26 @@ int ScsiLink::ReadPhase(const LinkRequest& request, std::span<std::uint8_t> data
     std::vector<std::uint8_t> answer(request.length);
     std::size_t meaningful = answer.size();
     switch (request.kind) {
-        case Kind::Identify: {
-            const auto identification = Identification();
-            answer.resize(std::min(answer.size(), identification.size()));
-            std::copy_n(identification.begin(), answer.size(), answer.begin());
-            meaningful = answer.size();
-            break;
-        }
-        case Kind::ReplyReady: camera_.AnswerReplyReady(answer); break;
-        case Kind::ReplyRead: {
-            // The reply travels as its text and carriage return, not the padding behind it.
-            const std::optional<std::size_t> replyLength = camera_.TakeReply(answer);
-            if (!replyLength)
-                return ScsiStatus::kIoDevice;
-            meaningful = *replyLength;
-            break;
-        }
-        default:
-            if (!camera_.ReadData(request, answer))
-                return ScsiStatus::kIoDevice;
-            break;
+    case Kind::Identify: {
+        const auto identification = Identification();
+        answer.resize(std::min(answer.size(), identification.size()));
+        std::copy_n(identification.begin(), answer.size(), answer.begin());
+        meaningful = answer.size();
+        break;
+    }
+    case Kind::ReplyReady: camera_.AnswerReplyReady(answer); break;
+    case Kind::ReplyRead: {
+        // The reply travels as its text and carriage return, not the padding behind it.
+        const std::optional<std::size_t> replyLength = camera_.TakeReply(answer);
+        if (!replyLength)
+            return ScsiStatus::kIoDevice;
+        meaningful = *replyLength;
+        break;
+    }
+    default:
+        if (!camera_.ReadData(request, answer))
+            return ScsiStatus::kIoDevice;
+        break;
     }
     transferred = std::min(meaningful, data.size());
     std::copy_n(answer.begin(), transferred, data.begin());

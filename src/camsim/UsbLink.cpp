@@ -37,27 +37,27 @@ int UsbLink::StartRequest(const LinkRequest& request, std::span<const std::uint8
 {
     using Kind = LinkRequest::Kind;
     switch (request.kind) {
-        case Kind::Text:
-            if (!camera_.ReceiveText(transfer.subspan(UsbBlockDecoder::kBlockSize)))
-                return -1;
-            break;
-        case Kind::ReplyReady:
-            in_.emplace(request.length);
-            camera_.AnswerReplyReady(in_->bytes);
-            break;
-        case Kind::ReplyRead:
-            in_.emplace(request.length);
-            in_->fails = !camera_.TakeReply(in_->bytes).has_value();
-            break;
-        case Kind::LineRead:
-        case Kind::DiskRead:
-        case Kind::BlockRead:
-            in_.emplace(request.length);
-            in_->unread = request;
-            break;
-        case Kind::TableWrite:
-        case Kind::BlockWrite: out_ = request; break;
-        case Kind::Identify: return -1;
+    case Kind::Text:
+        if (!camera_.ReceiveText(transfer.subspan(UsbBlockDecoder::kBlockSize)))
+            return -1;
+        break;
+    case Kind::ReplyReady:
+        in_.emplace(request.length);
+        camera_.AnswerReplyReady(in_->bytes);
+        break;
+    case Kind::ReplyRead:
+        in_.emplace(request.length);
+        in_->fails = !camera_.TakeReply(in_->bytes).has_value();
+        break;
+    case Kind::LineRead:
+    case Kind::DiskRead:
+    case Kind::BlockRead:
+        in_.emplace(request.length);
+        in_->unread = request;
+        break;
+    case Kind::TableWrite:
+    case Kind::BlockWrite: out_ = request; break;
+    case Kind::Identify: return -1;
     }
     return static_cast<int>(transfer.size());
 }

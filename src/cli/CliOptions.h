@@ -9,18 +9,18 @@ namespace scanora::cli {
 
 // What the command line asked for.
 struct CliOptions {
-    std::string cameraSpec;  // --camera, else SCANORA_CAMERA, else "auto"
-    std::string traceFile;   // --trace
-    bool json = false;       // --json
-    bool help = false;       // --help
-    bool yes = false;        // --yes: answer questions with yes
-    std::string prefsFile;   // --prefs: the preferences file instead of the default one
-    bool noPrefs = false;    // --no-prefs: start from the defaults, do not read the file
-    bool resetPrefs = false; // --reset-prefs: rewrite the file from the built-in text first
+    std::string cameraSpec;   // --camera, else SCANORA_CAMERA, else "auto"
+    std::string traceFile;    // --trace
+    bool json = false;        // --json
+    bool help = false;        // --help
+    bool yes = false;         // --yes: answer questions with yes
+    std::string prefsFile;    // --prefs: the preferences file instead of the default one
+    bool noPrefs = false;     // --no-prefs: start from the defaults, do not read the file
+    bool resetPrefs = false;  // --reset-prefs: rewrite the file from the built-in text first
     // prescan/scan: --step, --crop, --insert, --line-time, --curve, --series, --interval,
     // --name, --retrieve with their values; --fast and --super with an empty value.
     std::map<std::string, std::string> captureValues;
-    std::string command;     // info, status, send, ...
+    std::string command;  // info, status, send, ...
     std::vector<std::string> arguments;
 
     // get: the folder retrieved files go to (-o, --output), --mode and --depth.

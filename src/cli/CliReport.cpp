@@ -52,21 +52,20 @@ void CliReport::AddInteger(std::string_view key, std::string_view label, long lo
                            std::string_view shown)
 {
     const std::string json = std::to_string(value);
-    fields_.push_back({std::string(key), std::string(label), json,
-                       shown.empty() ? json : std::string(shown)});
+    fields_.push_back(
+        {std::string(key), std::string(label), json, shown.empty() ? json : std::string(shown)});
 }
 
 void CliReport::AddBool(std::string_view key, std::string_view label, bool value)
 {
-    fields_.push_back({std::string(key), std::string(label), value ? "true" : "false",
-                       value ? "yes" : "no"});
+    fields_.push_back(
+        {std::string(key), std::string(label), value ? "true" : "false", value ? "yes" : "no"});
 }
 
 void CliReport::PrintText(std::FILE* out) const
 {
     std::size_t width = 0;
-    for (const Field& field : fields_)
-        width = std::max(width, field.label.size());
+    for (const Field& field : fields_) width = std::max(width, field.label.size());
     for (const Field& field : fields_) {
         std::fprintf(out, "%s:%*s %s\n", field.label.c_str(),
                      static_cast<int>(width - field.label.size()), "", field.shown.c_str());

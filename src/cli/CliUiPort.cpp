@@ -25,8 +25,8 @@ MessageResult CliUiPort::ShowMessage(std::string_view text, MessageIcon /*icon*/
 
     const bool yesNo = buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel;
     const MessageResult yes = yesNo ? MessageResult::Yes : MessageResult::Ok;
-    const MessageResult no = buttons == MessageButtons::YesNo ? MessageResult::No
-                                                              : MessageResult::Cancel;
+    const MessageResult no =
+        buttons == MessageButtons::YesNo ? MessageResult::No : MessageResult::Cancel;
     if (answerYes_)
         return yes;
     if (!interactive_)

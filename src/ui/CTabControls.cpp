@@ -3,8 +3,8 @@
 #include "camera/QVExposure.h"
 #include "context/AppContext.h"
 #include "settings/QVSize.h"
-#include "ui/PPColor.h"
 #include "ui/GuiThread.h"
+#include "ui/PPColor.h"
 #include "ui/PPSize.h"
 
 namespace scanora::ui {

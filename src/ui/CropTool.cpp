@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "context/AppContext.h"
 #include "acquire/PreviewImage.h"
+#include "context/AppContext.h"
 #include "settings/QVSize.h"
 #include "ui/RectConversion.h"
 #include "ui/ToolHost.h"

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "context/AppContext.h"
 #include "acquire/PreviewImage.h"
 #include "camera/QVCamera.h"
+#include "context/AppContext.h"
 #include "ui/ToolHost.h"
 
 namespace scanora {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "context/AppContext.h"
 #include "acquire/PreviewImage.h"
+#include "context/AppContext.h"
 #include "settings/QVCameraSetting.h"
 #include "ui/ToolHost.h"
 

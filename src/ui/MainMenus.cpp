@@ -10,8 +10,8 @@
 #include <QMenuBar>
 #include <QToolBar>
 
-#include "context/AppContext.h"
 #include "camera/QVExposure.h"
+#include "context/AppContext.h"
 #include "settings/CameraPreferences.h"
 #include "settings/InsertRotation.h"
 #include "settings/PreferenceCommands.h"

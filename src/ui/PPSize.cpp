@@ -127,7 +127,8 @@ void PPSize::WidthEdited()
     if (const auto value = Number(width_))
         app_.Size().SetOutputWidth(*value);
     else
-        ShowOutputSize(SizeReadout::Of(app_.Size()));  // not a number: the value in force comes back
+        ShowOutputSize(
+            SizeReadout::Of(app_.Size()));  // not a number: the value in force comes back
 }
 
 void PPSize::HeightEdited()

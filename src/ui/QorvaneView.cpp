@@ -9,22 +9,22 @@
 
 #include <algorithm>
 
-#include "context/AppContext.h"
 #include "camera/QVCamera.h"
 #include "camera/QVExposure.h"
-#include "imaging/ZoomLevels.h"
+#include "context/AppContext.h"
 #include "context/HeldSettingTools.h"
+#include "imaging/ZoomLevels.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
 #include "ui/CRulerCorner.h"
 #include "ui/CRulerView.h"
+#include "ui/CaptureViewOnGui.h"
 #include "ui/FocusLineTool.h"
+#include "ui/GuiThread.h"
 #include "ui/QVImagePalette.h"
 #include "ui/RectConversion.h"
 #include "ui/SamplePointTool.h"
 #include "ui/ToolController.h"
-#include "ui/CaptureViewOnGui.h"
-#include "ui/GuiThread.h"
 #include "ui/ViewCaptureDisplay.h"
 #include "ui/ViewOverlays.h"
 
@@ -43,8 +43,8 @@ QorvaneView::QorvaneView(AppContext& app, PreviewDocument& document, QWidget* pa
       overlays_(std::make_unique<ViewOverlays>(static_cast<ToolHost&>(*this))),
       captureDisplay_(std::make_unique<ViewCaptureDisplay>(*this, document)),
       gui_(std::make_unique<ui::GuiThread>()),
-      captureSeam_(std::make_unique<ui::CaptureViewOnGui>(*gui_, *captureDisplay_,
-                                                          [&document] { document.HoldForCapture(); }))
+      captureSeam_(std::make_unique<ui::CaptureViewOnGui>(
+          *gui_, *captureDisplay_, [&document] { document.HoldForCapture(); }))
 {
     setAlignment(Qt::AlignCenter);
     setWidgetResizable(false);

@@ -72,7 +72,9 @@ QString ToQString(std::string_view text)
 
 }  // namespace
 
-QtUiPort::QtUiPort(QObject* parent) : QObject(parent) {}
+QtUiPort::QtUiPort(QObject* parent) : QObject(parent)
+{
+}
 
 MessageResult QtUiPort::ShowMessageBox(QWidget* parent, const QString& text, MessageIcon icon,
                                        MessageButtons buttons)
@@ -94,8 +96,7 @@ MessageResult QtUiPort::Present(const QString& text, MessageIcon icon, MessageBu
     return ShowMessageBox(dialogParent_, text, icon, buttons);
 }
 
-MessageResult QtUiPort::ShowMessage(std::string_view text, MessageIcon icon,
-                                    MessageButtons buttons)
+MessageResult QtUiPort::ShowMessage(std::string_view text, MessageIcon icon, MessageButtons buttons)
 {
     const QString message = ToQString(text);
     if (QThread::currentThread() == thread())
@@ -148,7 +149,8 @@ void QtUiPort::PostCommand(WindowCommand command, std::string_view text)
 
 void QtUiPort::Beep()
 {
-    QMetaObject::invokeMethod(this, [] { QApplication::beep(); }, Qt::AutoConnection);
+    QMetaObject::invokeMethod(
+        this, [] { QApplication::beep(); }, Qt::AutoConnection);
 }
 
 void QtUiPort::PlaySound(std::string_view path, bool wait)
@@ -169,8 +171,8 @@ void QtUiPort::PlaySound(std::string_view path, bool wait)
         return;
     }
     if (!wait) {
-        QMetaObject::invokeMethod(this, [this, file] { PlayOnGuiThread(file, {}); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, file] { PlayOnGuiThread(file, {}); }, Qt::QueuedConnection);
         return;
     }
     std::mutex mutex;

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "context/AppContext.h"
 #include "acquire/PreviewImage.h"
 #include "camera/QVExposure.h"
+#include "context/AppContext.h"
 #include "ui/ToolHost.h"
 
 namespace scanora {

@@ -18,7 +18,8 @@ void ViewCaptureDisplay::ShowPreviewRows(int first, int count)
     SCANORA_ASSERT_GUI_THREAD();
     document_.ReleaseHold();
     const PreviewImage& image = document_.Image();
-    const ImageRect rows = view_.Mapping().PreviewToWindowRect({0, first, image.Width(), first + count});
+    const ImageRect rows =
+        view_.Mapping().PreviewToWindowRect({0, first, image.Width(), first + count});
     view_.Palette().update(ToQRect(rows).adjusted(-1, -1, 1, 1));
 }
 

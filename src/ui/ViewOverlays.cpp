@@ -6,9 +6,9 @@
 #include <cmath>
 #include <cstdint>
 
-#include "context/AppContext.h"
 #include "acquire/PreviewImage.h"
 #include "camera/QVExposure.h"
+#include "context/AppContext.h"
 #include "imaging/PreviewGrid.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"

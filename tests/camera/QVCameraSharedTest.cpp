@@ -18,10 +18,7 @@ namespace {
 // thread use it: each caller must read the reply of its own command.
 class QVCameraSharedTest : public ::testing::TestWithParam<const char*> {
 protected:
-    void SetUp() override
-    {
-        test::ConnectSimulatedCamera(GetParam(), ui_, sim_, camera_);
-    }
+    void SetUp() override { test::ConnectSimulatedCamera(GetParam(), ui_, sim_, camera_); }
 
     test::RecordingUiPort ui_;
     std::unique_ptr<camsim::SimCamera> sim_;

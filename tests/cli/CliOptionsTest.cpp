@@ -46,8 +46,8 @@ TEST(CliOptions, PreferenceOptions)
 {
     CliOptions options;
     std::string error;
-    ASSERT_TRUE(Parse({"prefs", "check", "a.snp", "--prefs", "my prefs", "--no-prefs"}, options,
-                      error));
+    ASSERT_TRUE(
+        Parse({"prefs", "check", "a.snp", "--prefs", "my prefs", "--no-prefs"}, options, error));
     EXPECT_EQ(options.prefsFile, "my prefs");
     EXPECT_TRUE(options.noPrefs);
     EXPECT_FALSE(options.resetPrefs);

@@ -92,8 +92,7 @@ TEST(CameraPollAppTest, LostCameraShowsNoCameraWithoutAMessageAtEveryPoll)
     QTest::qWait(500);
     EXPECT_EQ(frame.Panel().Text(MainControl::kModelName), "No Camera");
     EXPECT_LE(started.messages.size(), 1u);
-    for (const QString& message : started.messages)
-        EXPECT_EQ(message, "Camera Reported Error: 3");
+    for (const QString& message : started.messages) EXPECT_EQ(message, "Camera Reported Error: 3");
 }
 
 }  // namespace

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "ViewTestFixture.h"
-#include "context/AppContext.h"
 #include "acquire/PreviewImage.h"
 #include "camera/QVExposure.h"
+#include "context/AppContext.h"
 #include "imaging/PreviewGrid.h"
 #include "imaging/ZoomLevels.h"
 #include "support/RecordingUiPort.h"
