@@ -17,6 +17,7 @@
 #include "camera/QVExposure.h"
 #include "output/CaptureSound.h"
 #include "output/ScanNaming.h"
+#include "platform/BusyMessages.h"
 #include "settings/CurveSource.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
@@ -100,11 +101,10 @@ bool CaptureSequence::Admitted(CaptureCall call)
     case CaptureRefusal::None: return true;
     case CaptureRefusal::Quietly: return false;
     case CaptureRefusal::ScanInProgress:
-        app_.Ui().ShowMessage(kScanInProgress, MessageIcon::Exclamation, MessageButtons::Ok);
+        app_.Ui().ShowMessage(kScanInProgressMessage, MessageIcon::Exclamation, MessageButtons::Ok);
         return false;
     case CaptureRefusal::CaptureRunning:
-        app_.Ui().ShowMessage(PrescanSaver::kCaptureRunning, MessageIcon::Exclamation,
-                              MessageButtons::Ok);
+        app_.Ui().ShowMessage(kCaptureRunningMessage, MessageIcon::Exclamation, MessageButtons::Ok);
         return false;
     }
     return false;

@@ -51,7 +51,6 @@ struct CaptureTiming {
 class CaptureSequence {
 public:
     static constexpr int kMaxScanLines = 65000;
-    static constexpr std::string_view kScanInProgress = "Scan in Progress";
     static constexpr std::string_view kNoCamera = "No Camera Connected";
     static constexpr std::string_view kTimeLapseStatus = "Time Lapse Mode";
 

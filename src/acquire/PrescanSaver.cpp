@@ -12,6 +12,7 @@
 #include "output/TIFFDescription.h"
 #include "output/TIFFFile.h"
 #include "platform/AtomicFile.h"
+#include "platform/BusyMessages.h"
 #include "platform/OpenWith.h"
 #include "platform/UiPort.h"
 #include "settings/CameraPreferences.h"
@@ -155,7 +156,7 @@ bool PrescanSaver::SaveChosen(const PreviewImage& image, PrescanSaveOptions opti
                               const CameraPreferences& prefs, bool capturing)
 {
     if (capturing) {
-        ui_.ShowMessage(kCaptureRunning, MessageIcon::Exclamation, MessageButtons::Ok);
+        ui_.ShowMessage(kCaptureRunningMessage, MessageIcon::Exclamation, MessageButtons::Ok);
         return false;
     }
     if (!ScanNaming::HasTiffExtension(path))

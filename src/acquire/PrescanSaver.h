@@ -56,7 +56,6 @@ struct PrescanSaveOptions {
 // view's rotation was when it was saved and is when it is loaded.
 class PrescanSaver {
 public:
-    static constexpr std::string_view kCaptureRunning = "Prescan/Scan in Progress";
     static constexpr std::string_view kCannotOpen = "Could Not Open File: ";
 
     // Starts a program on a saved file (OpenWith::Open unless a test gives another).

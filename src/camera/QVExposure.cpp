@@ -542,14 +542,7 @@ SpotMean8 QVExposure::SampleDisplayMean(int index, const DisplayView& display) c
 
 void QVExposure::Capture(ExposureSetting& setting) const
 {
-    setting.SetEv(GetLevel());
-    setting.SetNeutralRed(gains_[0]);
-    setting.SetNeutralGreen(gains_[1]);
-    setting.SetNeutralBlue(gains_[2]);
-    setting.SetFilterRed(filters_[0]);
-    setting.SetFilterGreen(filters_[1]);
-    setting.SetFilterBlue(filters_[2]);
-    setting.SetLineTimeStep(index_);
+    setting.SetValues(gains_, filters_, index_);
 }
 
 void QVExposure::Apply(const ExposureSetting& setting)

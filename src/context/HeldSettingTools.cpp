@@ -22,15 +22,7 @@ void HeldSettingTools::Capture(SizeSetting& record) const
 
 void HeldSettingTools::Capture(ExposureSetting& record) const
 {
-    // The level shown is the green channel's total gain.
-    record.SetEv(gains_[1] + filters_[1]);
-    record.SetNeutralRed(gains_[0]);
-    record.SetNeutralGreen(gains_[1]);
-    record.SetNeutralBlue(gains_[2]);
-    record.SetFilterRed(filters_[0]);
-    record.SetFilterGreen(filters_[1]);
-    record.SetFilterBlue(filters_[2]);
-    record.SetLineTimeStep(lineTimeIndex_);
+    record.SetValues(gains_, filters_, lineTimeIndex_);
 }
 
 void HeldSettingTools::Capture(CurveSetting& record) const

@@ -47,4 +47,17 @@ void ExposureSetting::Write(OutputStream& out) const
     WriteLine(out, kEndKey);
 }
 
+void ExposureSetting::SetValues(const std::array<double, 3>& gains,
+                                const std::array<double, 3>& filters, std::int32_t lineTimeStep)
+{
+    ev_ = gains[1] + filters[1];
+    neutralRed_ = gains[0];
+    neutralGreen_ = gains[1];
+    neutralBlue_ = gains[2];
+    filterRed_ = filters[0];
+    filterGreen_ = filters[1];
+    filterBlue_ = filters[2];
+    lineTimeStep_ = lineTimeStep;
+}
+
 }  // namespace scanora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -37,6 +38,11 @@ public:
     // The exposure tool's line time step when the record was made; never stored in a file.
     [[nodiscard]] std::int32_t GetLineTimeStep() const { return lineTimeStep_; }
     void SetLineTimeStep(std::int32_t step) { lineTimeStep_ = step; }
+
+    // Takes the exposure tool's state: red, green and blue gains and filters in stops and the
+    // line time step. The level kept is the green channel's total gain, the level the tool shows.
+    void SetValues(const std::array<double, 3>& gains, const std::array<double, 3>& filters,
+                   std::int32_t lineTimeStep);
 
 private:
     bool ReadOwnKey(std::string_view key, std::string_view value);

@@ -1,5 +1,6 @@
 #include "settings/PreferenceCommands.h"
 
+#include "platform/BusyMessages.h"
 #include "platform/UiPort.h"
 #include "settings/PreferencesFile.h"
 #include "settings/SettingLists.h"
@@ -25,7 +26,7 @@ bool PreferenceCommands::Refused()
 {
     if (!captureRunning_ || !captureRunning_())
         return false;
-    ui_.ShowMessage(kCaptureRunningText, MessageIcon::Exclamation, MessageButtons::Ok);
+    ui_.ShowMessage(kCaptureRunningMessage, MessageIcon::Exclamation, MessageButtons::Ok);
     return true;
 }
 

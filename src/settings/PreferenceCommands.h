@@ -16,7 +16,6 @@ class UiPort;
 // "Prescan/Scan in Progress" instead.
 class PreferenceCommands {
 public:
-    static constexpr std::string_view kCaptureRunningText = "Prescan/Scan in Progress";
     // Whether a prescan or scan is in progress.
     using CaptureRunning = std::function<bool()>;
 

@@ -12,6 +12,7 @@
 
 #include "camera/QVExposure.h"
 #include "context/AppContext.h"
+#include "platform/BusyMessages.h"
 #include "settings/CameraPreferences.h"
 #include "settings/InsertRotation.h"
 #include "settings/PreferenceCommands.h"
@@ -319,7 +320,7 @@ bool MainMenus::RefusedDuringCapture()
 {
     if (!CaptureRunning())
         return false;
-    ui_.ShowMessage(QVMainFrame::kCaptureRunning, MessageIcon::Exclamation, MessageButtons::Ok);
+    ui_.ShowMessage(kCaptureRunningMessage, MessageIcon::Exclamation, MessageButtons::Ok);
     return true;
 }
 

@@ -97,7 +97,6 @@ public:
         kAbout = 57664,
     };
 
-    static constexpr std::string_view kCaptureRunning = "Prescan/Scan in Progress";
     static constexpr std::string_view kScanningRunning = "Scanning in Progress";
     // The panes' usual width; a font that needs more widens them.
     static constexpr int kPanelWidth = 330;

@@ -14,6 +14,7 @@
 #include "context/AppContext.h"
 #include "context/HeldSettingTools.h"
 #include "imaging/ZoomLevels.h"
+#include "platform/BusyMessages.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
 #include "ui/CRulerCorner.h"
@@ -99,8 +100,7 @@ void QorvaneView::ObserveDocument()
 void QorvaneView::PrescanCommand(bool altHeld, const PreviewDocument::FileChooser& chooseSaved)
 {
     if (document_.Capture().State() == CaptureState::Scan) {
-        app_.Ui().ShowMessage(CaptureSequence::kScanInProgress, MessageIcon::Exclamation,
-                              MessageButtons::Ok);
+        app_.Ui().ShowMessage(kScanInProgressMessage, MessageIcon::Exclamation, MessageButtons::Ok);
         return;
     }
     if (altHeld) {
