@@ -116,10 +116,26 @@ void CaptureSequence::SetUserText(std::string text)
     userText_ = std::move(text);
 }
 
-std::string CaptureSequence::UserText()
+std::string CaptureSequence::UserText() const
 {
     const std::lock_guard lock(textMutex_);
     return userText_;
+}
+
+std::optional<RotatingCapture> CaptureSequence::Rotating() const
+{
+    return stage_ ? stage_->Rotating() : std::optional<RotatingCapture>{};
+}
+
+std::string CaptureSequence::NextCaptureNotes() const
+{
+    if (!app_.Camera().IsConnected())
+        return {};
+    const std::unique_ptr<PreparedCapture> capture =
+        CaptureRequestBuilder(app_).Scan(Rotating(), Now(), {});
+    const std::string description =
+        ParameterBlocks::BuildDescription(capture->request.blocks, capture->request.description);
+    return description.substr(0, description.find('\r'));
 }
 
 int CaptureSequence::CurrentImage() const
@@ -170,8 +186,7 @@ bool CaptureSequence::Prescan(const PrescanChoice& choice)
         app_.Exposure().DropSamplePointsOutside(image_.Width(), image_.Height());
     // The preview is sized for the camera and turned the way the insert is mounted here, before
     // the thread starts: only the thread writes it from then on.
-    const std::optional<RotatingCapture> rotating =
-        stage_ ? stage_->Rotating() : std::optional<RotatingCapture>{};
+    const std::optional<RotatingCapture> rotating = Rotating();
     const PreviewGeometry geometry = CaptureRequestBuilder(app_).PreviewGeometryFor(rotating);
     prescanImageReady_ = image_.Matches(geometry) || image_.AllocatePreview(geometry);
     if (prescanImageReady_) {
@@ -208,8 +223,7 @@ void CaptureSequence::PrescanThread(PrescanChoice choice)
         return;
     }
 
-    const std::optional<RotatingCapture> rotating =
-        stage_ ? stage_->Rotating() : std::optional<RotatingCapture>{};
+    const std::optional<RotatingCapture> rotating = Rotating();
     const CaptureRequestBuilder builder(app_);
     const std::unique_ptr<PreparedCapture> capture =
         builder.Prescan(choice, rotating, Now(), UserText());
@@ -386,8 +400,7 @@ bool CaptureSequence::StartCameraScan()
     preparation_->BeginCapture(CaptureKind::Scan);
     camera.SetAuxMode(false);
 
-    const std::optional<RotatingCapture> rotating =
-        stage_ ? stage_->Rotating() : std::optional<RotatingCapture>{};
+    const std::optional<RotatingCapture> rotating = Rotating();
     const std::unique_ptr<PreparedCapture> capture =
         CaptureRequestBuilder(app_).Scan(rotating, Now(), UserText());
     const QVSize& size = app_.Size();

@@ -100,6 +100,10 @@ public:
 
     // The user's notes for the next capture.
     void SetUserText(std::string text);
+    [[nodiscard]] std::string UserText() const;
+    // The capture notes the camera would be given for a scan with the current settings (the
+    // description line, without its closing carriage return); empty without a camera.
+    [[nodiscard]] std::string NextCaptureNotes() const;
     // What the after-scan step runs when "AutoSaveScans" is on: the camera disk retrieval of the
     // new image. Set before the first scan.
     void SetAfterScanRetrieval(std::function<void()> retrieve);
@@ -159,8 +163,9 @@ private:
     [[nodiscard]] int CurrentImage() const;
     [[nodiscard]] int SeriesLength() const { return state_.ImagesTotal() + 1; }
     [[nodiscard]] bool TimeLapseMode() const;
-    [[nodiscard]] std::string UserText();
     void JoinFinished(std::thread& thread);
+    // The rotating stage's capture, when the stage turns during captures.
+    [[nodiscard]] std::optional<RotatingCapture> Rotating() const;
 
     // The scan the monitor watches; written by the scan thread before the monitor starts.
     struct WatchedScan {
@@ -185,7 +190,7 @@ private:
     std::atomic<int> progressRow_{-1};
     bool prescanImageReady_ = false;  // set before the prescan thread starts
 
-    std::mutex textMutex_;
+    mutable std::mutex textMutex_;
     std::string userText_;
 
     std::mutex threadMutex_;

@@ -20,6 +20,7 @@
 #include "ui/PPColor.h"
 #include "ui/PPSize.h"
 #include "ui/PreviewFileDialog.h"
+#include "ui/QVNotesWindow.h"
 #include "ui/QVPropertyPage.h"
 #include "ui/QorvaneView.h"
 #include "ui/SettingListDisplaysOnGui.h"
@@ -160,6 +161,9 @@ void QVUIHandler::DispatchControl(int id, bool checked)
         view_.PrescanCommand(alt, [this] { return ChooseSavedPreview(view_.window()); });
         break;
     case MainControl::kScan: view_.ScanCommand(); break;
+    case MainControl::kNotes:
+        QVNotesWindow::EditNextCapture(view_.window(), view_.Document().Capture());
+        break;
     case MainControl::kCropPrescan:
         size.SetCropPrescan(checked);
         ShowPrescanTime(-1);
