@@ -239,6 +239,7 @@ bool QVSize::SetOutputSize(Axis axis, double typed)
     }
 
     RefreshDisplays();
+    ShowCropMoved();
     if (clamped) {
         ui_.Beep();
         return false;
@@ -296,6 +297,7 @@ void QVSize::SetResolutionNumber(int number)
     resolutionNumber_ = ClampStep(number);
     OnResolutionNumberChanged();
     RefreshDisplays();
+    ShowCropMoved();  // with the file size locked the crop follows the step
 }
 
 void QVSize::SetLowestResolution()
@@ -358,6 +360,7 @@ void QVSize::ZoomOut()
         }
     }
     Recompute();
+    ShowCropMoved();
 }
 
 void QVSize::ZoomIn()
@@ -385,6 +388,7 @@ void QVSize::ZoomIn()
         }
     }
     Recompute();
+    ShowCropMoved();
 }
 
 void QVSize::ZoomWithFileSizeLocked(int stepChange)
@@ -416,6 +420,7 @@ void QVSize::FullField()
 {
     for (AxisState& state : axes_) state.cropPercent = 100.0;
     Recompute();
+    ShowCropMoved();
 }
 
 void QVSize::SetCropFromRectangle(double width, double height, double xOffset, double yOffset)
@@ -447,8 +452,7 @@ void QVSize::SetCropFromRectangle(double width, double height, double xOffset, d
         state.offsetPercent = std::max(offset, 0.0);
     }
     Recompute();
-    if (displays_ != nullptr)
-        displays_->RedrawPreview();
+    ShowCropMoved();
 }
 
 void QVSize::SetInsertRotation(std::int32_t code, bool turnCrop)
@@ -482,6 +486,7 @@ void QVSize::SetInsertRotation(std::int32_t code, bool turnCrop)
     }
     // Even a full-field crop has new pixel counts: the two axes have swapped or not.
     Recompute();
+    ShowCropMoved();
     if (displays_ != nullptr)
         displays_->ShowInsertRotation(insertRotation_);
 }
@@ -710,6 +715,12 @@ void QVSize::Recompute()
     ComputePixels();
     ComputeOutputSize();
     RefreshDisplays();
+}
+
+void QVSize::ShowCropMoved()
+{
+    if (displays_ != nullptr)
+        displays_->RedrawPreview();
 }
 
 void QVSize::RefreshDisplays()

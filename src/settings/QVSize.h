@@ -189,6 +189,8 @@ private:
     void FitPixelsIntoField();
     // Clamp crop, pixels, output size, displays: the order after every change.
     void Recompute();
+    // The crop's frame on the preview follows a crop that moved or changed size.
+    void ShowCropMoved();
     void RefreshDisplays();
     void ZoomWithFileSizeLocked(int stepChange);
     CameraWindow WindowAt(std::int16_t number);

@@ -426,6 +426,29 @@ TEST_F(QVSizeTest, MinimumCropIsFortyPixelsAtThePrescanStep)
     EXPECT_NEAR(Make(kDogwood).MinimumCropWidth(), 3.2352941, 1e-6);  // 40 * 11 / 13600
 }
 
+// Everything that moves the crop redraws the preview, so that the crop's frame follows: a typed
+// size, the scan area buttons, the full field and, with the file size locked, a new step.
+TEST_F(QVSizeTest, EveryCropChangeRedrawsThePreview)
+{
+    QVSize& size = Make();
+    const auto redraws = [&](auto change) {
+        const int before = displays_.previewRedraws;
+        change();
+        return displays_.previewRedraws - before;
+    };
+    EXPECT_GE(redraws([&] { size.SetOutputWidth(4000); }), 1);
+    EXPECT_LT(size.GetCropWidth(), 100.0);
+    EXPECT_GE(redraws([&] { size.ZoomIn(); }), 1);
+    EXPECT_GE(redraws([&] { size.ZoomOut(); }), 1);
+    EXPECT_GE(redraws([&] { size.FullField(); }), 1);
+    EXPECT_DOUBLE_EQ(size.GetCropWidth(), 100.0);
+    CropHalfAtOffsets(size);
+    size.SetFileSizeLocked(true);
+    const double crop = size.GetCropWidth();
+    EXPECT_GE(redraws([&] { size.SetResolutionNumber(size.GetResolutionNumber() + 1); }), 1);
+    EXPECT_NE(size.GetCropWidth(), crop);
+}
+
 TEST_F(QVSizeTest, RectangleEdgesAreBoundedByWhichEdgeMoves)
 {
     QVSize& size = Make();

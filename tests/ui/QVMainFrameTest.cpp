@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include "settings/QVSize.h"
 #include "ui/CTabControls.h"
 #include "ui/MainControl.h"
+#include "ui/PPSize.h"
 #include "ui/QorvaneView.h"
 
 namespace scanora::ui {
@@ -173,6 +175,31 @@ TEST(QVMainFrameTest, VersionTextNamesBetaBuilds)
     EXPECT_EQ(QVMainFrame::VersionText(3, 2, 1, 0, "Jan  5 2026"), "Version: 3.2.1 - Jan  5 2026");
     EXPECT_EQ(QVMainFrame::VersionText(3, 2, 1, 7, "Jan  5 2026"),
               "Version: 3.2.1b7 (BETA RELEASE - Jan  5 2026)");
+}
+
+// A size typed on the size page moves the crop, and its frame on the preview goes with it.
+TEST(QVMainFrameTest, TypedSizeMovesTheCropFrame)
+{
+    StartedApp started;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    QVMainFrame& frame = started.Frame();
+    frame.Execute(QVMainFrame::kImageSizePage);
+    const CropPercent before = frame.View().Crop();
+    QLineEdit* width = frame.Tabs().SizePage().WidthEdit();
+    const double typed = width->text().toDouble() / 2;
+    ASSERT_GT(typed, 0.0);
+    width->setFocus();
+    width->selectAll();
+    QTest::keyClicks(width, QString::number(typed, 'f', 2));
+    QTest::keyClick(width, Qt::Key_Return);
+
+    const QVSize& size = started.Context().Size();
+    const CropPercent expected = CropEditor::PreviewToDisplay(
+        {size.GetXOffset(), size.GetYOffset(), size.GetCropWidth(), size.GetCropHeight()},
+        frame.View().Image().Rotation());
+    EXPECT_NE(frame.View().Crop(), before);
+    EXPECT_EQ(frame.View().Crop(), expected);
+    EXPECT_LT(frame.View().Crop().width * frame.View().Crop().height, before.width * before.height);
 }
 
 TEST(QVMainFrameTest, CommandsThatDisturbACaptureAreRefusedWhileItRuns)
