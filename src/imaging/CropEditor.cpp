@@ -163,6 +163,43 @@ CropPercent CropEditor::Drag(const CropPercent& start, int handle, double dx, do
     return {across.start, down.start, across.length, down.length};
 }
 
+CropPercent CropEditor::DrawNew(const CropPercent& current, double anchorX, double anchorY,
+                                double dx, double dy, const CropLimits& limits)
+{
+    if (limits.sizeLocked)
+        return Drag(current, kOutside, dx, dy, limits);
+    // The room from the anchor towards the pointer, on each axis.
+    const double roomX = dx < 0 ? anchorX : 100.0 - anchorX;
+    const double roomY = dy < 0 ? anchorY : 100.0 - anchorY;
+    double width = std::max(std::abs(dx), limits.minWidth);
+    double height = std::max(std::abs(dy), limits.minHeight);
+    if (limits.ratioLocked) {
+        const double ratio = current.height > 0 ? current.width / current.height : 1.0;
+        height = width / ratio;
+        if (height < limits.minHeight) {
+            height = limits.minHeight;
+            width = height * ratio;
+        }
+        if (width > roomX && roomX >= limits.minWidth) {
+            width = roomX;
+            height = width / ratio;
+        }
+        if (height > roomY && roomY >= limits.minHeight) {
+            height = roomY;
+            width = height * ratio;
+        }
+    } else {
+        width = std::min(width, std::max(roomX, limits.minWidth));
+        height = std::min(height, std::max(roomY, limits.minHeight));
+    }
+    width = std::min(width, 100.0);
+    height = std::min(height, 100.0);
+    // Where the minimum does not fit between the anchor and the image's edge, the crop moves in.
+    const Span across = Move({dx < 0 ? anchorX - width : anchorX, width}, 0.0);
+    const Span down = Move({dy < 0 ? anchorY - height : anchorY, height}, 0.0);
+    return {across.start, down.start, across.length, down.length};
+}
+
 CropPercent CropEditor::DisplayToPreview(const CropPercent& d, int degrees)
 {
     switch (degrees) {

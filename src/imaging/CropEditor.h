@@ -66,6 +66,13 @@ public:
     // locks only the whole crop moves. Handles 8 and 9 (a drag that began outside) move it.
     [[nodiscard]] static CropPercent Drag(const CropPercent& start, int handle, double dx,
                                           double dy, const CropLimits& limits);
+    // A new crop drawn by a drag that began outside the crop, at (`anchorX`, `anchorY`) percent,
+    // and has moved by `dx`, `dy` percent: the rectangle between the two points, at least the
+    // minimum size, within 0..100 %; under the ratio lock it takes `current`'s ratio of width to
+    // height. Under the size lock the area cannot change, so `current` moves instead.
+    [[nodiscard]] static CropPercent DrawNew(const CropPercent& current, double anchorX,
+                                             double anchorY, double dx, double dy,
+                                             const CropLimits& limits);
 
     // A crop of the display image as the crop of the unrotated preview, and back.
     [[nodiscard]] static CropPercent DisplayToPreview(const CropPercent& display, int degrees);

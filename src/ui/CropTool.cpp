@@ -52,7 +52,18 @@ void CropTool::Drag(QPoint window, Qt::KeyboardModifiers modifiers)
     limits.minHeight = turned ? size.MinimumCropWidth() : size.MinimumCropHeight();
     limits.ratioLocked = size.IsCropRatioLocked();
     limits.sizeLocked = size.IsFileSizeLocked();
-    host_.SetCrop(CropEditor::Drag(atPress_, handle_, dx, dy, limits));
+    if (handle_ != CropEditor::kOutside) {
+        host_.SetCrop(CropEditor::Drag(atPress_, handle_, dx, dy, limits));
+        return;
+    }
+    // A press beside the crop draws a new one, once the mouse has really moved.
+    if ((window - pressPoint_).manhattanLength() < kDrawDistance) {
+        host_.SetCrop(atPress_);
+        return;
+    }
+    const double anchorX = 100.0 * pressPoint_.x() / std::max(area.width(), 1);
+    const double anchorY = 100.0 * pressPoint_.y() / std::max(area.height(), 1);
+    host_.SetCrop(CropEditor::DrawNew(atPress_, anchorX, anchorY, dx, dy, limits));
 }
 
 void CropTool::Release(QPoint, Qt::KeyboardModifiers)

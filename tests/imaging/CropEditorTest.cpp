@@ -94,6 +94,41 @@ TEST(CropEditor, BothLocksOnlyMove)
     EXPECT_EQ(CropEditor::Drag(kMiddle, CropEditor::kInside, 5.0, 0.0, limits).left, 25.0);
 }
 
+// A drag beside the crop draws a new one between the press and the pointer, in any direction.
+TEST(CropEditor, DrawingANewCropSpansThePressAndThePointer)
+{
+    EXPECT_EQ(CropEditor::DrawNew(kMiddle, 90.0, 80.0, -70.0, -50.0, kFree),
+              (CropPercent{20.0, 30.0, 70.0, 50.0}));
+    EXPECT_EQ(CropEditor::DrawNew(kMiddle, 10.0, 10.0, 30.0, 20.0, kFree),
+              (CropPercent{10.0, 10.0, 30.0, 20.0}));
+    // Past the image's edge it stops there.
+    EXPECT_EQ(CropEditor::DrawNew(kMiddle, 50.0, 50.0, 500.0, -500.0, kFree),
+              (CropPercent{50.0, 0.0, 50.0, 50.0}));
+    // A short drag still gives the minimum; beside the edge, the minimum moves in.
+    EXPECT_EQ(CropEditor::DrawNew(kMiddle, 40.0, 40.0, 1.0, -1.0, kFree),
+              (CropPercent{40.0, 35.0, 5.0, 5.0}));
+    EXPECT_EQ(CropEditor::DrawNew(kMiddle, 98.0, 1.0, 1.0, -1.0, kFree),
+              (CropPercent{95.0, 0.0, 5.0, 5.0}));
+
+    CropLimits ratio = kFree;
+    ratio.ratioLocked = true;
+    // The width leads and the height keeps the ratio 3 : 2 ...
+    CropPercent crop = CropEditor::DrawNew(kMiddle, 10.0, 10.0, 30.0, 5.0, ratio);
+    EXPECT_NEAR(crop.width, 30.0, 1e-9);
+    EXPECT_NEAR(crop.height, 20.0, 1e-9);
+    // ... until the room below runs out; then the height stops and the width follows.
+    crop = CropEditor::DrawNew(kMiddle, 10.0, 70.0, 80.0, 20.0, ratio);
+    EXPECT_NEAR(crop.height, 30.0, 1e-9);
+    EXPECT_NEAR(crop.width, 45.0, 1e-9);
+    EXPECT_LE(crop.Bottom(), 100.0 + 1e-9);
+
+    // Under the size lock the area cannot change: the crop moves with the drag instead.
+    CropLimits size = kFree;
+    size.sizeLocked = true;
+    EXPECT_EQ(CropEditor::DrawNew(kMiddle, 90.0, 90.0, -5.0, 5.0, size),
+              (CropPercent{15.0, 25.0, 60.0, 40.0}));
+}
+
 TEST(CropEditor, PreviewAndDisplayCropsTurnTogether)
 {
     const CropPercent preview{10.0, 20.0, 30.0, 40.0};

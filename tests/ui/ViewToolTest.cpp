@@ -162,6 +162,24 @@ TEST_F(ToolOnFakeHostTest, CropDragsStayOnTheImageAndCommitOnlyAChange)
     EXPECT_EQ(host_->commits, 2);
 }
 
+TEST_F(ToolOnFakeHostTest, PressBesideTheCropDrawsANewOne)
+{
+    CropTool crop(*host_);
+    // From 90 % across and down back to 10 %: the new crop spans the two points.
+    Drag(crop, {360, 270}, {40, 30});
+    EXPECT_NEAR(host_->crop.left, 10.0, 1e-9);
+    EXPECT_NEAR(host_->crop.top, 10.0, 1e-9);
+    EXPECT_NEAR(host_->crop.width, 80.0, 1e-9);
+    EXPECT_NEAR(host_->crop.height, 80.0, 1e-9);
+    EXPECT_EQ(host_->commits, 1);
+
+    // A press beside the crop with a slight tremor draws nothing.
+    const CropPercent before = host_->crop;
+    Drag(crop, {390, 295}, {391, 294});
+    EXPECT_EQ(host_->crop, before);
+    EXPECT_EQ(host_->commits, 1);
+}
+
 TEST_F(ToolOnFakeHostTest, CropEdgeSnapsToAGuideUnlessCtrlIsHeld)
 {
     host_->guides = {QLine(240, 0, 240, 299)};  // a vertical guide at 60 % of the width
