@@ -212,6 +212,7 @@ void CaptureSequence::PrepareDisplayCurve()
 
 void CaptureSequence::PrescanThread(PrescanChoice choice)
 {
+    view_.HoldPreview();
     view_.SetCaptureControlsEnabled(false);
     QVCamera& camera = app_.Camera();
     if (!camera.IsConnected()) {

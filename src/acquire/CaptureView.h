@@ -22,6 +22,10 @@ public:
     virtual void RepaintAndWait(std::chrono::milliseconds /*limit*/) {}
     // The whole preview is to be converted and drawn again.
     virtual void RefreshAll() {}
+    // A prescan is about to write the preview: the display stops reading it until new rows or
+    // a refresh come. Called on the capture thread itself, before any write; a scan does not
+    // touch the preview, which stays shown under the progress lines.
+    virtual void HoldPreview() {}
     // The capture controls are switched off while a capture runs and on again after it.
     virtual void SetCaptureControlsEnabled(bool /*enabled*/) {}
     // A prescan has read `done` of `total` lines; a scan has recorded `done` of `total` lines.

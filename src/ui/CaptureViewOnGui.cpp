@@ -5,8 +5,8 @@
 namespace scanora::ui {
 
 CaptureViewOnGui::CaptureViewOnGui(GuiThread& gui, CaptureView& target,
-                                   std::function<void()> releasePreview)
-    : gui_(gui), target_(target), releasePreview_(std::move(releasePreview))
+                                   std::function<void()> holdPreview)
+    : gui_(gui), target_(target), holdPreview_(std::move(holdPreview))
 {
 }
 
@@ -32,10 +32,14 @@ void CaptureViewOnGui::RefreshAll()
     gui_.Run([&target = target_] { target.RefreshAll(); });
 }
 
+void CaptureViewOnGui::HoldPreview()
+{
+    if (holdPreview_)
+        holdPreview_();
+}
+
 void CaptureViewOnGui::SetCaptureControlsEnabled(bool enabled)
 {
-    if (!enabled && !GuiThread::IsCurrent() && releasePreview_)
-        releasePreview_();
     gui_.Run([&target = target_, enabled] { target.SetCaptureControlsEnabled(enabled); });
 }
 

@@ -65,11 +65,19 @@ public:
 class TestView final : public CaptureView {
 public:
     void ShowPreviewRows(int, int) override { ++groups; }
+    void HoldPreview() override
+    {
+        // The hold comes first, while the controls are still on.
+        heldBeforeControlsOff = heldBeforeControlsOff && controlsEnabled;
+        ++holds;
+    }
     void SetCaptureControlsEnabled(bool enabled) override { controlsEnabled = enabled; }
     bool AbortKeysDown() const override { return abortAfter >= 0 && groups >= abortAfter; }
 
     std::atomic<int> groups{0};
     std::atomic<bool> controlsEnabled{true};
+    std::atomic<int> holds{0};
+    std::atomic<bool> heldBeforeControlsOff{true};
     int abortAfter = -1;
 };
 
@@ -163,6 +171,9 @@ TEST_P(CaptureSequenceSimTest, PrescanInEveryInsertDirectionIsTheSceneUpright)
         ExpectPreviewIsScene(false);
     }
     EXPECT_TRUE(view_.controlsEnabled);
+    // Each prescan held the preview before writing it.
+    EXPECT_EQ(view_.holds, 4);
+    EXPECT_TRUE(view_.heldBeforeControlsOff);
     // The prescan-time display counted down and came back to the estimate.
     const auto posted = ui_.record.PostedCommands();
     EXPECT_TRUE(std::any_of(posted.begin(), posted.end(), [](const auto& p) {
@@ -252,6 +263,8 @@ TEST_P(CaptureSequenceSimTest, ScanRunsToItsClosingReplyAndIsOnTheDisk)
     EXPECT_EQ(sequence_->State(), CaptureState::Idle);
     EXPECT_EQ(ImagesOnDisk(), before + 1);
     EXPECT_TRUE(view_.controlsEnabled);
+    // The scan leaves the preview alone: it stays shown under the progress lines.
+    EXPECT_EQ(view_.holds, 0);
     EXPECT_EQ(context_->Camera().QueryStatus(), 0);
     EXPECT_TRUE(ui_.record.MessageTexts().empty()) << ui_.record.MessageTexts().front();
     // The scan recorded the window the output geometry asked for.
