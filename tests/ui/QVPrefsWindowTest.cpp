@@ -41,7 +41,7 @@ protected:
     {
         ASSERT_EQ(started_.Start(), QVCameraApp::StartResult::Started);
         started_.Frame().show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&started_.Frame()));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&started_.Frame()));
     }
 
     // Opens the dialog with choosers that answer what the test set.
@@ -60,7 +60,9 @@ protected:
             Context(), [&view](const PreviewAppearance& shown) { view.SetAppearance(shown); },
             choosers, &started_.Frame());
         dialog_->show();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog_.get()));
+        dialog_->activateWindow();
+        EXPECT_TRUE(
+            QTest::qWaitFor([this] { return QApplication::activeWindow() == dialog_.get(); }));
         return *dialog_;
     }
 
@@ -87,7 +89,13 @@ protected:
     // Moves the focus on to another field.
     void Leave(int id) const
     {
-        ASSERT_TRUE(Edit(id)->hasFocus());
+        ASSERT_TRUE(Edit(id)->hasFocus())
+            << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className()
+                                            : "none")
+            << " active "
+            << (QApplication::activeWindow()
+                    ? QApplication::activeWindow()->windowTitle().toStdString()
+                    : "none");
         Edit(id == W::kScanFolder ? W::kPrescanFolder : W::kScanFolder)->setFocus();
     }
 
