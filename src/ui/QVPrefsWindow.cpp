@@ -226,7 +226,9 @@ QWidget* QVPrefsWindow::BuildGrid()
         row->addWidget(edit);
         row->addWidget(upDown);
         row->addStretch(1);
-        form->addRow(label, row);
+        auto* name = new QLabel(label, group);
+        name->setBuddy(edit);  // "&Width:" and "&Height:" reach their fields
+        form->addRow(name, row);
     };
     sizeRow(kGridWidth, kGridWidthUpDown, Field::GridWidth,
             "&Width:", &PreviewAppearance::gridWidth);
