@@ -184,7 +184,8 @@ void MainMenus::BuildCameraMenu(QMenu* camera)
     commands_->Add(camera, QVMainFrame::kPreferences, "Preferences ...")
         .Runs([this] {
             QVPrefsWindow dialog(
-                app_, [this](const PreviewAppearance& shown) { frame_.View().SetAppearance(shown); },
+                app_,
+                [this](const PreviewAppearance& shown) { frame_.View().SetAppearance(shown); },
                 PrefsChoosers::Standard(), &frame_);
             dialog.exec();
         })
