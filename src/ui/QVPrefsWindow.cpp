@@ -34,9 +34,6 @@ namespace {
 using Field = PreferenceRanges::Field;
 
 constexpr int kMaxFileName = 63;
-constexpr int kMaxNumberDigits = 4;
-constexpr int kMaxTimeLapseDigits = 5;
-constexpr int kMaxSuffixDigits = 2;
 constexpr int kMaxTransparency = 256;
 constexpr int kMinGrid = 3;
 constexpr int kMaxGrid = 500;
@@ -127,11 +124,10 @@ QWidget* QVPrefsWindow::BuildSavingFiles()
     name->SetMode(QVEdit::Mode::Text);
     name->SetMaxLengths(kMaxFileName, 0);
     form->addRow("File &Name:", name);
-    form->addRow("Starting number:",
-                 AddNumberField(kStartNumber, Field::StartNumber, kMaxNumberDigits));
-    form->addRow("Step by:", AddNumberField(kStepBy, Field::Increment, kMaxNumberDigits));
+    form->addRow("Starting number:", AddNumberField(kStartNumber, Field::StartNumber));
+    form->addRow("Step by:", AddNumberField(kStepBy, Field::Increment));
     auto* suffix = new QHBoxLayout;
-    QLineEdit* length = AddNumberField(kSuffixLength, Field::SuffixLength, kMaxSuffixDigits);
+    QLineEdit* length = AddNumberField(kSuffixLength, Field::SuffixLength);
     suffix->addWidget(length);
     suffix->addWidget(Add(kSuffixUpDown, new CUpDown(*length, 0, kMaxSuffixLength, group)));
     suffix->addStretch(1);
@@ -216,7 +212,7 @@ QWidget* QVPrefsWindow::BuildGrid()
     auto* form = new QFormLayout;
     const auto sizeRow = [&](int id, int upDownId, Field field, const QString& label,
                              std::int16_t PreviewAppearance::*spacing) {
-        QLineEdit* edit = AddNumberField(id, field, kMaxNumberDigits);
+        QLineEdit* edit = AddNumberField(id, field);
         auto* upDown = Add(upDownId, new CUpDown(*edit, kMinGrid, kMaxGrid, group));
         connect(upDown, &CUpDown::stepped, this, [this, spacing](int value) {
             current_.*spacing = static_cast<std::int16_t>(value);
@@ -274,8 +270,7 @@ QWidget* QVPrefsWindow::BuildExposure()
     steps->addWidget(Add(kThirdStop, new QRadioButton("1/3 Stop", iso)));
     isoLayout->addLayout(steps);
     auto* form = new QFormLayout;
-    form->addRow("Baseline ISO",
-                 AddNumberField(kBaselineIso, Field::BaselineIso, QVEdit::kInitialMaxDigits));
+    form->addRow("Baseline ISO", AddNumberField(kBaselineIso, Field::BaselineIso));
     isoLayout->addLayout(form);
     layout->addWidget(iso);
     return box;
@@ -309,7 +304,7 @@ QWidget* QVPrefsWindow::BuildTimeLapse()
     for (const auto& [id, field, label] :
          {std::tuple{kTimeLapseImages, Field::TimeLapseImages, "Number of images:"},
           std::tuple{kTimeLapseSeconds, Field::TimeLapseSeconds, "Seconds per image:"}}) {
-        QLineEdit* edit = AddNumberField(id, field, kMaxTimeLapseDigits);
+        QLineEdit* edit = AddNumberField(id, field);
         // Checked as they change, not as they are left.
         fields_.remove(id);
         connect(edit, &QLineEdit::textChanged, this,
@@ -332,11 +327,10 @@ QWidget* QVPrefsWindow::BuildRetrievedFiles()
     return group;
 }
 
-QLineEdit* QVPrefsWindow::AddNumberField(int id, Field field, int maxDigits)
+QLineEdit* QVPrefsWindow::AddNumberField(int id, Field field)
 {
     auto* edit = Add(id, new QVEdit(this));
     edit->SetMode(QVEdit::Mode::UnsignedInteger);
-    edit->SetMaxLengths(maxDigits, 0);
     fields_.insert(id, field);
     connect(edit, &QVEdit::focusLeft, this, [this, id] {
         if (fields_.contains(id))

@@ -129,7 +129,8 @@ private:
         controls_.insert(id, widget);
         return widget;
     }
-    QLineEdit* AddNumberField(int id, PreferenceRanges::Field field, int maxDigits);
+    // A digits-only field checked against the range of `field` when it is left.
+    QLineEdit* AddNumberField(int id, PreferenceRanges::Field field);
     QWidget* ColorRow(int swatchId, int buttonId, std::uint32_t PreviewAppearance::*color);
     void ShowFileName(int id, const QString& path);
     void ShowSwatch(int id, std::uint32_t color);

@@ -127,6 +127,10 @@ TEST_F(QVPrefsWindowTest, ANumberOutOfRangeIsReplacedWithItsMessageWhenTheFieldI
     const Case cases[] = {
         {W::kStepBy, "0", false, "Increment Range: 1-9999\n\nIncrement has been changed to: 1 ",
          "1"},
+        {W::kStepBy, "10000", false, "Increment Range: 1-9999\n\nIncrement has been changed to: 1 ",
+         "1"},
+        {W::kStartNumber, "10000", false,
+         "Start Number Range: 0-9999\n\nStart Number has been changed to: 1 ", "1"},
         {W::kStartNumber, "-4", true,
          "Start Number Range: 0-9999\n\nStart Number has been changed to: 1 ", "1"},
         {W::kBaselineIso, "", false,
@@ -301,6 +305,18 @@ TEST_F(QVPrefsWindowTest, OkChecksAFieldThatWasNotLeftAndStaysOpenToShowTheCorre
     QTest::keyClick(Edit(W::kStepBy), Qt::Key_Return);
     EXPECT_FALSE(dialog_->isVisible());
     EXPECT_EQ(Prefs().autoFileIncrement, 1);
+}
+
+TEST_F(QVPrefsWindowTest, ATimeLapseBeyondWhatTheRecordHoldsIsKeptAtItsLargestNotWrapped)
+{
+    Open();
+    QTest::mouseClick(Button(W::kTimeLapse), Qt::LeftButton);
+    TypeInto(W::kTimeLapseImages, "3");
+    TypeInto(W::kTimeLapseSeconds, "70000");  // wrapped into 16 bits it would be 4464
+    dialog_->accept();
+    EXPECT_TRUE(Prefs().timeLapse);
+    EXPECT_EQ(Prefs().timeLapseImages, 3);
+    EXPECT_EQ(Prefs().timeLapseSeconds, 32767);
 }
 
 TEST_F(QVPrefsWindowTest, PanoModeIsKeptAtOnceEvenWhenCancelled)
