@@ -68,6 +68,12 @@ protected:
 
     QLineEdit* Edit(int id) const { return dialog_->Find<QLineEdit>(id); }
     QAbstractButton* Button(int id) const { return dialog_->Find<QAbstractButton>(id); }
+    // Clicks a button where its box or its text begins (check boxes are as wide as their group).
+    void Click(int id) const
+    {
+        QAbstractButton* button = Button(id);
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+    }
 
     // Types `text` over what the field holds.
     void TypeInto(int id, const QString& text) const
@@ -191,13 +197,13 @@ TEST_F(QVPrefsWindowTest, CancelTakesBackWhatThePreviewShowedOfMaskGridAndGuides
     Open();
 
     color_ = QColor(255, 0, 0);
-    QTest::mouseClick(Button(W::kMaskColor), Qt::LeftButton);
+    Click(W::kMaskColor);
     EXPECT_EQ(View().Appearance().maskColor, 0x0000FFu);
     color_ = QColor(0, 0, 255);
-    QTest::mouseClick(Button(W::kGridColor), Qt::LeftButton);
+    Click(W::kGridColor);
     EXPECT_EQ(View().Appearance().gridColor, 0xFF0000u);
     color_ = QColor(0, 255, 0);
-    QTest::mouseClick(Button(W::kGuideColor), Qt::LeftButton);
+    Click(W::kGuideColor);
     EXPECT_EQ(View().Appearance().guideColor, 0x00FF00u);
     // The swatch shows the new colour as well.
     EXPECT_EQ(dialog_->Find<QLabel>(W::kGuideSwatch)->palette().color(QPalette::Window),
@@ -234,33 +240,33 @@ TEST_F(QVPrefsWindowTest, OkKeepsTheChoicesAndTheWindowsFollow)
 {
     Open();
     folder_ = "/srv/scans";
-    QTest::mouseClick(Button(W::kScanFolderButton), Qt::LeftButton);
+    Click(W::kScanFolderButton);
     EXPECT_EQ(Edit(W::kScanFolder)->text(), "/srv/scans");
     ASSERT_EQ(folderTitles_.size(), 1u);
     EXPECT_EQ(folderTitles_.front(), "Choose Save Scan Folder.");
     folder_.clear();  // cancelled: the field keeps its text
-    QTest::mouseClick(Button(W::kScanFolderButton), Qt::LeftButton);
+    Click(W::kScanFolderButton);
     EXPECT_EQ(Edit(W::kScanFolder)->text(), "/srv/scans");
 
     application_ = "/opt/viewer/bin/viewer";
-    QTest::mouseClick(Button(W::kChooseApplication), Qt::LeftButton);
+    Click(W::kChooseApplication);
     EXPECT_EQ(dialog_->Find<QLabel>(W::kApplicationName)->text(), "viewer");
     sound_ = "/usr/share/sounds/done.wav";
-    QTest::mouseClick(Button(W::kChooseSound), Qt::LeftButton);
+    Click(W::kChooseSound);
     EXPECT_EQ(dialog_->Find<QLabel>(W::kSoundName)->text(), "done.wav");
 
     color_ = QColor(10, 20, 30);
-    QTest::mouseClick(Button(W::kMaskColor), Qt::LeftButton);
-    QTest::mouseClick(Button(W::kAutoSaveScans), Qt::LeftButton);
-    QTest::mouseClick(Button(W::kDotted), Qt::LeftButton);
-    QTest::mouseClick(Button(W::kThirdStop), Qt::LeftButton);
+    Click(W::kMaskColor);
+    Click(W::kAutoSaveScans);
+    Click(W::kDotted);
+    Click(W::kThirdStop);
     dialog_->Find<QComboBox>(W::kLineTimeSync)->setCurrentIndex(2);
     dialog_->Find<QComboBox>(W::kDescriptionText)->setCurrentIndex(0);
     TypeInto(W::kFileName, "Harbour");
     TypeInto(W::kStepBy, "5");
     TypeInto(W::kBaselineIso, "160");
     // A series of 0 images passes the dialog and is repaired when the record is applied.
-    QTest::mouseClick(Button(W::kTimeLapse), Qt::LeftButton);
+    Click(W::kTimeLapse);
     TypeInto(W::kTimeLapseImages, "0");
 
     QTest::mouseClick(dialog_->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
@@ -310,7 +316,7 @@ TEST_F(QVPrefsWindowTest, OkChecksAFieldThatWasNotLeftAndStaysOpenToShowTheCorre
 TEST_F(QVPrefsWindowTest, ATimeLapseBeyondWhatTheRecordHoldsIsKeptAtItsLargestNotWrapped)
 {
     Open();
-    QTest::mouseClick(Button(W::kTimeLapse), Qt::LeftButton);
+    Click(W::kTimeLapse);
     TypeInto(W::kTimeLapseImages, "3");
     TypeInto(W::kTimeLapseSeconds, "70000");  // wrapped into 16 bits it would be 4464
     dialog_->accept();
@@ -323,7 +329,7 @@ TEST_F(QVPrefsWindowTest, PanoModeIsKeptAtOnceEvenWhenCancelled)
 {
     const bool pano = Prefs().enablePanoMode;
     Open();
-    QTest::mouseClick(Button(W::kEnablePano), Qt::LeftButton);
+    Click(W::kEnablePano);
     EXPECT_EQ(Prefs().enablePanoMode, !pano);
     dialog_->reject();
     EXPECT_EQ(Prefs().enablePanoMode, !pano);
