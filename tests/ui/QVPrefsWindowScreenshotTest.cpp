@@ -34,6 +34,10 @@ TEST(PrefsWindowScreenshotTest, AtItsSmallestNothingIsCutOffOrSqueezed)
 {
     StartedApp started;
     ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    // The chosen program and sound show by their names.
+    CameraPreferences& prefs = started.Context().CameraSetting().Prefs();
+    prefs.openWithApplicationName = "/usr/bin/image-viewer";
+    prefs.soundName = "/usr/share/sounds/scan-finished.wav";
     QVPrefsWindow dialog(started.Context(), {}, PrefsChoosers::Standard(), &started.Frame());
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
