@@ -57,6 +57,12 @@ AppContext::AppContext(CameraConnection connection, UiPort& ui, CameraOptions op
     cameraSetting_->Apply(targets_);
 }
 
+void AppContext::AttachPreferenceDisplays(PreferenceDisplays* displays)
+{
+    targets_.displays = displays;
+    preferences_->AttachDisplays(displays);
+}
+
 AppContext::~AppContext()
 {
     // The tools go before the camera they were made for.

@@ -77,6 +77,9 @@ public:
     [[nodiscard]] CaptureTools ForCapture();
     [[nodiscard]] RetrievalTools ForRetrieval();
     [[nodiscard]] PreferenceTargets Targets() const { return targets_; }
+    // The windows that show the preferences and own some of them (null: none, as before the
+    // windows exist and after they are gone).
+    void AttachPreferenceDisplays(PreferenceDisplays* displays);
 
     // ~/.config/Scanora/Scanora Prefs ($XDG_CONFIG_HOME honoured); empty without a home folder.
     [[nodiscard]] static std::filesystem::path DefaultPreferencesPath(const UserFolders& folders);

@@ -80,6 +80,9 @@ public:
     void SetVersionText(std::string text) { versionText_ = std::move(text); }
     // The folder the built-in file gives for automatic saving.
     void SetBuiltInFolder(std::string folder) { builtInFolder_ = std::move(folder); }
+    // The windows the preferences record is gathered from and shown in from now on (null:
+    // none).
+    void AttachDisplays(PreferenceDisplays* displays) { targets_.displays = displays; }
 
     // Reads the file at `path`; with `skip`, or when the file can not be opened, nothing is
     // read and the defaults are made.

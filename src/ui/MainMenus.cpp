@@ -23,6 +23,7 @@
 #include "ui/PreviewDocument.h"
 #include "ui/PreviewFileDialog.h"
 #include "ui/QVMainFrame.h"
+#include "ui/QVPrefsWindow.h"
 #include "ui/QVUIHandler.h"
 #include "ui/QorvaneView.h"
 #include "ui/QtUiPort.h"
@@ -181,7 +182,15 @@ void MainMenus::BuildCameraMenu(QMenu* camera)
         return State{kDiagnosticsWindow && frame_.DiagnosticsGateOpen(), std::nullopt};
     });
     camera->addSeparator();
-    commands_->Add(camera, QVMainFrame::kPreferences, "Preferences ...").Shows(NotYet);
+    commands_->Add(camera, QVMainFrame::kPreferences, "Preferences ...")
+        .Runs([this] {
+            QVPrefsWindow dialog(
+                app_,
+                [this](const PreviewAppearance& shown) { frame_.View().SetAppearance(shown); },
+                PrefsChoosers::Standard(), &frame_);
+            dialog.exec();
+        })
+        .RefusedDuringCapture();
 }
 
 void MainMenus::BuildViewMenu(QMenu* view)

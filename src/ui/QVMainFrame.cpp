@@ -19,6 +19,7 @@
 #include "ui/HeldKeys.h"
 #include "ui/MainControl.h"
 #include "ui/MainMenus.h"
+#include "ui/MainWindowPreferences.h"
 #include "ui/QVHistogram.h"
 #include "ui/QVUIHandler.h"
 #include "ui/QorvaneView.h"
@@ -90,6 +91,7 @@ QVMainFrame::QVMainFrame(AppContext& app, QtUiPort& ui, const Options& options, 
 
     menus_ = new MainMenus(*this, app_, ui_);
     menus_->Build();
+    preferences_ = std::make_unique<MainWindowPreferences>(*this, app_);
     BuildStatusBar();
     LayOut();
     UpdateMinimumSize();

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <chrono>
+#include <memory>
 
 #include "acquire/CaptureSequence.h"
 
@@ -25,6 +26,7 @@ class CTabControls;
 class HeldKeys;
 class MainControl;
 class MainMenus;
+class MainWindowPreferences;
 class QtUiPort;
 class QVUIHandler;
 
@@ -183,6 +185,8 @@ private:
     QLabel* pane0_ = nullptr;
     QLabel* pane1_ = nullptr;
     CFitButton* fitButton_ = nullptr;
+    // What the preferences show in the windows; goes before the panes it shows them in.
+    std::unique_ptr<MainWindowPreferences> preferences_;
 };
 
 }  // namespace scanora::ui

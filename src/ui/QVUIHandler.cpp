@@ -91,7 +91,11 @@ void QVUIHandler::Initialize()
         panel_.SetUpDownEnabled(id, true);
     panel_.Gauge()->SetPosition(FuelGauge::kMinimum);
     panel_.ColorModeBox()->setCurrentIndex(std::clamp<int>(prefs.cameraColorMode, 0, 3));
-    panel_.SetText(MainControl::kScanName, QString::fromStdString(prefs.scanName));
+    // With automatic suffixes the name field shows the name of the last suffix used.
+    panel_.SetText(
+        MainControl::kScanName,
+        QString::fromStdString(prefs.useAutoSuffixes ? app_.CameraSetting().CurrentAutoFileName()
+                                                     : prefs.scanName));
     panel_.SetChecked(MainControl::kFastPrescan, prefs.fastPrescan);
     panel_.SetChecked(MainControl::kCropPrescan, app_.Size().IsCropPrescan());
     panel_.SetChecked(MainControl::kSuper, view_.SuperPrescan());

@@ -63,6 +63,8 @@ QorvaneView::QorvaneView(AppContext& app, PreviewDocument& document, QWidget* pa
     const CameraPreferences& prefs = app_.CameraSetting().Prefs();
     colorMode_ = prefs.cameraColorMode;
     guidesShown_ = prefs.enableRulers;
+    appearance_ = {prefs.maskColor,  prefs.maskTransparency, prefs.gridColor,     prefs.gridWidth,
+                   prefs.gridHeight, prefs.guideColor,       prefs.guidePatternID};
     grid_.SetSpacing(prefs.gridWidth, prefs.gridHeight);
     HistogramSetting histogram;
     app_.HeldTools().Capture(histogram);
@@ -221,7 +223,6 @@ void QorvaneView::UpdateVisibleRect()
 
 DisplayEffects QorvaneView::Effects(int windowWidth, int windowHeight) const
 {
-    const CameraPreferences& prefs = app_.CameraSetting().Prefs();
     const bool super = Image().ShowingSuper();
     DisplayEffects effects;
     effects.colorMode = colorMode_;
@@ -233,8 +234,8 @@ DisplayEffects QorvaneView::Effects(int windowWidth, int windowHeight) const
                          : CropEditor::WindowRect(crop_, windowWidth, windowHeight);
     effects.everythingInside = super;
     effects.falseColors = sliders_.FalseColorTable();
-    effects.maskColor = prefs.maskColor;
-    effects.maskTransparency = prefs.maskTransparency;
+    effects.maskColor = appearance_.maskColor;
+    effects.maskTransparency = appearance_.maskTransparency;
     return effects;
 }
 
@@ -297,6 +298,14 @@ void QorvaneView::SetColorMode(int mode)
     palette_->update();
     document_.SetHistogramMode(mode);
     document_.RecomputeHistogram();
+}
+
+void QorvaneView::SetAppearance(const PreviewAppearance& appearance)
+{
+    SCANORA_ASSERT_GUI_THREAD();
+    appearance_ = appearance;
+    grid_.SetSpacing(appearance.gridWidth, appearance.gridHeight);
+    palette_->update();
 }
 
 void QorvaneView::SetGuidesShown(bool on)

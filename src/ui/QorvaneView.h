@@ -145,6 +145,10 @@ public:
     [[nodiscard]] bool GuidesShown() const override { return guidesShown_; }
     void ClearGuides();
     [[nodiscard]] const PreviewGrid& Grid() const { return grid_; }
+    // The mask, grid and guides are drawn with `appearance` from now on (the grid takes its
+    // spacing); the preferences dialog shows its choices this way before they are kept.
+    void SetAppearance(const PreviewAppearance& appearance);
+    [[nodiscard]] const PreviewAppearance& Appearance() const override { return appearance_; }
 
     // The crop in percent of the display image.
     void SetCrop(const CropPercent& crop) override;
@@ -264,6 +268,7 @@ private:
     bool gridShown_ = false;
     bool guidesShown_ = false;
     PreviewGrid grid_{PreviewGrid::kDefaultSpacing, PreviewGrid::kDefaultSpacing};
+    PreviewAppearance appearance_;
     LevelSliders sliders_;
 };
 

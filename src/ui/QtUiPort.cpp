@@ -93,7 +93,10 @@ MessageResult QtUiPort::Present(const QString& text, MessageIcon icon, MessageBu
 {
     if (presenter_)
         return presenter_(text, icon, buttons);
-    return ShowMessageBox(dialogParent_, text, icon, buttons);
+    // Over a dialog that is open (the preferences telling of a number out of range), else over
+    // the main window.
+    QWidget* modal = QApplication::activeModalWidget();
+    return ShowMessageBox(modal ? modal : dialogParent_, text, icon, buttons);
 }
 
 MessageResult QtUiPort::ShowMessage(std::string_view text, MessageIcon icon, MessageButtons buttons)

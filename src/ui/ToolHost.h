@@ -10,6 +10,7 @@
 #include "acquire/PreviewImage.h"
 #include "imaging/CropEditor.h"
 #include "imaging/ViewMapping.h"
+#include "settings/PreferenceDisplays.h"
 #include "settings/SuperPrescanRegion.h"
 #include "ui/ViewCursors.h"
 
@@ -61,6 +62,8 @@ public:
     // The guides as lines in window coordinates, in the order of the preferences' list.
     [[nodiscard]] virtual std::vector<QLine> GuideLines() const = 0;
     [[nodiscard]] virtual PreviewGrid& Grid() = 0;
+    // The colours and pattern of the mask, grid and guides as the view shows them now.
+    [[nodiscard]] virtual const PreviewAppearance& Appearance() const = 0;
     // The rulers count from `window` on.
     virtual void SetRulerOrigin(QPoint window) = 0;
 

@@ -12,21 +12,14 @@
 #include "imaging/PreviewGrid.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
+#include "ui/ColorRef.h"
 #include "ui/RectConversion.h"
 #include "ui/SamplePointColor.h"
 #include "ui/ToolHost.h"
 
 namespace scanora {
 
-namespace {
-
-QColor FromColorRef(std::uint32_t color)
-{
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
-}
-
-}  // namespace
+using ui::FromColorRef;
 
 void ViewOverlays::PaintSamplePoints(QPainter& painter) const
 {
@@ -73,7 +66,7 @@ void ViewOverlays::PaintGrid(QPainter& painter, bool inCropOnly) const
     if (inCropOnly)
         area = ToQRect(CropEditor::WindowRect(host_.Crop(), area.width(), area.height()));
     const PreviewGrid& grid = host_.Grid();
-    painter.setPen(QPen(FromColorRef(host_.App().CameraSetting().Prefs().gridColor), 1));
+    painter.setPen(QPen(FromColorRef(host_.Appearance().gridColor), 1));
     for (const int x :
          PreviewGrid::Lines(area.left(), area.right() + 1, grid.OffsetX(), grid.SpacingX()))
         painter.drawLine(x, area.top(), x, area.bottom());
@@ -115,9 +108,9 @@ std::vector<QLine> ViewOverlays::GuideLines() const
 
 void ViewOverlays::PaintGuides(QPainter& painter) const
 {
-    const CameraPreferences& prefs = host_.App().CameraSetting().Prefs();
-    QPen pen(FromColorRef(prefs.guideColor), 1);
-    switch (prefs.guidePatternID) {
+    const PreviewAppearance& appearance = host_.Appearance();
+    QPen pen(FromColorRef(appearance.guideColor), 1);
+    switch (appearance.guidePattern) {
     case 1: pen.setDashPattern({5, 5}); break;
     case 2: pen.setDashPattern({2, 5}); break;
     case 3: pen.setStyle(Qt::DotLine); break;

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -98,7 +99,10 @@ TEST(QVCameraAppTest, ClosingWritesThePreferencesWhenAutoSaveIsOn)
     ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
     const auto path = started.Context().PreferencesPath();
     std::filesystem::remove(path);
-    started.Context().CameraSetting().Prefs().scanName = "Harbour";
+    // The scan name is kept as the panel's name field shows it.
+    QLineEdit* name = started.Frame().Panel().ScanNameEdit();
+    name->selectAll();
+    QTest::keyClicks(name, "Harbour");
     started.Frame().close();
     ASSERT_TRUE(std::filesystem::exists(path));
     std::ifstream in(path);

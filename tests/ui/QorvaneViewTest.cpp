@@ -645,9 +645,10 @@ TEST(QorvaneViewSuperTest, SuperPrescanOfTheDraggedRegionFillsTheSecondBuffer)
     EXPECT_EQ(shown.pixel(topLeft + along + QPoint(0, 1)), qRgb(255, 0, 0));
 
     // The mask dims everything outside what the super prescan will read.
-    CameraPreferences& prefs = context.CameraSetting().Prefs();
-    prefs.maskColor = 0x00FF00;
-    prefs.maskTransparency = 256;
+    PreviewAppearance appearance = view.Appearance();
+    appearance.maskColor = 0x00FF00;
+    appearance.maskTransparency = 256;
+    view.SetAppearance(appearance);
     view.SetMaskCrop(true);
     shown = palette.grab().toImage();
     EXPECT_EQ(shown.pixel(topLeft + QPoint(-10, -10)), qRgb(0, 255, 0));

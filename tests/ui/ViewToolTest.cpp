@@ -91,6 +91,7 @@ public:
     bool GuidesShown() const override { return !guides.empty(); }
     std::vector<QLine> GuideLines() const override { return guides; }
     PreviewGrid& Grid() override { return grid_; }
+    const PreviewAppearance& Appearance() const override { return appearance_; }
     void SetRulerOrigin(QPoint) override {}
     bool SuperPrescan() const override { return false; }
     SuperPrescanGeometry SuperGeometry() const override { return {}; }
@@ -107,6 +108,7 @@ private:
     AppContext& app_;
     PreviewImage image_;
     PreviewGrid grid_{PreviewGrid::kDefaultSpacing, PreviewGrid::kDefaultSpacing};
+    PreviewAppearance appearance_;
 };
 
 class ToolOnFakeHostTest : public ::testing::Test {
