@@ -8,8 +8,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStackedWidget>
 
+#include <algorithm>
 #include <ctime>
 
 #include "camera/QVCamera.h"
@@ -39,6 +41,9 @@ namespace scanora::ui {
 namespace {
 
 constexpr int kButtonsPage = 0;
+// The list shows at least this many rows, and the window opens wide enough for most columns.
+constexpr int kMinimumRows = 6;
+constexpr int kUsualWidth = 760;
 constexpr int kTransferPage = 1;
 // The camera family whose disk manager offers no output choices.
 constexpr std::uint16_t kNoOutputChoiceModel = 1;
@@ -61,6 +66,7 @@ QVFileManager::QVFileManager(AppContext& app, std::mutex& disk, QWidget* parent)
     setWindowTitle(kCaption);
     setAttribute(Qt::WA_DeleteOnClose);
     BuildControls();
+    resize(std::max(sizeHint().width(), kUsualWidth), sizeHint().height());
     const CameraPreferences& prefs = app_.CameraSetting().Prefs();
     listing_.emplace(std::vector<DiskEntry>{}, false);
     listing_->Sort(DiskListing::ColumnFromNumber(prefs.fileManagerSortOrder),
@@ -81,6 +87,9 @@ void QVFileManager::BuildControls()
 {
     auto* layout = new QVBoxLayout(this);
     list_ = new DiskListView(this);
+    const int rowHeight = list_->fontMetrics().height() + 4;
+    list_->setMinimumHeight(rowHeight * (kMinimumRows + 1) +
+                            list_->horizontalScrollBar()->sizeHint().height());
     layout->addWidget(list_, 1);
 
     auto* totals = new QHBoxLayout;
@@ -95,6 +104,7 @@ void QVFileManager::BuildControls()
     layout->addLayout(totals);
     outcome_ = new QLabel(this);
     outcome_->setTextFormat(Qt::PlainText);
+    outcome_->hide();
     layout->addWidget(outcome_);
 
     options_ = new QWidget(this);
@@ -244,6 +254,7 @@ void QVFileManager::StartJob(std::function<std::function<void()>()> job)
     cancel_ = false;
     cancelTarget_ = &cancel_;
     outcome_->clear();
+    outcome_->hide();
     SetBusy(true);
     runner_->Start([this, job = std::move(job)] {
         std::function<void()> show = job();
@@ -364,6 +375,7 @@ void QVFileManager::ShowOutcome(const RetrievalReport& report)
         if (item.status == RetrievalStatus::Written)
             outcome_->setText("Saved as " + QString::fromStdString(item.path.string()));
     }
+    outcome_->setVisible(!outcome_->text().isEmpty());
 }
 
 void QVFileManager::DeleteSelected()
