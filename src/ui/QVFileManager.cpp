@@ -31,7 +31,7 @@
 #include "ui/DiskJobRunner.h"
 #include "ui/DiskListView.h"
 #include "ui/GuiThread.h"
-#include "ui/ImageNotesDialog.h"
+#include "ui/QVNotesWindow.h"
 #include "ui/RetrievalProgressOnGui.h"
 #include "ui/RetrievalSaveDialog.h"
 #include "ui/TransferView.h"
@@ -406,18 +406,23 @@ void QVFileManager::OpenNotes()
     StartJob([this, entry = entries.front(), &camera]() mutable {
         if (!DiskDirectory(camera).ReadHeader(entry))
             return std::function<void()>();
-        return std::function<void()>([this, entry] { OpenNotesWindow(entry); });
+        // The window waits for the user: it opens once this job has ended.
+        return std::function<void()>([this, entry] {
+            QMetaObject::invokeMethod(
+                this, [this, entry] { OpenNotesWindow(entry); }, Qt::QueuedConnection);
+        });
     });
 }
 
 void QVFileManager::OpenNotesWindow(const DiskEntry& entry)
 {
-    auto* window =
-        new ImageNotesDialog(Text(entry.name), ImageNotes::FromHeader(entry.header), this);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    connect(window, &QDialog::accepted, this,
-            [this, window, entry] { ApplyUserNotes(entry, window->UserNotes()); });
-    window->open();
+    SCANORA_ASSERT_GUI_THREAD();
+    const ImageNotes notes = ImageNotes::FromHeader(entry.header);
+    const std::optional<QString> edited =
+        QVNotesWindow::Edit(this, Text(TextConversion::FromCamera(notes.CaptureNotes())),
+                            Text(TextConversion::FromCamera(notes.UserNotes())), Text(entry.name));
+    if (edited)
+        ApplyUserNotes(entry, *edited);
 }
 
 void QVFileManager::ApplyUserNotes(const DiskEntry& entry, const QString& userNotes)

@@ -100,7 +100,8 @@ private:
     void SetBusy(bool busy);
     void ShowTransfer(bool shown);
     void ShowOutcome(const RetrievalReport& report);
-    // The notes window for `entry`, whose header block has just been read.
+    // The notes window for `entry`, whose header block has just been read; OK writes the edited
+    // user notes back.
     void OpenNotesWindow(const DiskEntry& entry);
     void SortBy(int column);
     void UpdateDepth();
