@@ -143,7 +143,7 @@ int CaptureSequence::CurrentImage() const
     return state_.ImagesTotal() + 1 - state_.ImagesRemaining();
 }
 
-void CaptureSequence::SetAfterScanRetrieval(std::function<void()> retrieve)
+void CaptureSequence::SetAfterScanRetrieval(AfterScanRetrieval retrieve)
 {
     afterScanRetrieval_ = std::move(retrieve);
 }
@@ -427,9 +427,10 @@ void CaptureSequence::MonitorStep()
     // finished early, an error reply when it refused to start or failed on the way.
     if (camera.ReplyWaiting()) {
         if (camera.AwaitReply(kWaitingReplyTicks, "#OK")) {
-            ScanComplete(true);
+            const bool keepStatus = ScanComplete(true);
             SeriesStep();
-            ShowStatus({});
+            if (!keepStatus)
+                ShowStatus({});
         } else {
             GiveUpScan(false);
         }
@@ -445,12 +446,14 @@ void CaptureSequence::MonitorStep()
         if (scanned)
             ShowScanProgress(*scanned);
         return;
-    case ScanWatch::Verdict::Complete:
+    case ScanWatch::Verdict::Complete: {
         ShowScanProgress(*scanned);
-        ScanComplete(false);
+        const bool keepStatus = ScanComplete(false);
         SeriesStep();
-        ShowStatus({});
+        if (!keepStatus)
+            ShowStatus({});
         return;
+    }
     case ScanWatch::Verdict::NoAnswer:
         camera.ReportNotResponding();
         GiveUpScan(false);
@@ -481,7 +484,7 @@ void CaptureSequence::ShowScanProgress(std::uint32_t scanned)
     view_.ShowScanProgress(static_cast<int>(std::min<std::uint32_t>(scanned, INT32_MAX)), total);
 }
 
-void CaptureSequence::ScanComplete(bool closed)
+bool CaptureSequence::ScanComplete(bool closed)
 {
     QVCamera& camera = app_.Camera();
     // A closing reply that does not come is reported by the camera's error record and the scan
@@ -500,8 +503,11 @@ void CaptureSequence::ScanComplete(bool closed)
         stage_->AfterRotatingScan();
     if (kept && prefs.useAutoSuffixes)
         prefs.scanName = ScanNaming::AdvanceScanName(app_.CameraSetting());
+    std::string status;
     if (kept && prefs.autoSaveScans && afterScanRetrieval_)
-        afterScanRetrieval_();
+        status = afterScanRetrieval_();
+    if (!status.empty())
+        ShowStatus(status);
 
     preparation_->SetScanRunning(false);
     // The abort key may have ended the scan meanwhile; then it has done the rest.
@@ -513,6 +519,7 @@ void CaptureSequence::ScanComplete(bool closed)
         ClearScanDisplay();
     }
     monitor_->RequestStop();
+    return !status.empty();
 }
 
 void CaptureSequence::GiveUpScan(bool abort)

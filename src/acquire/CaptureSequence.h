@@ -105,8 +105,10 @@ public:
     // description line, without its closing carriage return); empty without a camera.
     [[nodiscard]] std::string NextCaptureNotes() const;
     // What the after-scan step runs when "AutoSaveScans" is on: the camera disk retrieval of the
-    // new image. Set before the first scan.
-    void SetAfterScanRetrieval(std::function<void()> retrieve);
+    // new image. It returns the status text that stays shown once the scan has ended (empty: the
+    // status is cleared as after any scan). Set before the first scan.
+    using AfterScanRetrieval = std::function<std::string()>;
+    void SetAfterScanRetrieval(AfterScanRetrieval retrieve);
 
     CapturePreparation& Preparation() { return *preparation_; }
 
@@ -136,8 +138,9 @@ private:
     bool StartCameraScan();
     // One round of the scan monitor; false when the monitor is to stop.
     void MonitorStep();
-    // The scan is over: `closed` tells whether the camera's closing reply has been read.
-    void ScanComplete(bool closed);
+    // The scan is over: `closed` tells whether the camera's closing reply has been read. True
+    // when the after-scan step left a status text to keep.
+    bool ScanComplete(bool closed);
     // The lines scanned so far, drawn as the progress lines and the remaining time.
     void ShowScanProgress(std::uint32_t scanned);
     // The program stops watching a scan that cannot end normally; `abort` stops it on the
@@ -182,7 +185,7 @@ private:
     std::unique_ptr<CapturePreparation> preparation_;
     std::unique_ptr<ScanMonitor> monitor_;
     ColorCorrectingToneCurve displayCurve_;
-    std::function<void()> afterScanRetrieval_;
+    AfterScanRetrieval afterScanRetrieval_;
 
     CaptureStateMachine state_;
     ScanWatch watch_;  // the scan monitor's

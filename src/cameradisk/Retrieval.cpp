@@ -56,6 +56,12 @@ void Retrieval::Show(std::string_view text)
     ui_.ShowMessage(text, MessageIcon::Exclamation, MessageButtons::Ok);
 }
 
+void Retrieval::Refuse(RetrievalItem& item, std::string_view text, std::string reason)
+{
+    Show(text);
+    item.reason = std::move(reason);
+}
+
 bool Retrieval::SavesAutomatically(const RetrievalSettings& settings) const
 {
     return settings.choice.automatic || (settings.autoSave && !settings.saveScansFolder.empty());
@@ -116,13 +122,13 @@ bool Retrieval::RetrieveOne(const Planned& planned, const RetrievalSettings& set
         RetrievalFormat::Choose(entry, header, settings.choice);
     // The data read addresses the image by its header block, a number of 1..255.
     if (!format || !DiskDirectory::HasHeaderBlock(entry)) {
-        Show(kCannotRetrieve);
+        Refuse(item, kCannotRetrieve, "the image cannot be retrieved");
         return true;
     }
     RetrievalTransfer transfer(*format, entry.width, entry.height,
                                RetrievalFormat::RowSpacing(camera_.GetMaxSizeStep(), entry.extra));
     if (!transfer.Supported()) {
-        Show(kCannotRetrieve);
+        Refuse(item, kCannotRetrieve, "the image cannot be retrieved");
         return true;
     }
 
@@ -132,8 +138,10 @@ bool Retrieval::RetrieveOne(const Planned& planned, const RetrievalSettings& set
     } else {
         const auto path = RetrievalDestination::AutomaticPath(
             settings.saveScansFolder, planned.name, format->dng, claimed, ui_);
-        if (!path)
+        if (!path) {
+            item.reason = "the folder for scans does not exist";
             return true;
+        }
         item.path = *path;
     }
     const std::filesystem::path folder =
@@ -141,7 +149,7 @@ bool Retrieval::RetrieveOne(const Planned& planned, const RetrievalSettings& set
     if (probe_) {
         const std::optional<std::uint64_t> free = probe_(folder);
         if (free && *free < transfer.OutputBytes()) {
-            Show(kNotEnoughSpace);
+            Refuse(item, kNotEnoughSpace, "not enough disk space");
             return true;
         }
     }
@@ -150,7 +158,7 @@ bool Retrieval::RetrieveOne(const Planned& planned, const RetrievalSettings& set
         entry, header, *format, item.path.stem().string(), settings.metadata);
     TIFFFile file(item.path);
     if (!file.Open(description)) {
-        Show(kCannotOpen);
+        Refuse(item, kCannotOpen, "could not open " + item.path.string());
         return true;
     }
     if (progress_)
@@ -170,6 +178,7 @@ bool Retrieval::RetrieveOne(const Planned& planned, const RetrievalSettings& set
     case RetrievalTransfer::Outcome::Done: break;
     case RetrievalTransfer::Outcome::Cancelled:
         item.status = RetrievalStatus::Cancelled;
+        item.reason = "the transfer was cancelled";
         return false;
     case RetrievalTransfer::Outcome::ReadFailed:
     case RetrievalTransfer::Outcome::ShortRead: {
@@ -179,20 +188,26 @@ bool Retrieval::RetrieveOne(const Planned& planned, const RetrievalSettings& set
             result < -1 ? -result : static_cast<std::int32_t>(LinkError::kIoDevice));
         camera_.Errors().ReportTransportError(status);
         item.status = RetrievalStatus::Failed;
+        item.reason = "the camera did not send the image";
         return false;
     }
     case RetrievalTransfer::Outcome::WriteFailed:
-        Show(std::string(kCannotWrite) + ": " + item.path.string());
+        Refuse(item, std::string(kCannotWrite) + ": " + item.path.string(),
+               "could not write " + item.path.string());
         item.status = RetrievalStatus::Failed;
         return false;
     case RetrievalTransfer::Outcome::NoMemory:
         camera_.Errors().ReportNoMemory();
         item.status = RetrievalStatus::Failed;
+        item.reason = "not enough memory";
         return false;
-    case RetrievalTransfer::Outcome::Unsupported: Show(kCannotRetrieve); return true;
+    case RetrievalTransfer::Outcome::Unsupported:
+        Refuse(item, kCannotRetrieve, "the image cannot be retrieved");
+        return true;
     }
     if (!file.Close()) {
-        Show(std::string(kCannotWrite) + ": " + item.path.string());
+        Refuse(item, std::string(kCannotWrite) + ": " + item.path.string(),
+               "could not write " + item.path.string());
         item.status = RetrievalStatus::Failed;
         return false;
     }
@@ -210,8 +225,13 @@ RetrievalReport Retrieval::RetrieveNewest(RetrievalSettings settings,
     settings.choice.automatic = true;
     const std::vector<DiskEntry> directory = directoryReader_();
     const std::optional<DiskEntry> newest = Newest(directory);
-    if (!newest)
-        return {};
+    if (!newest) {
+        RetrievalReport report;
+        const bool unread = DiskDirectory::UnreadCount(directory) > 0;
+        report.reason =
+            unread ? "the camera's disk could not be read" : "the camera's disk holds no image";
+        return report;
+    }
     return RetrieveEntries(std::span(&*newest, 1), settings, cancel);
 }
 

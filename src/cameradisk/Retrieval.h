@@ -34,6 +34,7 @@ struct RetrievalItem {
     std::string name;
     RetrievalStatus status = RetrievalStatus::Skipped;
     std::filesystem::path path;  // where the file went (or would have gone)
+    std::string reason;          // why it was not written, in a few words; empty when it was
 };
 
 // What a retrieval did, image by image, in list order.
@@ -41,6 +42,9 @@ struct RetrievalReport {
     std::vector<RetrievalItem> items;
     // The user cancelled: a path dialog, or the transfer.
     bool cancelled = false;
+    // Why nothing was tried, when `items` is empty: no image, or a directory that could not be
+    // read.
+    std::string reason;
 
     [[nodiscard]] std::size_t Count(RetrievalStatus status) const;
 };
@@ -110,6 +114,8 @@ private:
                      const std::atomic<bool>& cancel, ClaimedPaths& claimed, RetrievalItem& item);
     [[nodiscard]] bool SavesAutomatically(const RetrievalSettings& settings) const;
     void Show(std::string_view text);
+    // Shows `text` and notes `reason` as why the item was not written.
+    void Refuse(RetrievalItem& item, std::string_view text, std::string reason);
 
     QVCamera& camera_;
     UiPort& ui_;

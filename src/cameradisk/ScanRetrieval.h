@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <string>
 
 #include "cameradisk/Retrieval.h"
 #include "cameradisk/RetrievalTools.h"
@@ -19,13 +20,19 @@ public:
 
     // Where the transfer's progress goes (null: nowhere). Borrowed.
     void SetProgress(RetrievalProgress* progress) { progress_ = progress; }
+    // Reads the directory instead of a plain read (the desktop shows what it read as well).
+    void SetDirectoryReader(Retrieval::DirectoryReader reader) { reader_ = std::move(reader); }
 
     // Retrieves the newest image; `cancel` ends the transfer after its current block.
     RetrievalReport Run(const std::atomic<bool>& cancel);
 
+    // One line for the status bar: the file the scan was saved as, or why it was not saved.
+    [[nodiscard]] static std::string StatusText(const RetrievalReport& report);
+
 private:
     RetrievalTools tools_;
     RetrievalProgress* progress_ = nullptr;
+    Retrieval::DirectoryReader reader_;
 };
 
 }  // namespace scanora

@@ -277,6 +277,7 @@ int CaptureCommand::Scan()
             if (item.status == RetrievalStatus::Written)
                 std::fprintf(out_, "Retrieved %s\n", item.path.c_str());
         }
+        return std::string();  // the lines above say what arrived
     });
     if (!sequence.Scan())
         return kExitCameraFailure;

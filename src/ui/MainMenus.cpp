@@ -20,6 +20,7 @@
 #include "settings/QVSize.h"
 #include "ui/CTabControls.h"
 #include "ui/CommandTable.h"
+#include "ui/FileManagerHost.h"
 #include "ui/PreviewDocument.h"
 #include "ui/PreviewFileDialog.h"
 #include "ui/QVMainFrame.h"
@@ -135,7 +136,10 @@ void MainMenus::BuildFileMenu(QMenu* file)
         .Runs([this] { ImportCurve(); })
         .RefusedDuringCapture();
     file->addSeparator();
-    commands_->Add(file, QVMainFrame::kFileManager, "File Manager").Shows(NotYet);
+    auto* fileManager = new FileManagerHost(frame_, app_, ui_);  // owned by the frame
+    commands_->Add(file, QVMainFrame::kFileManager, "File Manager").Runs([fileManager] {
+        fileManager->Open();
+    });
     file->addSeparator();
     QAction* exit = file->addAction("Exit");
     connect(exit, &QAction::triggered, &frame_, &QWidget::close);

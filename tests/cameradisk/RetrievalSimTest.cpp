@@ -20,6 +20,7 @@
 #include "cameradisk/RetrievalFolderChooser.h"
 #include "cameradisk/RetrievalProgress.h"
 #include "cameradisk/RetrievalTransfer.h"
+#include "cameradisk/ScanRetrieval.h"
 #include "camsim/SceneRendering.h"
 #include "camsim/SimCamera.h"
 #include "camsim/SimConfig.h"
@@ -405,6 +406,8 @@ TEST_P(RetrievalSimTest, AfterAScanTheNewestImageIsSavedAndOpened)
     ASSERT_EQ(second.items.size(), 1u);
     EXPECT_EQ(first.items[0].path, out_.Path() / "Red 16.tif");
     EXPECT_EQ(second.items[0].path, out_.Path() / "Red 16_1.tif");
+    EXPECT_EQ(ScanRetrieval::StatusText(second),
+              "Scan saved as " + (out_.Path() / "Red 16_1.tif").string());
     EXPECT_EQ(opened_, (std::vector<std::string>{"viewer " + first.items[0].path.string(),
                                                  "viewer " + second.items[0].path.string()}));
     TIFFFile file(second.items[0].path);
@@ -421,7 +424,17 @@ TEST_P(RetrievalSimTest, AfterAScanTheNewestImageIsSavedAndOpened)
         entries.back().unread = true;
         return entries;
     });
-    EXPECT_TRUE(retrieval_->RetrieveNewest(settings, cancel_).items.empty());
+    const RetrievalReport unread = retrieval_->RetrieveNewest(settings, cancel_);
+    EXPECT_TRUE(unread.items.empty());
+    EXPECT_EQ(ScanRetrieval::StatusText(unread),
+              "Scan not saved: the camera's disk could not be read");
+    retrieval_->SetDirectoryReader([] {
+        DiskEntry free;
+        free.kind = DiskEntry::kFreeKind;
+        return std::vector<DiskEntry>{free};
+    });
+    EXPECT_EQ(ScanRetrieval::StatusText(retrieval_->RetrieveNewest(settings, cancel_)),
+              "Scan not saved: the camera's disk holds no image");
 
     // Without automatic saving nothing happens.
     settings.autoSave = false;
@@ -476,7 +489,10 @@ TEST_P(RetrievalSimTest, IllegalNamesAndMissingFoldersAreReported)
     ui_.Clear();
     settings.autoSave = true;
     settings.saveScansFolder = out_.Path() / "gone";
-    EXPECT_EQ(Get(2, settings).items[0].status, RetrievalStatus::Skipped);
+    const RetrievalReport missing = Get(2, settings);
+    EXPECT_EQ(missing.items[0].status, RetrievalStatus::Skipped);
+    EXPECT_EQ(ScanRetrieval::StatusText(missing),
+              "Scan not saved: the folder for scans does not exist");
     EXPECT_EQ(ui_.MessageTexts(),
               std::vector<std::string>{
                   "Warning - the Save Scan Directory does not exist, retrieve file manualy"});
@@ -537,6 +553,7 @@ TEST_P(RetrievalFaultTest, NotEnoughSpaceSkipsTheImage)
     ASSERT_EQ(report.items.size(), 2u);
     EXPECT_EQ(report.items[0].status, RetrievalStatus::Skipped);
     EXPECT_EQ(report.items[1].status, RetrievalStatus::Written) << "the next one fits";
+    EXPECT_EQ(report.items[0].reason, "not enough disk space");
     EXPECT_EQ(ui_.MessageTexts(), std::vector<std::string>{"Not enough disk space"});
     std::filesystem::remove(report.items[1].path);
     ExpectNothingLeft();

@@ -329,6 +329,7 @@ private:
                     std::filesystem::remove(item.path, ignored);
                 }
             }
+            return std::string();
         });
         for (int i = 0; i < options_.scans; ++i) {
             const int before = written;

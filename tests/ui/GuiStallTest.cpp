@@ -105,6 +105,7 @@ TEST(GuiStallTest, TheGuiThreadNeverStallsDuringPrescanScanAndRetrieval)
                       .Run(cancel)
                       .Count(RetrievalStatus::Written);
         retrievalEnd = probe.Now();
+        return std::string();
     });
     QTest::qWait(50);
 
