@@ -23,6 +23,11 @@ CameraPoll::~CameraPoll()
     StopAndWait();
 }
 
+bool CameraPoll::Present(const QVCamera& camera)
+{
+    return camera.IsConnected() && camera.GetModelName() != kNoCamera;
+}
+
 void CameraPoll::Iterate()
 {
     if (busy_ && busy_())

@@ -40,6 +40,8 @@ public:
     ~CameraPoll() override;
 
     void Iterate() override;
+    // Whether a camera answers on the link: connected and identified.
+    [[nodiscard]] static bool Present(const QVCamera& camera);
     [[nodiscard]] bool StatusPolling() const { return statusPolling_.load(); }
     // True once a round has run.
     [[nodiscard]] bool HasRun() const { return ran_.load(); }

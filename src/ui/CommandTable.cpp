@@ -47,6 +47,12 @@ CommandTable::Definition& CommandTable::Definition::RefusedDuringCapture()
     return *this;
 }
 
+CommandTable::Definition& CommandTable::Definition::Keys(const QList<QKeySequence>& keys)
+{
+    entry_.action->setShortcuts(keys);
+    return *this;
+}
+
 void CommandTable::Run(const Entry& entry)
 {
     SCANORA_ASSERT_GUI_THREAD();

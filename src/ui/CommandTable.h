@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QKeySequence>
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -53,6 +55,8 @@ public:
         Definition& Shows(std::function<State()> state);
         Definition& Checkable();
         Definition& RefusedDuringCapture();
+        // The command's keyboard shortcuts, the first shown beside it in the menu.
+        Definition& Keys(const QList<QKeySequence>& keys);
         [[nodiscard]] QAction* Action() const { return entry_.action; }
 
     private:

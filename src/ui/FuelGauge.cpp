@@ -12,14 +12,24 @@ FuelGauge::FuelGauge(QWidget* parent) : QProgressBar(parent)
 {
     setRange(kMinimum, kMaximum);
     setTextVisible(true);
-    SetPosition(kMinimum);
+    ShowNoReading();
 }
 
 void FuelGauge::SetPosition(int hundredths)
 {
     SCANORA_ASSERT_GUI_THREAD();
+    hasReading_ = true;
     setValue(std::clamp(hundredths, minimum(), maximum()));
     setFormat(QString::asprintf("%2.2f V", hundredths / 100.0));
+    update();
+}
+
+void FuelGauge::ShowNoReading()
+{
+    SCANORA_ASSERT_GUI_THREAD();
+    hasReading_ = false;
+    setValue(minimum());
+    setFormat(QString());
     update();
 }
 
@@ -40,7 +50,7 @@ QString FuelGauge::GaugeText() const
 int FuelGauge::FilledWidth(int innerWidth) const
 {
     const int range = maximum() - minimum();
-    if (range <= 0 || innerWidth <= 0)
+    if (!hasReading_ || range <= 0 || innerWidth <= 0)
         return 0;
     return (value() - minimum()) * innerWidth / range;
 }

@@ -4,9 +4,11 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyle>
 
@@ -32,6 +34,33 @@ bool IsUpDown(int id)
 QLabel* Caption(const QString& text, QWidget* parent)
 {
     return new QLabel(text, parent);
+}
+
+// A padlock, closed or open, drawn in the label's text colour: no font has to carry a symbol.
+QPixmap LockPixmap(bool locked, const QColor& ink, int size, qreal pixelRatio)
+{
+    QPixmap pixmap(QSize(size, size) * pixelRatio);
+    pixmap.setDevicePixelRatio(pixelRatio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal unit = size / 16.0;
+    const QRectF body(3 * unit, 7 * unit, 10 * unit, 8 * unit);
+    // The shackle: an arch over the body, swung up and aside when open.
+    QPen pen(ink, 1.6 * unit);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    const qreal lift = locked ? 0.0 : 2.5 * unit;
+    const QRectF arch(5 * unit, 1.5 * unit - lift, 6 * unit, 8 * unit);
+    painter.drawArc(arch, 0, 180 * 16);
+    painter.drawLine(QPointF(arch.left(), arch.center().y()), QPointF(arch.left(), body.top()));
+    if (locked)
+        painter.drawLine(QPointF(arch.right(), arch.center().y()),
+                         QPointF(arch.right(), body.top()));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(ink);
+    painter.drawRoundedRect(body, 1.2 * unit, 1.2 * unit);
+    return pixmap;
 }
 
 }  // namespace
@@ -114,7 +143,7 @@ MainControl::MainControl(QWidget* parent) : QWidget(parent)
     // The camera.
     grid->addWidget(AddLabel(kCameraIcon), 8, 0);
     grid->addWidget(AddLabel(kModelName, "Looking for camera..."), 8, 1, 1, 3);
-    grid->addWidget(AddLabel(kDiskFree, "0 MB free"), 8, 4, 1, 2);
+    grid->addWidget(AddLabel(kDiskFree), 8, 4, 1, 2);
     gauge_ = new FuelGauge(this);
     gauge_->setObjectName(QString::number(kVoltage));
     controls_[kVoltage] = gauge_;
@@ -215,8 +244,15 @@ void MainControl::SetLockIcon(int id, bool locked)
         Button(kLock)->setChecked(locked);
         Button(kLock)->setToolTip(text);
     } else if (QLabel* label = Label(id)) {
-        label->setText(locked ? QStringLiteral("\U0001F512") : QStringLiteral("\U0001F513"));
+        const QIcon themed = QIcon::fromTheme(locked ? QStringLiteral("object-locked")
+                                                     : QStringLiteral("object-unlocked"));
+        const int size = 16;
+        label->setPixmap(themed.isNull()
+                             ? LockPixmap(locked, label->palette().color(QPalette::WindowText),
+                                          size, label->devicePixelRatioF())
+                             : themed.pixmap(size, size));
         label->setToolTip(text);
+        label->setProperty("locked", locked);
     }
 }
 
@@ -256,8 +292,26 @@ void MainControl::SetCaptureControlsEnabled(bool enabled, bool scanAllowed)
 void MainControl::SetPrescanScanEnabled(bool prescan, bool scan)
 {
     SCANORA_ASSERT_GUI_THREAD();
-    controls_[kPrescan]->setEnabled(prescan);
-    controls_[kScan]->setEnabled(scan);
+    prescanWanted_ = prescan;
+    scanWanted_ = scan;
+    ApplyPrescanScan();
+}
+
+void MainControl::SetCameraPresent(bool present)
+{
+    SCANORA_ASSERT_GUI_THREAD();
+    cameraPresent_ = present;
+    if (!present) {
+        gauge_->ShowNoReading();
+        Label(kDiskFree)->clear();
+    }
+    ApplyPrescanScan();
+}
+
+void MainControl::ApplyPrescanScan()
+{
+    controls_[kPrescan]->setEnabled(cameraPresent_ && prescanWanted_);
+    controls_[kScan]->setEnabled(cameraPresent_ && scanWanted_);
 }
 
 void MainControl::keyPressEvent(QKeyEvent* event)

@@ -84,7 +84,12 @@ public:
     [[nodiscard]] bool UpDownEnabled(int id) const;
     // The capture controls: off during a capture and in focus mode; Scan only when allowed.
     void SetCaptureControlsEnabled(bool enabled, bool scanAllowed);
+    // Prescan and Scan as the capture wants them; without a camera both stay off.
     void SetPrescanScanEnabled(bool prescan, bool scan);
+    // Whether a camera answers. Without one the panel shows no voltage and no disk figure, and
+    // Prescan and Scan are off until it is back.
+    void SetCameraPresent(bool present);
+    [[nodiscard]] bool CameraPresent() const { return cameraPresent_; }
 
 Q_SIGNALS:
     // A button or check box: its id and check state.
@@ -104,7 +109,12 @@ private:
     CAutoButton* AddUpDown(int id, const QString& arrow);
 
     std::map<int, QWidget*> controls_;
+    void ApplyPrescanScan();
+
     std::array<bool, kUpDownCount> upDownEnabled_{};
+    bool cameraPresent_ = false;
+    bool prescanWanted_ = true;
+    bool scanWanted_ = true;
     QComboBox* colorMode_ = nullptr;
     QLineEdit* scanName_ = nullptr;
     FuelGauge* gauge_ = nullptr;

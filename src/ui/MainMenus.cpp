@@ -12,6 +12,7 @@
 
 #include "camera/QVExposure.h"
 #include "context/AppContext.h"
+#include "imaging/ZoomLevels.h"
 #include "platform/BusyMessages.h"
 #include "settings/CameraPreferences.h"
 #include "settings/InsertRotation.h"
@@ -21,6 +22,7 @@
 #include "ui/CTabControls.h"
 #include "ui/CommandTable.h"
 #include "ui/FileManagerHost.h"
+#include "ui/MainControl.h"
 #include "ui/PreviewDocument.h"
 #include "ui/PreviewFileDialog.h"
 #include "ui/QVMainFrame.h"
@@ -113,6 +115,9 @@ void MainMenus::BuildFileMenu(QMenu* file)
     CameraPreferences& prefs = app_.CameraSetting().Prefs();
     commands_->Add(file, QVMainFrame::kSavePrescan, "Save Prescan...")
         .Runs([this] { SavePrescan(); })
+        .Shows([this] {
+            return State{HasPreview(), std::nullopt};
+        })
         .RefusedDuringCapture();
     file->addSeparator();
     commands_->Add(file, QVMainFrame::kLoadSettings, "Load Settings...")
@@ -137,9 +142,9 @@ void MainMenus::BuildFileMenu(QMenu* file)
         .RefusedDuringCapture();
     file->addSeparator();
     auto* fileManager = new FileManagerHost(frame_, app_, ui_);  // owned by the frame
-    commands_->Add(file, QVMainFrame::kFileManager, "File Manager").Runs([fileManager] {
-        fileManager->Open();
-    });
+    commands_->Add(file, QVMainFrame::kFileManager, "File Manager")
+        .Keys({QKeySequence(Qt::CTRL | Qt::Key_M)})
+        .Runs([fileManager] { fileManager->Open(); });
     file->addSeparator();
     QAction* exit = file->addAction("Exit");
     connect(exit, &QAction::triggered, &frame_, &QWidget::close);
@@ -148,14 +153,29 @@ void MainMenus::BuildFileMenu(QMenu* file)
 void MainMenus::BuildCameraMenu(QMenu* camera)
 {
     QorvaneView& view = frame_.View();
+    // Prescan and Scan need a camera; during a capture they stay on and say why they do nothing.
     commands_->Add(camera, QVMainFrame::kPrescan, "Prescan")
         .Runs([this, &view] {
             view.PrescanCommand(AltHeld(), [this] { return ChooseSavedPreview(&frame_); });
         })
+        .Shows([this] {
+            return State{frame_.Panel().CameraPresent(), std::nullopt};
+        })
+        .Keys({QKeySequence(Qt::CTRL | Qt::Key_P)})
         .RefusedDuringCapture();
     commands_->Add(camera, QVMainFrame::kScan, "Scan")
         .Runs([&view] { view.ScanCommand(); })
+        .Shows([this] {
+            return State{frame_.Panel().CameraPresent() && app_.Size().ScanAllowed(), std::nullopt};
+        })
+        .Keys({QKeySequence(Qt::CTRL | Qt::Key_R)})
         .RefusedDuringCapture();
+    commands_->Add(camera, QVMainFrame::kAbort, "Abort")
+        .Runs([&view] { view.AbortKey(); })
+        .Shows([this] {
+            return State{CaptureRunning(), std::nullopt};
+        })
+        .Keys({QKeySequence(Qt::Key_Escape)});
     camera->addSeparator();
     const CameraPreferences& prefs = app_.CameraSetting().Prefs();
     commands_->AddChoice<CaptureMode>(
@@ -187,6 +207,7 @@ void MainMenus::BuildCameraMenu(QMenu* camera)
     });
     camera->addSeparator();
     commands_->Add(camera, QVMainFrame::kPreferences, "Preferences ...")
+        .Keys({QKeySequence(Qt::CTRL | Qt::Key_Comma)})
         .Runs([this] {
             QVPrefsWindow dialog(
                 app_,
@@ -246,14 +267,31 @@ void MainMenus::BuildViewMenu(QMenu* view)
         [&image](DisplayMode mode) { image.SetColorMode(static_cast<int>(mode)); },
         [&image] { return static_cast<DisplayMode>(image.ColorMode()); });
     view->addSeparator();
-    commands_->Add(view, QVMainFrame::kZoomIn, "Zoom In").Runs([&image] { image.ZoomIn(); });
-    commands_->Add(view, QVMainFrame::kZoomOut, "Zoom Out").Runs([&image] { image.ZoomOut(); });
-    commands_->Add(view, QVMainFrame::kZoomToFit, "Zoom to Fit").Runs([&image] {
-        image.FitToWindow();
-    });
-    commands_->Add(view, QVMainFrame::kZoomActual, "Zoom to 100%").Runs([&image] {
-        image.ZoomActual();
-    });
+    // Zooming needs a preview to zoom, and a further step in that direction.
+    commands_->Add(view, QVMainFrame::kZoomIn, "Zoom In")
+        .Runs([&image] { image.ZoomIn(); })
+        .Shows([this, &image] {
+            return State{HasPreview() && ZoomLevels::In(image.Zoom()).has_value(), std::nullopt};
+        })
+        .Keys({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    commands_->Add(view, QVMainFrame::kZoomOut, "Zoom Out")
+        .Runs([&image] { image.ZoomOut(); })
+        .Shows([this, &image] {
+            return State{HasPreview() && ZoomLevels::Out(image.Zoom()).has_value(), std::nullopt};
+        })
+        .Keys({QKeySequence::ZoomOut});
+    commands_->Add(view, QVMainFrame::kZoomToFit, "Zoom to Fit")
+        .Runs([&image] { image.FitToWindow(); })
+        .Shows([this] {
+            return State{HasPreview(), std::nullopt};
+        })
+        .Keys({QKeySequence(Qt::CTRL | Qt::Key_0)});
+    commands_->Add(view, QVMainFrame::kZoomActual, "Zoom to 100%")
+        .Runs([&image] { image.ZoomActual(); })
+        .Shows([this] {
+            return State{HasPreview(), std::nullopt};
+        })
+        .Keys({QKeySequence(Qt::CTRL | Qt::Key_1)});
     commands_->Add(view, QVMainFrame::kNormalizeHistogram, "Normalize Histogram").Shows(NotYet);
     view->addSeparator();
     commands_->AddChoice<PanelSide>(
@@ -322,6 +360,15 @@ bool MainMenus::Execute(int command)
 void MainMenus::Update()
 {
     commands_->Update();
+}
+
+bool MainMenus::HasPreview() const
+{
+    // Once a prescan has filled the preview, or a saved one was loaded, it stays there.
+    PreviewDocument& document = frame_.Document();
+    previewTaken_ =
+        previewTaken_ || document.Capture().LastPrescanSucceeded() || document.PreviewLoaded();
+    return previewTaken_ && frame_.View().ShowsImage();
 }
 
 bool MainMenus::CaptureRunning() const

@@ -50,6 +50,8 @@ private:
     // True (after the message) when a capture runs and the command must not disturb it.
     bool RefusedDuringCapture();
     [[nodiscard]] bool CaptureRunning() const;
+    // A prescan (or a loaded preview) is there to save, zoom and measure.
+    [[nodiscard]] bool HasPreview() const;
     // The view's mouse tool, through one place.
     void SelectTool(ToolKind tool);
     [[nodiscard]] ToolKind CurrentTool() const;
@@ -69,6 +71,7 @@ private:
     std::unique_ptr<PreferenceCommands> preferenceCommands_;
     QToolBar* firstToolBar_ = nullptr;
     QToolBar* mainToolBar_ = nullptr;
+    mutable bool previewTaken_ = false;
 };
 
 }  // namespace scanora::ui

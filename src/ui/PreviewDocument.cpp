@@ -92,14 +92,17 @@ void PreviewDocument::LoadSavedPreview(const FileChooser& choose)
     PreviewLoader loader(app_.Ui());
     renderer_->Pause();
     PrepareDisplayCurve();
-    if (loader.LoadPreview("PreviewPic.TIF", geometry, *image_, displayCurve_))
+    if (loader.LoadPreview("PreviewPic.TIF", geometry, *image_, displayCurve_)) {
+        previewLoaded_ = true;
         return;
+    }
     const std::optional<std::string> path = choose();
     if (!path)
         return;
     const QString suffix = QFileInfo(QString::fromStdString(*path)).suffix().toUpper();
-    if (suffix == QLatin1String("TIF") || suffix == QLatin1String("TIFF"))
-        loader.LoadPreview(*path, geometry, *image_, displayCurve_);
+    if ((suffix == QLatin1String("TIF") || suffix == QLatin1String("TIFF")) &&
+        loader.LoadPreview(*path, geometry, *image_, displayCurve_))
+        previewLoaded_ = true;
 }
 
 void PreviewDocument::PrepareDisplayCurve()

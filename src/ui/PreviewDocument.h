@@ -66,6 +66,8 @@ public:
     bool AllocateForCamera();
     // Loads the saved preview "PreviewPic.TIF", or one the user picks when that is not there.
     void LoadSavedPreview(const FileChooser& choose);
+    // True once a saved preview was loaded into the preview.
+    [[nodiscard]] bool PreviewLoaded() const { return previewLoaded_; }
 
     // The renderer. Render converts the whole preview again, visible tiles first, then counts
     // the histogram of `histogramCrop` (display pixels) in `colorMode`.
@@ -123,6 +125,7 @@ private:
     DisplayProfile displayProfile_;
     PreviewColorManagement colour_;
 
+    bool previewLoaded_ = false;
     std::atomic<bool> hold_{false};
     std::atomic<bool> closing_{false};
 };

@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+#include <cstdio>
+
 #include "ui/QVMainFrame.h"
 #include "ui/QtUiPort.h"
 
@@ -88,8 +90,14 @@ QVCameraApp::StartResult QVCameraApp::Start(const StartOptions& options)
     // Only one instance runs: a second start brings the first forward and ends.
     const QString name =
         options.instanceName.isEmpty() ? DefaultInstanceName() : options.instanceName;
-    if (!BecomeTheInstance(name))
+    if (!BecomeTheInstance(name)) {
+        const QString text = QString::fromUtf8(kBroughtForwardText);
+        if (options.notice)
+            options.notice(text);
+        else
+            std::fprintf(stderr, "scanora: %s\n", qPrintable(text));
         return StartResult::OtherInstanceActivated;
+    }
 
     ui_ = std::make_unique<QtUiPort>();
     if (options.messagePresenter)

@@ -32,6 +32,8 @@ struct StartOptions {
     bool savedPosition = true;
     // Answers the program's messages instead of message boxes (tests).
     std::function<MessageResult(const QString&, MessageIcon, MessageButtons)> messagePresenter;
+    // Where a line for the terminal goes; standard error when unset.
+    std::function<void(const QString&)> notice;
 };
 
 // The application object: enforces the single running instance, creates the program-wide tools
@@ -42,6 +44,9 @@ class QVCameraApp : public QObject {
 
 public:
     enum class StartResult { Started, OtherInstanceActivated, Failed };
+    // What a second start says on the terminal before it ends.
+    static constexpr const char* kBroughtForwardText =
+        "Scanora is already running: its window was brought forward.";
 
     QVCameraApp();
     ~QVCameraApp() override;

@@ -5,8 +5,11 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 
 #include <algorithm>
@@ -24,6 +27,7 @@
 #include "ui/QVUIHandler.h"
 #include "ui/QorvaneView.h"
 #include "ui/QtUiPort.h"
+#include "ui/WheelZoom.h"
 
 namespace scanora::ui {
 
@@ -81,7 +85,13 @@ QVMainFrame::QVMainFrame(AppContext& app, QtUiPort& ui, const Options& options, 
     document_ = std::make_unique<PreviewDocument>(app_, options_.timing);
     view_ = new QorvaneView(app_, *document_, central);
     document_->AttachDisplay(view_->CaptureDisplay());
-    side_ = new QWidget(central);
+    new WheelZoom(*view_);
+    // The panes scroll when the window is too small for them; they are never squeezed.
+    sideScroll_ = new QScrollArea(central);
+    sideScroll_->setObjectName("controlPanes");
+    sideScroll_->setFrameShape(QFrame::NoFrame);
+    sideScroll_->setWidgetResizable(true);
+    side_ = new QWidget(sideScroll_);
     panel_ = new MainControl(side_);
     tabs_ = new CTabControls(app_, side_);
     histogram_ = new QVHistogram(app_, *view_, side_);
@@ -93,6 +103,7 @@ QVMainFrame::QVMainFrame(AppContext& app, QtUiPort& ui, const Options& options, 
     menus_->Build();
     preferences_ = std::make_unique<MainWindowPreferences>(*this, app_);
     BuildStatusBar();
+    sideScroll_->setWidget(side_);
     LayOut();
     UpdateMinimumSize();
     resize(kFrameWidth, kFrameHeight);
@@ -105,6 +116,7 @@ QVMainFrame::QVMainFrame(AppContext& app, QtUiPort& ui, const Options& options, 
     connect(&ui_, &QtUiPort::commandPosted, this, &QVMainFrame::OnWindowCommand);
     connect(view_, &QorvaneView::statusText, pane0_, &QLabel::setText);
     connect(view_, &QorvaneView::captureControlsEnabled, this, [this] { UpdateCommands(); });
+    connect(handler_, &QVUIHandler::pollShown, this, [this] { UpdateCommands(); });
     connect(tabs_, &CTabControls::abortKeyPressed, view_, &QorvaneView::AbortKey);
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { UpdateCommands(); });
 }
@@ -157,21 +169,33 @@ void QVMainFrame::LayOut()
     sideLayout->addWidget(tabs_);
     sideLayout->addWidget(histogram_);
     sideLayout->addStretch(1);
+    // Each pane at least as large as it needs; an explicit minimum below that would let the
+    // layout squeeze its rows together.
     const int paneWidth = PaneWidth();
-    for (QWidget* pane : {static_cast<QWidget*>(panel_), static_cast<QWidget*>(tabs_),
-                          static_cast<QWidget*>(histogram_)})
-        pane->setFixedWidth(paneWidth);
-    panel_->setMinimumHeight(column ? kPanelHeight : kPanelHeightInRow);
-    tabs_->setMinimumHeight(kTabsHeight);
-    histogram_->setMinimumHeight(column ? kHistogramHeight : kTabsHeight);
+    const auto atLeast = [](QWidget* pane, int width, int height) {
+        pane->setMinimumSize(0, 0);
+        pane->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        const QSize needs = pane->minimumSizeHint();
+        pane->setMinimumSize(std::max(width, needs.width()), std::max(height, needs.height()));
+    };
+    atLeast(panel_, paneWidth, column ? kPanelHeight : kPanelHeightInRow);
+    atLeast(tabs_, paneWidth, kTabsHeight);
+    atLeast(histogram_, paneWidth, column ? kHistogramHeight : kTabsHeight);
+
+    // Room for the scroll bar is kept beside (or below) the panes, so that a bar that comes
+    // when the window gets small covers nothing.
+    const int bar =
+        sideScroll_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, sideScroll_);
+    sideScroll_->setMinimumSize(0, 0);
+    sideScroll_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     if (column) {
-        side_->setFixedWidth(paneWidth);
-        side_->setMinimumHeight(0);
-        side_->setMaximumHeight(QWIDGETSIZE_MAX);
+        sideScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        sideScroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        sideScroll_->setFixedWidth(side_->minimumSizeHint().width() + bar);
     } else {
-        side_->setMinimumWidth(0);
-        side_->setMaximumWidth(QWIDGETSIZE_MAX);
-        side_->setFixedHeight(kPanelHeightInRow);
+        sideScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        sideScroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        sideScroll_->setFixedHeight(side_->minimumSizeHint().height() + bar);
     }
 
     auto* layout =
@@ -180,10 +204,10 @@ void QVMainFrame::LayOut()
     layout->setSpacing(0);
     const bool sideFirst = position_ == 1 || position_ == 2;  // left or top
     if (sideFirst)
-        layout->addWidget(side_);
+        layout->addWidget(sideScroll_);
     layout->addWidget(view_, 1);
     if (!sideFirst)
-        layout->addWidget(side_);
+        layout->addWidget(sideScroll_);
 }
 
 void QVMainFrame::SetControlPosition(int position)

@@ -10,6 +10,7 @@
 
 class QAction;
 class QLabel;
+class QScrollArea;
 
 namespace scanora {
 class AppContext;
@@ -97,6 +98,8 @@ public:
         kZoomToFit = 32855,
         kZoomActual = 32857,
         kAbout = 57664,
+        // Our own: the abort key as a menu command.
+        kAbort = 57900,
     };
 
     static constexpr std::string_view kScanningRunning = "Scanning in Progress";
@@ -142,6 +145,8 @@ public:
     [[nodiscard]] MainControl& Panel() { return *panel_; }
     [[nodiscard]] CTabControls& Tabs() { return *tabs_; }
     [[nodiscard]] QVHistogram& Histogram() { return *histogram_; }
+    // The scrolling area that holds the three control panes.
+    [[nodiscard]] QScrollArea& ControlPanes() { return *sideScroll_; }
     // The width of the control panes beside the image.
     [[nodiscard]] int PaneWidth() const;
     // J and Q both held down: the diagnostics command may be offered.
@@ -180,6 +185,7 @@ private:
     MainControl* panel_ = nullptr;
     CTabControls* tabs_ = nullptr;
     QVUIHandler* handler_ = nullptr;
+    QScrollArea* sideScroll_ = nullptr;  // holds side_, the control panes
     QWidget* side_ = nullptr;
     MainMenus* menus_ = nullptr;
     QLabel* pane0_ = nullptr;

@@ -89,7 +89,7 @@ void QVUIHandler::Initialize()
     for (int id = MainControl::kFirstUpDown;
          id < MainControl::kFirstUpDown + MainControl::kUpDownCount; ++id)
         panel_.SetUpDownEnabled(id, true);
-    panel_.Gauge()->SetPosition(FuelGauge::kMinimum);
+    panel_.SetCameraPresent(CameraPoll::Present(app_.Camera()));
     panel_.ColorModeBox()->setCurrentIndex(std::clamp<int>(prefs.cameraColorMode, 0, 3));
     // With automatic suffixes the name field shows the name of the last suffix used.
     panel_.SetText(
@@ -139,7 +139,11 @@ void QVUIHandler::ShowPollResult(const CameraPollResult& result)
     SCANORA_ASSERT_GUI_THREAD();
     panel_.SetText(MainControl::kModelName, QString::fromStdString(result.modelName));
     panel_.SetCameraIcon(static_cast<int>(result.icon));
-    if (result.statusRead) {
+    const bool present = result.icon != CameraPollResult::Icon::NoCamera;
+    panel_.SetCameraPresent(present);
+    if (!present)
+        lastDiskFree_ = -1;  // a camera that comes back shows its disk again
+    if (present && result.statusRead) {
         panel_.Gauge()->SetPosition(result.voltageHundredths);
         if (static_cast<long long>(result.diskFreeMB) != lastDiskFree_) {
             lastDiskFree_ = result.diskFreeMB;

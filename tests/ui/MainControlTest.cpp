@@ -50,6 +50,36 @@ TEST(FuelGaugeTest, ColourBandsAndText)
     EXPECT_EQ(gauge.GaugeText(), "9.00 V");
 }
 
+TEST(FuelGaugeTest, WithoutAReadingItShowsNeitherBarNorValue)
+{
+    FuelGauge gauge;
+    EXPECT_FALSE(gauge.HasReading());
+    EXPECT_EQ(gauge.GaugeText(), QString());
+    EXPECT_EQ(gauge.FilledWidth(186), 0);
+    gauge.SetPosition(1250);
+    EXPECT_TRUE(gauge.HasReading());
+    EXPECT_GT(gauge.FilledWidth(186), 0);
+    gauge.ShowNoReading();
+    EXPECT_EQ(gauge.GaugeText(), QString());
+    EXPECT_EQ(gauge.FilledWidth(186), 0);
+}
+
+TEST(MainControlTest, SizeLockIndicatorIsDrawnNotASymbolFromAFont)
+{
+    MainControl panel;
+    QLabel* indicator = panel.Label(MainControl::kSizeLock);
+    ASSERT_NE(indicator, nullptr);
+    panel.SetLockIcon(MainControl::kSizeLock, true);
+    const QImage locked = indicator->pixmap().toImage();
+    EXPECT_TRUE(indicator->text().isEmpty());
+    EXPECT_FALSE(locked.isNull());
+    EXPECT_EQ(indicator->toolTip(), "Locked");
+    panel.SetLockIcon(MainControl::kSizeLock, false);
+    EXPECT_TRUE(indicator->text().isEmpty());
+    EXPECT_NE(indicator->pixmap().toImage(), locked);
+    EXPECT_EQ(indicator->toolTip(), "Unlocked");
+}
+
 TEST(QVUIHandlerTest, PanelTextFormats)
 {
     EXPECT_EQ(QVUIHandler::TimeText(3725), "62:05");

@@ -60,8 +60,8 @@ TEST(QVCameraAppTest, StartShowsTheCameraWithinOnePoll)
     MainControl& panel = started.Frame().Panel();
     EXPECT_TRUE(started.Frame().isVisible());
     // The first round runs at once; the next only after the interval.
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return panel.Text(MainControl::kDiskFree) != "0 MB free"; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return panel.Text(MainControl::kDiskFree).endsWith(" MB free"); }, 2000));
     EXPECT_EQ(panel.Text(MainControl::kModelName),
               QString::fromStdString(started.Context().Camera().GetModelName()));
     EXPECT_NE(panel.Text(MainControl::kModelName), "No Camera");
@@ -79,8 +79,12 @@ TEST(QVCameraAppTest, SecondStartBringsTheFirstForwardAndEnds)
 
     StartedApp second;
     second.Options().instanceName = first.Options().instanceName;
+    QStringList said;
+    second.Options().notice = [&](const QString& text) { said << text; };
     EXPECT_EQ(second.Start(), QVCameraApp::StartResult::OtherInstanceActivated);
     EXPECT_EQ(second.App().MainFrame(), nullptr);
+    // The second start does not end silently: the terminal hears where the window went.
+    EXPECT_EQ(said, QStringList{QVCameraApp::kBroughtForwardText});
     ASSERT_TRUE(activated.wait(2000));
     EXPECT_FALSE(first.Frame().isMinimized());
 }
