@@ -142,6 +142,8 @@ TEST(MainWindowLayoutTest, EveryControlFitsAtTheSmallestSizeAnd1024x700OnEverySi
             EXPECT_TRUE(frame.rect().contains(panes)) << where;
             ExpectEveryControlUsable(frame, where);
 
+            // The colour page, whose gain and filter rows are the first to suffer when squeezed.
+            frame.Tabs().setCurrentIndex(CTabControls::kColorPage);
             frame.ControlPanes().ensureVisible(0, 0);
             QApplication::processEvents();
             const QString path =
