@@ -97,8 +97,8 @@ MainControl::MainControl(QWidget* parent) : QWidget(parent)
         auto* box = new QHBoxLayout;
         box->setSpacing(1);
         box->addWidget(AddLabel(s.value));
-        box->addWidget(AddUpDown(s.up, QStringLiteral("\u25B2")));
-        box->addWidget(AddUpDown(s.up + 1, QStringLiteral("\u25BC")));
+        box->addWidget(AddUpDown(s.up, QStyle::SP_ArrowUp));
+        box->addWidget(AddUpDown(s.up + 1, QStyle::SP_ArrowDown));
         grid->addWidget(Caption(s.caption, this), row, column);
         grid->addLayout(box, row, column + 1, 1, 2);
     }
@@ -182,10 +182,13 @@ QPushButton* MainControl::AddButton(int id, const QString& text)
     return button;
 }
 
-CAutoButton* MainControl::AddUpDown(int id, const QString& arrow)
+CAutoButton* MainControl::AddUpDown(int id, QStyle::StandardPixmap arrow)
 {
     auto* button = new CAutoButton(this);
-    button->setText(arrow);
+    // The style's own arrow: no font has to carry an arrow symbol.
+    button->setIcon(style()->standardIcon(arrow));
+    button->setAccessibleName(arrow == QStyle::SP_ArrowUp ? QStringLiteral("Up")
+                                                          : QStringLiteral("Down"));
     button->setObjectName(QString::number(id));
     button->setFixedWidth(22);
     controls_[id] = button;

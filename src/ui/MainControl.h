@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStyle>
 #include <QWidget>
 
 #include <array>
@@ -106,7 +107,7 @@ private:
     QLabel* AddLabel(int id, const QString& text = {});
     QCheckBox* AddCheck(int id, const QString& text);
     QPushButton* AddButton(int id, const QString& text);
-    CAutoButton* AddUpDown(int id, const QString& arrow);
+    CAutoButton* AddUpDown(int id, QStyle::StandardPixmap arrow);
 
     std::map<int, QWidget*> controls_;
     void ApplyPrescanScan();

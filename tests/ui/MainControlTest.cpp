@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QColorSpace>
 #include <QComboBox>
@@ -64,9 +65,23 @@ TEST(FuelGaugeTest, WithoutAReadingItShowsNeitherBarNorValue)
     EXPECT_EQ(gauge.FilledWidth(186), 0);
 }
 
-TEST(MainControlTest, SizeLockIndicatorIsDrawnNotASymbolFromAFont)
+TEST(MainControlTest, IndicatorsAreDrawnNotSymbolsFromAFont)
 {
     MainControl panel;
+    // No text of the panel needs a symbol or emoji font: arrows and locks are pictures.
+    for (const QWidget* control : panel.findChildren<QWidget*>()) {
+        QString text;
+        if (const auto* label = qobject_cast<const QLabel*>(control))
+            text = label->text();
+        else if (const auto* button = qobject_cast<const QAbstractButton*>(control))
+            text = button->text();
+        for (const QChar c : text)
+            EXPECT_LT(c.unicode(), 0x2000) << control->objectName().toStdString();
+    }
+    for (int id = MainControl::kFirstUpDown;
+         id < MainControl::kFirstUpDown + MainControl::kUpDownCount; ++id)
+        EXPECT_FALSE(panel.Button(id)->icon().isNull()) << id;
+
     QLabel* indicator = panel.Label(MainControl::kSizeLock);
     ASSERT_NE(indicator, nullptr);
     panel.SetLockIcon(MainControl::kSizeLock, true);
