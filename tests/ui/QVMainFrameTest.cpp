@@ -7,8 +7,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -25,7 +23,6 @@
 #include "ui/CTabControls.h"
 #include "ui/MainControl.h"
 #include "ui/PPSize.h"
-#include "ui/QVHistogram.h"
 #include "ui/QVImagePalette.h"
 #include "ui/QorvaneView.h"
 #include "ui/WheelZoom.h"
@@ -456,25 +453,6 @@ TEST(QVMainFrameTest, CtrlAndTheWheelZoomAboutThePointer)
     EXPECT_EQ(view.Zoom(), 100.0);
     wheel(pointer, -WheelZoom::kNotch, Qt::NoModifier);
     EXPECT_EQ(view.Zoom(), 100.0);
-}
-
-TEST(QVMainFrameTest, ControlPanesScrollInsteadOfSqueezingInASmallWindow)
-{
-    StartedApp started;
-    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
-    QVMainFrame& frame = started.Frame();
-    frame.show();
-    frame.resize(frame.minimumSize());
-    QApplication::processEvents();
-    for (QWidget* pane :
-         {static_cast<QWidget*>(&frame.Panel()), static_cast<QWidget*>(&frame.Tabs()),
-          static_cast<QWidget*>(&frame.Histogram())}) {
-        EXPECT_GE(pane->height(), pane->minimumSizeHint().height())
-            << pane->metaObject()->className();
-        EXPECT_GE(pane->width(), pane->minimumSizeHint().width())
-            << pane->metaObject()->className();
-    }
-    EXPECT_TRUE(frame.ControlPanes().verticalScrollBar()->isVisible());
 }
 
 }  // namespace
