@@ -13,6 +13,7 @@
 
 #include <iostream>
 
+#include "ScreenshotSupport.h"
 #include "UiTestSupport.h"
 #include "ui/DiskListView.h"
 #include "ui/QVFileManager.h"
@@ -22,20 +23,9 @@ namespace {
 
 using test::StartedApp;
 
-QString ShotPath(const QString& name)
-{
-    const QString scale = qEnvironmentVariable("QT_SCALE_FACTOR");
-    const QString suffix = scale.isEmpty() || scale == "1" ? QString() : "@" + scale + "x";
-    return QCoreApplication::applicationDirPath() + "/" + name + suffix + ".png";
-}
-
 void Save(QWidget& window, const QString& name)
 {
-    const QPixmap shot = window.grab();
-    const QString path = ShotPath(name);
-    ASSERT_TRUE(shot.save(path)) << path.toStdString();
-    std::cout << "screenshot: " << path.toStdString() << " (" << shot.width() << " x "
-              << shot.height() << ", " << QGuiApplication::platformName().toStdString() << ")\n";
+    test::SaveShot(window.grab(), test::ShotPath(name + test::ScaleSuffix()));
 }
 
 TEST(FileManagerScreenshotTest, AtItsMinimumSizeEveryControlShowsWhole)

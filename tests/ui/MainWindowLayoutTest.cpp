@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "ScreenshotSupport.h"
 #include "UiTestSupport.h"
 #include "ui/CTabControls.h"
 #include "ui/MainControl.h"
@@ -27,17 +28,11 @@
 namespace scanora::ui {
 namespace {
 
+using test::SaveShot;
+using test::ScaleSuffix;
+using test::ShotPath;
 using test::StartedApp;
-
-// The part of `widget` its ancestors up to `top` leave visible, in `top`'s coordinates.
-QRect VisiblePart(const QWidget& widget, const QWidget& top)
-{
-    QRect visible(widget.mapTo(&top, QPoint(0, 0)), widget.size());
-    for (const QWidget* parent = widget.parentWidget(); parent && parent != &top;
-         parent = parent->parentWidget())
-        visible &= QRect(parent->mapTo(&top, QPoint(0, 0)), parent->size());
-    return visible & top.rect();
-}
+using test::VisiblePart;
 
 // The smallest size a layout may give `widget`: its own minimum where one is set, otherwise
 // what it says it needs.
@@ -110,12 +105,6 @@ void ExpectEveryControlUsable(QVMainFrame& frame, const std::string& where)
     frame.Tabs().setCurrentIndex(CTabControls::kSizePage);
 }
 
-QString ShotSuffix()
-{
-    const QString scale = qEnvironmentVariable("QT_SCALE_FACTOR");
-    return scale.isEmpty() || scale == "1" ? QString() : QStringLiteral("@%1x").arg(scale);
-}
-
 TEST(MainWindowLayoutTest, EveryControlFitsAtTheSmallestSizeAnd1024x700OnEverySide)
 {
     StartedApp started;
@@ -146,13 +135,11 @@ TEST(MainWindowLayoutTest, EveryControlFitsAtTheSmallestSizeAnd1024x700OnEverySi
             frame.Tabs().setCurrentIndex(CTabControls::kColorPage);
             frame.ControlPanes().ensureVisible(0, 0);
             QApplication::processEvents();
-            const QString path =
-                QCoreApplication::applicationDirPath() + QStringLiteral("/layout-%1-%2x%3%4.png")
-                                                             .arg(sides[side])
-                                                             .arg(size.width())
-                                                             .arg(size.height())
-                                                             .arg(ShotSuffix());
-            EXPECT_TRUE(frame.grab().save(path)) << path.toStdString();
+            SaveShot(frame.grab(), ShotPath(QStringLiteral("layout-%1-%2x%3%4")
+                                                .arg(sides[side])
+                                                .arg(size.width())
+                                                .arg(size.height())
+                                                .arg(ScaleSuffix())));
         }
     }
 }

@@ -16,6 +16,7 @@
 #include <iostream>
 #include <vector>
 
+#include "ScreenshotSupport.h"
 #include "UiTestSupport.h"
 #include "acquire/CaptureSequence.h"
 #include "imaging/CropEditor.h"
@@ -28,17 +29,10 @@
 namespace scanora::ui {
 namespace {
 
+using test::SaveShot;
+using test::ShotPath;
 using test::StartedApp;
-
-// The part of `widget` that its ancestors up to `top` leave visible, in `top`'s coordinates.
-QRect VisiblePart(const QWidget& widget, const QWidget& top)
-{
-    QRect visible(widget.mapTo(&top, QPoint(0, 0)), widget.size());
-    for (const QWidget* parent = widget.parentWidget(); parent && parent != &top;
-         parent = parent->parentWidget())
-        visible &= QRect(parent->mapTo(&top, QPoint(0, 0)), parent->size());
-    return visible & top.rect();
-}
+using test::VisiblePart;
 
 // The visible controls a user reads or clicks in a pane.
 std::vector<const QWidget*> Controls(const QWidget& pane)
@@ -128,12 +122,7 @@ TEST(MainWindowScreenshotTest, AfterAPrescanEverythingIsVisibleAndNothingOverlap
 
     const QPixmap shot = frame.grab();
     EXPECT_EQ(shot.deviceIndependentSize().toSize(), frame.size());
-    const QString path =
-        QCoreApplication::applicationDirPath() + "/" + ScreenshotName() + QStringLiteral(".png");
-    ASSERT_TRUE(shot.save(path)) << path.toStdString();
-    std::cout << "screenshot: " << path.toStdString() << " (" << shot.width() << " x "
-              << shot.height() << ", device pixel ratio " << shot.devicePixelRatio() << ", "
-              << QGuiApplication::platformName().toStdString() << ")\n";
+    SaveShot(shot, ShotPath(ScreenshotName()));
 }
 
 }  // namespace

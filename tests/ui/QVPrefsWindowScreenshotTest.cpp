@@ -15,12 +15,15 @@
 
 #include <iostream>
 
+#include "ScreenshotSupport.h"
 #include "UiTestSupport.h"
 #include "ui/QVPrefsWindow.h"
 
 namespace scanora::ui {
 namespace {
 
+using test::SaveShot;
+using test::ShotPath;
 using test::StartedApp;
 
 QString ScreenshotName()
@@ -73,12 +76,7 @@ TEST(PrefsWindowScreenshotTest, AtItsSmallestNothingIsCutOffOrSqueezed)
     EXPECT_GT(checked, 40);
 
     const QPixmap shot = dialog.grab();
-    const QString path =
-        QCoreApplication::applicationDirPath() + "/" + ScreenshotName() + QStringLiteral(".png");
-    ASSERT_TRUE(shot.save(path)) << path.toStdString();
-    std::cout << "screenshot: " << path.toStdString() << " (" << shot.width() << " x "
-              << shot.height() << ", device pixel ratio " << shot.devicePixelRatio() << ", "
-              << QGuiApplication::platformName().toStdString() << ")\n";
+    SaveShot(shot, ShotPath(ScreenshotName()));
 }
 
 }  // namespace
