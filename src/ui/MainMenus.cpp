@@ -25,6 +25,7 @@
 #include "ui/MainControl.h"
 #include "ui/PreviewDocument.h"
 #include "ui/PreviewFileDialog.h"
+#include "ui/QVHistogram.h"
 #include "ui/QVMainFrame.h"
 #include "ui/QVPrefsWindow.h"
 #include "ui/QVUIHandler.h"
@@ -252,7 +253,10 @@ void MainMenus::BuildViewMenu(QMenu* view)
         .Runs([&image] { image.SetGridShown(!image.GridShown()); })
         .Shows([&image] { return Checked(image.GridShown()); })
         .Checkable();
-    commands_->Add(view, QVMainFrame::kRulers, "Rulers").Shows(NotYet).Checkable();
+    commands_->Add(view, QVMainFrame::kRulers, "Rulers")
+        .Runs([&image] { image.SetGuidesShown(!image.GuidesShown()); })
+        .Shows([&image] { return Checked(image.GuidesShown()); })
+        .Checkable();
     commands_->Add(view, QVMainFrame::kClearGuides, "Clear Guides").Runs([&image] {
         image.ClearGuides();
     });
@@ -292,7 +296,9 @@ void MainMenus::BuildViewMenu(QMenu* view)
             return State{HasPreview(), std::nullopt};
         })
         .Keys({QKeySequence(Qt::CTRL | Qt::Key_1)});
-    commands_->Add(view, QVMainFrame::kNormalizeHistogram, "Normalize Histogram").Shows(NotYet);
+    commands_->Add(view, QVMainFrame::kNormalizeHistogram, "Normalize Histogram").Runs([this] {
+        frame_.Histogram().ResetZoom();
+    });
     view->addSeparator();
     commands_->AddChoice<PanelSide>(
         view,

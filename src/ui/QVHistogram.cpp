@@ -231,6 +231,14 @@ void QVHistogram::PaintSliderBar(QPainter& painter) const
     }
 }
 
+void QVHistogram::ResetZoom()
+{
+    SCANORA_ASSERT_GUI_THREAD();
+    zoom_ = 1.0;
+    resetZoom_ = true;
+    update();
+}
+
 void QVHistogram::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
@@ -240,12 +248,11 @@ void QVHistogram::mousePressEvent(QMouseEvent* event)
     if (at.y() >= kPlotTop && at.y() <= kPlotBottom && at.x() >= left &&
         at.x() < left + kPlotWidth) {
         if (event->modifiers() & Qt::AltModifier) {
-            zoom_ = 1.0;
-            resetZoom_ = true;
-        } else {
-            zoom_ = std::min(zoom_ + 0.5, kMaxZoom);
-            resetZoom_ = false;
+            ResetZoom();
+            return;
         }
+        zoom_ = std::min(zoom_ + 0.5, kMaxZoom);
+        resetZoom_ = false;
         update();
         return;
     }

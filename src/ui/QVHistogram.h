@@ -36,6 +36,8 @@ public:
     QVHistogram(AppContext& app, QorvaneView& view, QWidget* parent = nullptr);
 
     [[nodiscard]] double Zoom() const { return zoom_; }
+    // Back to zoom 1: the tallest bin fills the plot (Alt + click, Normalize Histogram).
+    void ResetZoom();
     [[nodiscard]] int CursorLevel() const { return cursorLevel_; }
     // The left edge of the plot (its frame) in the panel.
     [[nodiscard]] int PlotLeft() const;

@@ -20,9 +20,11 @@
 #include "camsim/SimCamera.h"
 #include "settings/InsertRotation.h"
 #include "settings/QVSize.h"
+#include "ui/CRulerView.h"
 #include "ui/CTabControls.h"
 #include "ui/MainControl.h"
 #include "ui/PPSize.h"
+#include "ui/QVHistogram.h"
 #include "ui/QVImagePalette.h"
 #include "ui/QorvaneView.h"
 #include "ui/WheelZoom.h"
@@ -183,6 +185,34 @@ TEST(QVMainFrameTest, VersionTextNamesBetaBuilds)
     EXPECT_EQ(QVMainFrame::VersionText(3, 2, 1, 0, "Jan  5 2026"), "Version: 3.2.1 - Jan  5 2026");
     EXPECT_EQ(QVMainFrame::VersionText(3, 2, 1, 7, "Jan  5 2026"),
               "Version: 3.2.1b7 (BETA RELEASE - Jan  5 2026)");
+}
+
+TEST(QVMainFrameTest, RulersAndNormalizeHistogramCommandsAct)
+{
+    StartedApp started;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    QVMainFrame& frame = started.Frame();
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    const bool shown = frame.View().GuidesShown();
+    for (const bool expected : {!shown, shown}) {
+        ASSERT_TRUE(frame.Action(QVMainFrame::kRulers)->isEnabled());
+        ASSERT_TRUE(frame.Execute(QVMainFrame::kRulers));
+        EXPECT_EQ(frame.View().GuidesShown(), expected);
+        EXPECT_EQ(frame.View().Ruler(Qt::Horizontal)->isVisible(), expected);
+        EXPECT_EQ(frame.View().Ruler(Qt::Vertical)->isVisible(), expected);
+        frame.UpdateCommands();
+        EXPECT_EQ(frame.Action(QVMainFrame::kRulers)->isChecked(), expected);
+    }
+
+    // Clicks on the plot zoom the histogram in; Normalize Histogram brings it back.
+    QVHistogram& histogram = frame.Histogram();
+    const QPoint plot(histogram.PlotLeft() + 100, QVHistogram::kPlotBottom - 10);
+    QTest::mouseClick(&histogram, Qt::LeftButton, {}, plot);
+    QTest::mouseClick(&histogram, Qt::LeftButton, {}, plot);
+    EXPECT_DOUBLE_EQ(histogram.Zoom(), 2.0);
+    ASSERT_TRUE(frame.Execute(QVMainFrame::kNormalizeHistogram));
+    EXPECT_DOUBLE_EQ(histogram.Zoom(), 1.0);
 }
 
 // A size typed on the size page moves the crop, and its frame on the preview goes with it.
