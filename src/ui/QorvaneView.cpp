@@ -155,6 +155,11 @@ void QorvaneView::CaptureControlsEnabled(bool enabled)
 {
     if (enabled)
         SyncShownBuffer();
+    // The first preview of the session is shown whole.
+    if (enabled && !fittedFirstPreview_ && document_.Capture().LastPrescanSucceeded()) {
+        fittedFirstPreview_ = true;
+        FitToWindow();
+    }
     Q_EMIT captureControlsEnabled(enabled);
 }
 

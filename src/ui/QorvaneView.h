@@ -264,6 +264,7 @@ private:
 
     int colorMode_ = 0;
     bool maskCrop_ = false;
+    bool fittedFirstPreview_ = false;
     bool falseColor_ = false;
     bool gridShown_ = false;
     bool guidesShown_ = false;

@@ -215,6 +215,40 @@ TEST(QVMainFrameTest, RulersAndNormalizeHistogramCommandsAct)
     EXPECT_DOUBLE_EQ(histogram.Zoom(), 1.0);
 }
 
+// The first prescan's preview is shown whole; later ones keep the zoom the user chose.
+TEST(QVMainFrameTest, TheFirstPreviewFitsTheWindow)
+{
+    StartedApp started("sim:speed=0", std::chrono::milliseconds(4000));
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    QVMainFrame& frame = started.Frame();
+    frame.resize(800, 620);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    QorvaneView& view = frame.View();
+    CaptureSequence& capture = frame.Document().Capture();
+    const auto prescan = [&] {
+        QTest::mouseClick(frame.Panel().Button(MainControl::kPrescan), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return capture.LastPrescanSucceeded() && capture.IsIdle(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return frame.Panel().Button(MainControl::kPrescan)->isEnabled(); }, 2000));
+    };
+    EXPECT_EQ(view.Zoom(), 100.0);
+    prescan();
+    // The scroll bars go once the layout has settled.
+    const auto fits = [&] {
+        return view.viewport()->rect().contains(
+            QRect(view.Palette().mapTo(view.viewport(), QPoint(0, 0)), view.Palette().size()));
+    };
+    EXPECT_TRUE(QTest::qWaitFor(fits, 1000));
+    EXPECT_NE(view.Zoom(), 100.0);
+
+    ASSERT_TRUE(frame.Execute(QVMainFrame::kZoomActual));
+    prescan();
+    EXPECT_EQ(view.Zoom(), 100.0);
+    EXPECT_TRUE(started.messages.empty()) << started.messages.front().toStdString();
+}
+
 // A size typed on the size page moves the crop, and its frame on the preview goes with it.
 TEST(QVMainFrameTest, TypedSizeMovesTheCropFrame)
 {
