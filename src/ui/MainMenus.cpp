@@ -4,7 +4,6 @@
 #include <QBoxLayout>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -13,6 +12,7 @@
 #include "camera/QVExposure.h"
 #include "context/AppContext.h"
 #include "imaging/ZoomLevels.h"
+#include "output/ScanNaming.h"
 #include "platform/BusyMessages.h"
 #include "settings/CameraPreferences.h"
 #include "settings/InsertRotation.h"
@@ -21,10 +21,10 @@
 #include "settings/QVSize.h"
 #include "ui/CTabControls.h"
 #include "ui/CommandTable.h"
+#include "ui/FileDialogs.h"
 #include "ui/FileManagerHost.h"
 #include "ui/MainControl.h"
 #include "ui/PreviewDocument.h"
-#include "ui/PreviewFileDialog.h"
 #include "ui/QVHistogram.h"
 #include "ui/QVMainFrame.h"
 #include "ui/QVPrefsWindow.h"
@@ -157,7 +157,8 @@ void MainMenus::BuildCameraMenu(QMenu* camera)
     // Prescan and Scan need a camera; during a capture they stay on and say why they do nothing.
     commands_->Add(camera, QVMainFrame::kPrescan, "Prescan")
         .Runs([this, &view] {
-            view.PrescanCommand(AltHeld(), [this] { return ChooseSavedPreview(&frame_); });
+            view.PrescanCommand(AltHeld(),
+                                [this] { return FileDialogs::SavedPreviewToLoad(&frame_); });
         })
         .Shows([this] {
             return State{frame_.Panel().CameraPresent(), std::nullopt};
@@ -402,16 +403,16 @@ ToolKind MainMenus::CurrentTool() const
 
 void MainMenus::SavePrescan()
 {
-    const QString path =
-        QFileDialog::getSaveFileName(&frame_, "Save Prescan", {}, "TIFF images (*.tif *.tiff)");
-    if (!path.isEmpty())
-        frame_.Document().Capture().SavePreview(path.toStdString());
+    // The proposed name is the scan name with "_pre".
+    const std::string base = ScanNaming::PrescanBaseName(app_.CameraSetting().Prefs().scanName);
+    if (const auto path = FileDialogs::PrescanToSave(&frame_, QString::fromStdString(base)))
+        frame_.Document().Capture().SavePreview(*path);
 }
 
 void MainMenus::LoadSettings()
 {
-    const QString path = QFileDialog::getOpenFileName(&frame_, "Load Settings");
-    if (path.isEmpty() || !preferenceCommands_->OpenPreferences(path.toStdString()))
+    const auto path = FileDialogs::SettingsToLoad(&frame_);
+    if (!path || !preferenceCommands_->OpenPreferences(*path))
         return;
     frame_.PreferencesLoaded();
     frame_.Tabs().Initialize();
@@ -419,23 +420,20 @@ void MainMenus::LoadSettings()
 
 void MainMenus::SaveSettings()
 {
-    const QString path = QFileDialog::getSaveFileName(&frame_, "Save Settings");
-    if (!path.isEmpty())
-        preferenceCommands_->SavePreferencesAs(path.toStdString());
+    if (const auto path = FileDialogs::SettingsToSave(&frame_))
+        preferenceCommands_->SavePreferencesAs(*path);
 }
 
 void MainMenus::ExportCurve()
 {
-    const QString path = QFileDialog::getSaveFileName(&frame_, "Export Curve");
-    if (!path.isEmpty())
-        preferenceCommands_->SaveToneCurve(path.toStdString());
+    if (const auto path = FileDialogs::CurveToExport(&frame_))
+        preferenceCommands_->SaveToneCurve(*path);
 }
 
 void MainMenus::ImportCurve()
 {
-    const QString path = QFileDialog::getOpenFileName(&frame_, "Import Curve");
-    if (!path.isEmpty())
-        preferenceCommands_->LoadToneCurve(path.toStdString());
+    if (const auto path = FileDialogs::CurveToImport(&frame_))
+        preferenceCommands_->LoadToneCurve(*path);
 }
 
 void MainMenus::SetInsert(std::int32_t code)

@@ -14,12 +14,12 @@
 #include "ui/CTabControls.h"
 #include "ui/CameraPoll.h"
 #include "ui/ExposureDisplaysOnGui.h"
+#include "ui/FileDialogs.h"
 #include "ui/FuelGauge.h"
 #include "ui/GuiThread.h"
 #include "ui/MainControl.h"
 #include "ui/PPColor.h"
 #include "ui/PPSize.h"
-#include "ui/PreviewFileDialog.h"
 #include "ui/QVNotesWindow.h"
 #include "ui/QVPropertyPage.h"
 #include "ui/QorvaneView.h"
@@ -166,7 +166,8 @@ void QVUIHandler::DispatchControl(int id, bool checked)
         exposure.Refresh();
         break;
     case MainControl::kPrescan:
-        view_.PrescanCommand(alt, [this] { return ChooseSavedPreview(view_.window()); });
+        view_.PrescanCommand(alt,
+                             [this] { return FileDialogs::SavedPreviewToLoad(view_.window()); });
         break;
     case MainControl::kScan: view_.ScanCommand(); break;
     case MainControl::kNotes:
