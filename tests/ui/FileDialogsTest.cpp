@@ -40,12 +40,7 @@ TEST(FileDialogsTest, SavePrescanProposesTheScanNameWithPre)
     ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
     QVMainFrame& frame = started.Frame();
     started.Context().CameraSetting().Prefs().scanName = "Harbour";
-    CaptureSequence& capture = frame.Document().Capture();
-    QTest::mouseClick(frame.Panel().Button(MainControl::kPrescan), Qt::LeftButton);
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return capture.LastPrescanSucceeded() && capture.IsIdle(); }, 5000));
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return frame.Panel().Button(MainControl::kPrescan)->isEnabled(); }, 2000));
+    test::PrescanFromPanel(frame);
     frame.UpdateCommands();
 
     const std::filesystem::path target = started.Folder() / "Harbour_pre.tif";

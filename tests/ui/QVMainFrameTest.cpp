@@ -225,16 +225,8 @@ TEST(QVMainFrameTest, TheFirstPreviewFitsTheWindow)
     frame.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
     QorvaneView& view = frame.View();
-    CaptureSequence& capture = frame.Document().Capture();
-    const auto prescan = [&] {
-        QTest::mouseClick(frame.Panel().Button(MainControl::kPrescan), Qt::LeftButton);
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return capture.LastPrescanSucceeded() && capture.IsIdle(); }, 5000));
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return frame.Panel().Button(MainControl::kPrescan)->isEnabled(); }, 2000));
-    };
     EXPECT_EQ(view.Zoom(), 100.0);
-    prescan();
+    test::PrescanFromPanel(frame);
     // The scroll bars go once the layout has settled.
     const auto fits = [&] {
         return view.viewport()->rect().contains(
@@ -244,7 +236,7 @@ TEST(QVMainFrameTest, TheFirstPreviewFitsTheWindow)
     EXPECT_NE(view.Zoom(), 100.0);
 
     ASSERT_TRUE(frame.Execute(QVMainFrame::kZoomActual));
-    prescan();
+    test::PrescanFromPanel(frame);
     EXPECT_EQ(view.Zoom(), 100.0);
     EXPECT_TRUE(started.messages.empty()) << started.messages.front().toStdString();
 }
@@ -313,18 +305,11 @@ TEST(QVMainFrameTest, GuiStaysResponsiveDuringPrescanAndScan)
     StartedApp started("sim:speed=0", std::chrono::milliseconds(4000));
     ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
     QVMainFrame& frame = started.Frame();
-    CaptureSequence& capture = frame.Document().Capture();
     QTest::qWait(50);
 
     LatencyProbe probe;
-    QTest::mouseClick(frame.Panel().Button(MainControl::kPrescan), Qt::LeftButton);
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return capture.LastPrescanSucceeded() && capture.IsIdle(); }, 5000));
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return frame.Panel().Button(MainControl::kScan)->isEnabled(); }, 2000));
-    QTest::mouseClick(frame.Panel().Button(MainControl::kScan), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return capture.LastScanStarted(); }, 5000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return capture.IsIdle(); }, 5000));
+    test::PrescanFromPanel(frame);
+    test::ScanFromPanel(frame);
     EXPECT_LT(probe.LongestMs(), 100);
     EXPECT_TRUE(started.messages.empty()) << started.messages.front().toStdString();
 }
@@ -378,15 +363,6 @@ TEST(QVMainFrameTest, LostCameraReadsNoCameraAndTheProgramGoesOn)
     EXPECT_EQ(frame.Panel().Text(MainControl::kModelName), "No Camera");
 }
 
-// Prescans the simulator's scene and waits for it.
-void Prescan(QVMainFrame& frame)
-{
-    CaptureSequence& capture = frame.Document().Capture();
-    QTest::mouseClick(frame.Panel().Button(MainControl::kPrescan), Qt::LeftButton);
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return capture.LastPrescanSucceeded() && capture.IsIdle(); }, 5000));
-}
-
 TEST(QVMainFrameTest, CommandsThatNeedAPrescanWaitForOne)
 {
     StartedApp started;
@@ -401,7 +377,7 @@ TEST(QVMainFrameTest, CommandsThatNeedAPrescanWaitForOne)
     EXPECT_FALSE(frame.Execute(QVMainFrame::kSavePrescan));
     EXPECT_TRUE(started.messages.empty());
 
-    Prescan(frame);
+    test::PrescanFromPanel(frame);
     frame.UpdateCommands();
     for (const int id : needPreview) EXPECT_TRUE(frame.Action(id)->isEnabled()) << id;
     // At the largest zoom there is no further step in.
@@ -484,7 +460,7 @@ TEST(QVMainFrameTest, CtrlAndTheWheelZoomAboutThePointer)
     frame.resize(1280, 860);
     frame.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-    Prescan(frame);
+    test::PrescanFromPanel(frame);
     QorvaneView& view = frame.View();
     view.ZoomActual();
     QApplication::processEvents();

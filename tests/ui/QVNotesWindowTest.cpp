@@ -135,14 +135,8 @@ TEST(QVNotesWindowTest, NotesForTheNextCaptureReachTheScannedImage)
                                    : started.Context().CameraSetting().Prefs().scanName)))
         << shownCaptureNotes.toStdString();
 
-    QTest::mouseClick(frame.Panel().Button(MainControl::kPrescan), Qt::LeftButton);
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return capture.LastPrescanSucceeded() && capture.IsIdle(); }, 5000));
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return frame.Panel().Button(MainControl::kScan)->isEnabled(); }, 2000));
-    QTest::mouseClick(frame.Panel().Button(MainControl::kScan), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return capture.LastScanStarted(); }, 5000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return capture.IsIdle(); }, 5000));
+    test::PrescanFromPanel(frame);
+    test::ScanFromPanel(frame);
     ASSERT_TRUE(capture.ScansSucceeded());
 
     DiskDirectory directory(started.Context().Camera());

@@ -13,6 +13,8 @@
 #include <QComboBox>
 #include "settings/QVCameraSetting.h"
 #include "support/TempDir.h"
+#include "ui/MainControl.h"
+#include "ui/PreviewDocument.h"
 #include "ui/QVCameraApp.h"
 #include "ui/QVMainFrame.h"
 #include "ui/QorvaneView.h"
@@ -68,5 +70,27 @@ private:
     StartOptions options_;
     std::unique_ptr<QVCameraApp> app_;
 };
+
+// Prescans with the panel's button, as a user does, and waits until the buttons are back.
+inline void PrescanFromPanel(QVMainFrame& frame)
+{
+    const CaptureSequence& capture = frame.Document().Capture();
+    QTest::mouseClick(frame.Panel().Button(MainControl::kPrescan), Qt::LeftButton);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return capture.LastPrescanSucceeded() && capture.IsIdle(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return frame.Panel().Button(MainControl::kPrescan)->isEnabled(); }, 2000));
+}
+
+// Scans with the panel's button once it is enabled, and waits until the scan has ended.
+inline void ScanFromPanel(QVMainFrame& frame)
+{
+    const CaptureSequence& capture = frame.Document().Capture();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return frame.Panel().Button(MainControl::kScan)->isEnabled(); }, 2000));
+    QTest::mouseClick(frame.Panel().Button(MainControl::kScan), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return capture.LastScanStarted(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return capture.IsIdle(); }, 5000));
+}
 
 }  // namespace scanora::ui::test
