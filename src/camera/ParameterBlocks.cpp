@@ -220,7 +220,10 @@ std::string ParameterBlocks::BuildDescription(const CaptureBlockInputs& in,
     static constexpr std::string_view kColourLetters = "CRGB";
     text.push_back(kColourLetters[static_cast<std::size_t>(in.colourMode) & 3]);
     text += kSeparator;
+    // The output size, the size (or stage) values and the size percentage are separate
+    // items, as are the three gains: the notes export labels each item by its place.
     text += std::to_string(d.outputWidth) + "x" + std::to_string(d.outputHeight);
+    text += kSeparator;
     if (in.rotatingStage) {
         text += " (";
         AppendFixed1(text, d.stageValueA);
@@ -239,9 +242,11 @@ std::string ParameterBlocks::BuildDescription(const CaptureBlockInputs& in,
     text += kSeparator;
     text += "R";
     AppendFixed1(text, in.totalTenths[0]);
-    text += " G";
+    text += kSeparator;
+    text += "G";
     AppendFixed1(text, in.totalTenths[1]);
-    text += " B";
+    text += kSeparator;
+    text += "B";
     AppendFixed1(text, in.totalTenths[2]);
     // The text always ends in its carriage return, even when the items had to be cut.
     if (text.size() >= kMaxText)

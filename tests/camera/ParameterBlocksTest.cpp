@@ -202,14 +202,15 @@ TEST(ParameterBlocksTest, DescriptionText)
     d.panelText = "Chart";
     d.lineTimeLabel = "1/30";
     EXPECT_EQ(ParameterBlocks::BuildDescription(in, d),
-              "Chart, 2026-12-08, 05:35:00, 16C, 3000x4000 (12+34), 50%, Chart, 1/30, "
-              "R30.1 G-6.0 B0.0\r");
+              "Chart, 2026-12-08, 05:35:00, 16C, 3000x4000,  (12+34), 50%, Chart, 1/30, "
+              "R30.1, G-6.0, B0.0\r");
     in.tableMode = TableMode::Curve8Bit;
     in.colourMode = ColourMode::Red;
     in.rotatingStage = true;
     d.stageValueA = 35.0;
     d.stageValueB = 2.26;
-    EXPECT_EQ(ParameterBlocks::BuildDescription(in, d).substr(29, 25), " 8R, 3000x4000 (35.0/2.3)");
+    EXPECT_EQ(ParameterBlocks::BuildDescription(in, d).substr(29, 27),
+              " 8R, 3000x4000,  (35.0/2.3)");
 
     const std::string longPanel(400, 'p');
     d.panelText = longPanel;

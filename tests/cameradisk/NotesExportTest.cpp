@@ -63,8 +63,8 @@ void ExpectMatchesGolden(const std::string& actual, const std::string& fileName)
 }
 
 const DiskEntry kHarbour = ImageWith(
-    "Harbour, Dec 8, 2026, 10:04:05 AM, 16C, 1200x900 (10+20), 100%, Panel, 1/100 s, "
-    "R1.5 G0.0 B-2.0",
+    "Harbour, Dec 8, 2026, 10:04:05 AM, 16C, 1200x900,  (10+20), 100%, Panel, 1/100 s, "
+    "R1.5, G0.0, B-2.0",
     "Hand-held, windy", "3 0 8080 FFFF 0 0 0 0 0 1");
 const DiskEntry kChart = ImageWith("Chart, 12/8/2026, 1:00:00 PM,  8C", "");
 
@@ -81,7 +81,12 @@ TEST(NotesExport, DateFieldsAndCurvePoints)
     EXPECT_TRUE(text.starts_with("Scanora Image Notes Created at  2:07:03 PM on Tue Dec  8, 2026"));
     // A date written with a comma keeps its two halves; the fields after it stay in place.
     EXPECT_THAT(text, HasSubstr("\r\n\tDate Taken: Dec 8, 2026\r\n\tTime Taken: 10:04:05 AM"));
-    EXPECT_THAT(text, HasSubstr("\r\n\tLine Time: R1.5 G0.0 B-2.0\r\n\tRed GAIN: \r\n"));
+    // Every item of the capture notes sits beside its own label.
+    EXPECT_THAT(text, HasSubstr("\r\n\tCapture Mode: 16C\r\n\tImage Size: 1200x900"
+                                "\r\n\tCrop Offsets:  (10+20)\r\n\tResolution: 100%"
+                                "\r\n\tColor Balance Setting: Panel\r\n\tLine Time: 1/100 s"
+                                "\r\n\tRed GAIN: R1.5\r\n\tGreen GAIN: G0.0"
+                                "\r\n\tBlue GAIN: B-2.0\r\n"));
     EXPECT_THAT(text, Not(HasSubstr("Curve Points")));
     EXPECT_TRUE(text.ends_with("\r\n\r\nUser Notes\r\n\tHand-held, windy"));
 
