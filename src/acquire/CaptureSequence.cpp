@@ -122,6 +122,12 @@ std::string CaptureSequence::UserText() const
     return userText_;
 }
 
+void CaptureSequence::SetPreviewMarks(PreviewMarks marks)
+{
+    const std::lock_guard lock(textMutex_);
+    previewMarks_ = std::move(marks);
+}
+
 std::optional<RotatingCapture> CaptureSequence::Rotating() const
 {
     return stage_ ? stage_->Rotating() : std::optional<RotatingCapture>{};
@@ -269,6 +275,12 @@ PrescanSaveOptions CaptureSequence::PreviewSaveOptions()
     options.modelName = app_.Camera().GetModelName();
     options.versionText = SCANORA_VERSION;
     options.metricUnits = app_.Size().ResolutionForFile().unit == FileResolution::kPerCentimeter;
+    options.captureNotes = preparation_->UploadedNotes();
+    const std::lock_guard lock(textMutex_);
+    options.crop =
+        CropEditor::WindowRect(previewMarks_.crop, image_.DisplayWidth(), image_.DisplayHeight());
+    if (options.samples == PrescanSamples::Display8)
+        options.falseColorByLevel = previewMarks_.falseColorByLevel;
     return options;
 }
 

@@ -2,18 +2,21 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "acquire/CaptureRequestBuilder.h"
 #include "acquire/CaptureStateMachine.h"
 #include "acquire/CaptureTools.h"
 #include "acquire/ScanWatch.h"
 #include "imaging/ColorCorrectingToneCurve.h"
+#include "imaging/CropEditor.h"
 
 namespace scanora {
 
@@ -112,6 +115,16 @@ public:
 
     CapturePreparation& Preparation() { return *preparation_; }
 
+    // What the preview's window adds to a saved prescan: the crop it shows, in percent of the
+    // displayed image, and the false colour by display level while it shows false colour (256
+    // entries, -1 for none; empty when false colour is off).
+    struct PreviewMarks {
+        CropPercent crop;
+        std::vector<std::int32_t> falseColorByLevel;
+    };
+    // Called by the window whenever its crop or false colour changes.
+    void SetPreviewMarks(PreviewMarks marks);
+
     // Saves the preview as a TIFF file at `path` with the samples the curve settings choose
     // (raw, 16-bit curve or the display copy) and the preferences' metadata. Refused while a
     // capture runs. False, after the message, when it could not be written.
@@ -195,6 +208,7 @@ private:
 
     mutable std::mutex textMutex_;
     std::string userText_;
+    PreviewMarks previewMarks_;  // under textMutex_
 
     std::mutex threadMutex_;
     std::thread prescanThread_;

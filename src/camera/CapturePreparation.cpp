@@ -124,8 +124,18 @@ bool CapturePreparation::UploadParameters(const CaptureRequest& request)
         return false;
     const std::string combined = ParameterBlocks::CombineTexts(
         ParameterBlocks::BuildDescription(blocks, request.description), request.userText);
+    {
+        const std::lock_guard lock(notesMutex_);
+        uploadedNotes_ = combined;
+    }
     return SendBlock(ParameterBlocks::BuildH02(combined)) &&
            SendBlock(ParameterBlocks::BuildH03(combined));
+}
+
+std::string CapturePreparation::UploadedNotes() const
+{
+    const std::lock_guard lock(notesMutex_);
+    return uploadedNotes_;
 }
 
 int CapturePreparation::SetupTimeoutTicks(int effectiveLineTime)

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <mutex>
+#include <string>
 #include <string_view>
 
 #include "camera/ParameterBlocks.h"
@@ -54,6 +56,9 @@ public:
     void SetScanRunning(bool running) { scanRunning_.store(running); }
     // The table mode of the last upload (what the blocks said).
     [[nodiscard]] TableMode UploadedTableMode() const { return uploadedMode_.load(); }
+    // The capture notes of the last upload: the description and the user's text as the camera
+    // was given them; empty before the first capture.
+    [[nodiscard]] std::string UploadedNotes() const;
 
     // The reply time-out of "CLP" in ticks: (line time + 72) x 5.
     [[nodiscard]] static int SetupTimeoutTicks(int effectiveLineTime);
@@ -70,6 +75,8 @@ private:
     std::atomic<bool> aborted_{false};
     std::atomic<bool> scanRunning_{false};
     std::atomic<TableMode> uploadedMode_{TableMode::Linear};
+    mutable std::mutex notesMutex_;
+    std::string uploadedNotes_;
 };
 
 }  // namespace scanora

@@ -49,6 +49,14 @@ void PreviewDocument::AttachDisplay(CaptureView& display)
 {
     sequence_ = std::make_unique<CaptureSequence>(app_.ForCapture(), *image_, display,
                                                   &app_.Stage(), timing_);
+    sequence_->SetPreviewMarks(marks_);
+}
+
+void PreviewDocument::SetPreviewMarks(CaptureSequence::PreviewMarks marks)
+{
+    marks_ = std::move(marks);
+    if (sequence_)
+        sequence_->SetPreviewMarks(marks_);
 }
 
 bool PreviewDocument::CaptureRunning() const

@@ -48,6 +48,8 @@ public:
     // Makes the capture sequence, which reports to `display` from its threads. Once, before any
     // capture command.
     void AttachDisplay(CaptureView& display);
+    // What a saved prescan takes from the view; kept for a capture attached later.
+    void SetPreviewMarks(CaptureSequence::PreviewMarks marks);
 
     [[nodiscard]] PreviewImage& Image() { return *image_; }
     [[nodiscard]] const PreviewImage& Image() const { return *image_; }
@@ -109,6 +111,7 @@ private:
     const CaptureTiming timing_;
     std::unique_ptr<PreviewImage> image_;
     std::unique_ptr<CaptureSequence> sequence_;
+    CaptureSequence::PreviewMarks marks_;
     ColorCorrectingToneCurve displayCurve_;
     PaintEvent painted_;
 

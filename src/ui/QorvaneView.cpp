@@ -8,7 +8,9 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
 
+#include "acquire/CaptureSequence.h"
 #include "camera/QVCamera.h"
 #include "camera/QVExposure.h"
 #include "context/AppContext.h"
@@ -216,6 +218,7 @@ void QorvaneView::RefreshDisplay()
     HistogramSetting histogram;
     app_.HeldTools().Capture(histogram);
     sliders_.Assign(histogram.GetSliders());
+    SharePreviewMarks();
     document_.Render(zoom_, HistogramCrop(), colorMode_);
 }
 
@@ -330,7 +333,25 @@ void QorvaneView::SetCrop(const CropPercent& crop)
 {
     crop_ = crop;
     document_.SetHistogramCrop(HistogramCrop());
+    SharePreviewMarks();
     palette_->update();
+}
+
+void QorvaneView::SetFalseColor(bool on)
+{
+    falseColor_ = on;
+    SharePreviewMarks();
+    Redraw();
+}
+
+void QorvaneView::SharePreviewMarks()
+{
+    CaptureSequence::PreviewMarks marks{crop_, {}};
+    if (falseColor_) {
+        const std::array<std::int32_t, 256> table = sliders_.FalseColorTable();
+        marks.falseColorByLevel.assign(table.begin(), table.end());
+    }
+    document_.SetPreviewMarks(std::move(marks));
 }
 
 void QorvaneView::SyncCropFromSize()
@@ -356,6 +377,7 @@ void QorvaneView::ApplySliders(const LevelSliders& sliders)
     record.SetSliders(sliders.Sliders());
     app_.HeldTools().Apply(record);
     sliders_ = sliders;
+    SharePreviewMarks();
     palette_->update();
 }
 

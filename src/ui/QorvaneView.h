@@ -129,11 +129,7 @@ public:
         Redraw();
     }
     [[nodiscard]] bool MaskCrop() const { return maskCrop_; }
-    void SetFalseColor(bool on)
-    {
-        falseColor_ = on;
-        Redraw();
-    }
+    void SetFalseColor(bool on);
     [[nodiscard]] bool FalseColor() const { return falseColor_; }
     void SetGridShown(bool on)
     {
@@ -240,6 +236,8 @@ private:
     void LayOutRulers();
     [[nodiscard]] DisplayEffects Effects(int windowWidth, int windowHeight) const;
     [[nodiscard]] ImageRect HistogramCrop() const;
+    // Tells the capture what a saved prescan takes from the view: the crop and false colour.
+    void SharePreviewMarks();
     void ShowCursorStatus(QPoint window);
     // Follows a change of the shown buffer, made here or by a prescan.
     void SyncShownBuffer();

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -16,10 +18,12 @@
 #include "camsim/SceneRendering.h"
 #include "camsim/SimCamera.h"
 #include "context/AppContext.h"
+#include "output/TIFFFile.h"
 #include "settings/InsertRotation.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
 #include "support/RecordingUiPort.h"
+#include "support/TempDir.h"
 
 namespace scanora {
 namespace {
@@ -180,6 +184,55 @@ TEST_P(CaptureSequenceSimTest, PrescanInEveryInsertDirectionIsTheSceneUpright)
         return p.command == WindowCommand::SetElapsedTime;
     }));
     EXPECT_TRUE(ui_.record.MessageTexts().empty());
+}
+
+// A saved prescan holds what the window showed: the crop region, in false colour where the
+// window shows it, and the notes the camera was given for the capture.
+TEST_P(CaptureSequenceSimTest, SavedPrescanCarriesItsNotesCropAndFalseColour)
+{
+    CameraPreferences& prefs = context_->CameraSetting().Prefs();
+    prefs.fileDescriptionTextType = 1;
+    prefs.cameraColorMode = CameraPreferences::kColor;
+    prefs.use16BitCurve = false;
+    prefs.scanName = "Harbour";
+    sequence_->SetUserText("Tripod, f/8");
+    ASSERT_TRUE(Prescan());
+
+    const int width = image_.DisplayWidth();
+    const int height = image_.DisplayHeight();
+    // Every level is shown in pure red.
+    sequence_->SetPreviewMarks(
+        {CropPercent{25.0, 50.0, 50.0, 25.0}, std::vector<std::int32_t>(256, 0x0000FF)});
+    const test::TempDir dir;
+    const std::filesystem::path path = dir.Path() / "Harbour_pre.tif";
+    ASSERT_TRUE(sequence_->SavePreview(path));
+
+    TIFFFile file(path);
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(file.ReadImage(bytes));
+    const TIFFDescription& saved = file.Description();
+    ASSERT_EQ(saved.bitsPerSample, 8);
+    const ImageRect crop = CropEditor::WindowRect({25.0, 50.0, 50.0, 25.0}, width, height);
+    EXPECT_EQ(saved.width * saved.height,
+              static_cast<std::uint32_t>((crop.right - crop.left) * (crop.bottom - crop.top)));
+    EXPECT_LT(saved.width * saved.height, static_cast<std::uint32_t>(width * height));
+    ASSERT_TRUE(saved.description.has_value());
+    EXPECT_TRUE(saved.description->starts_with("Harbour, ")) << *saved.description;
+    EXPECT_TRUE(saved.description->ends_with("\rTripod, f/8")) << *saved.description;
+    ASSERT_EQ(bytes.size() % 3, 0u);
+    for (std::size_t i = 0; i < bytes.size(); i += 3)
+        ASSERT_EQ((std::array<int, 3>{bytes[i], bytes[i + 1], bytes[i + 2]}),
+                  (std::array<int, 3>{255, 0, 0}))
+            << "pixel " << i / 3;
+
+    // With false colour off and the crop the whole image, the file is the whole preview.
+    sequence_->SetPreviewMarks({});
+    ASSERT_TRUE(sequence_->SavePreview(path));
+    TIFFFile whole(path);
+    ASSERT_TRUE(whole.ReadImage(bytes));
+    EXPECT_EQ(whole.Description().width * whole.Description().height,
+              static_cast<std::uint32_t>(width * height));
+    EXPECT_TRUE(std::any_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b != 0; }));
 }
 
 TEST_P(CaptureSequenceSimTest, CropPrescanReadsOnlyTheCropRows)
