@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSettings>
 #include <QVBoxLayout>
 
 #include <array>
@@ -15,6 +16,7 @@
 #include "settings/InsertRotation.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
+#include "settings/SizeInputLimits.h"
 #include "settings/SizeUnits.h"
 #include "ui/GuiThread.h"
 
@@ -41,13 +43,26 @@ int EntryOf(const std::array<std::int32_t, N>& codes, std::int32_t code)
     return -1;
 }
 
-// A typed number; nothing when the text is not one.
-std::optional<double> Number(const QLineEdit* edit)
+// What a field holds: a number, nothing (an empty field), or text that is no number.
+struct Typed {
+    bool number = true;
+    std::optional<double> value;
+};
+
+Typed Read(const QLineEdit* edit)
 {
+    const QString text = edit->text().trimmed();
+    if (text.isEmpty())
+        return {};
     bool ok = false;
-    const double value = edit->text().trimmed().toDouble(&ok);
-    return ok ? std::optional<double>(value) : std::nullopt;
+    const double value = text.toDouble(&ok);
+    return ok ? Typed{true, value} : Typed{false, std::nullopt};
 }
+
+// The profile keys of the lists' last selections, kept when the page closes.
+constexpr const char* kInsertKey = "Settings/Insert Direction";
+constexpr const char* kUnitsKey = "Settings/Units";
+constexpr const char* kPixelsPerKey = "Settings/Pixels Per";
 
 }  // namespace
 
@@ -60,7 +75,7 @@ PPSize::PPSize(AppContext& app, QWidget* parent) : QVPropertyPage(app, SettingKi
     width_ = new QLineEdit(this);
     height_ = new QLineEdit(this);
     units_ = new QComboBox(this);
-    units_->addItems({"pixels", "inches", "feet", "millimeters", "centimeters", "meters"});
+    units_->addItems({"pixels", "inches", "feet", "mm", "cm", "meters"});
     auto* sizeRow = new QHBoxLayout;
     sizeRow->addWidget(width_);
     sizeRow->addWidget(new QLabel("x", this));
@@ -69,16 +84,16 @@ PPSize::PPSize(AppContext& app, QWidget* parent) : QVPropertyPage(app, SettingKi
     form->addRow("Units", units_);
     resolution_ = new QLineEdit(this);
     resolutionUnits_ = new QComboBox(this);
-    resolutionUnits_->addItems({"inches", "feet", "millimeters", "centimeters", "meters"});
+    resolutionUnits_->addItems(
+        {"pixels/inch", "pixels/ft", "pixels/mm", "pixels/cm", "pixels/meter"});
     auto* resolutionRow = new QHBoxLayout;
     resolutionRow->addWidget(resolution_);
-    resolutionRow->addWidget(new QLabel("pixels per", this));
     resolutionRow->addWidget(resolutionUnits_);
     form->addRow("Resolution", resolutionRow);
     pixels_ = new QLabel(this);
     form->addRow("Pixels", pixels_);
     insert_ = new QComboBox(this);
-    insert_->addItems({"Left", "Top", "Right", "Bottom"});
+    insert_->addItems({"From Left", "From Top", "From Right", "From Bottom"});
     form->addRow("Insert", insert_);
     layout->addLayout(form);
     auto* locks = new QHBoxLayout;
@@ -119,39 +134,46 @@ std::int32_t PPSize::ResolutionUnitAt(int entry)
         std::clamp(entry, 0, int(kResolutionUnits.size()) - 1))];
 }
 
+PPSize::~PPSize()
+{
+    QSettings profile;
+    profile.setValue(kInsertKey, insert_->currentIndex());
+    profile.setValue(kUnitsKey, units_->currentIndex());
+    profile.setValue(kPixelsPerKey, resolutionUnits_->currentIndex());
+}
+
+std::optional<double> PPSize::TakeEdit(QLineEdit& edit)
+{
+    if (showing_ || !edit.isModified())
+        return std::nullopt;
+    edit.setModified(false);
+    const Typed typed = Read(&edit);
+    if (!typed.number) {
+        // Text that is no number: the value in force comes back.
+        ShowOutputSize(SizeReadout::Of(app_.Size()));
+        return std::nullopt;
+    }
+    if (&edit == resolution_)
+        return SizeInputLimits::Resolution(typed.value);
+    return SizeInputLimits::OutputSize(typed.value, app_.Size().GetUnits() == SizeUnits::kPixels);
+}
+
 void PPSize::WidthEdited()
 {
-    if (showing_ || !width_->isModified())
-        return;
-    width_->setModified(false);
-    if (const auto value = Number(width_))
-        app_.Size().SetOutputWidth(*value);
-    else
-        ShowOutputSize(
-            SizeReadout::Of(app_.Size()));  // not a number: the value in force comes back
+    if (const std::optional<double> width = TakeEdit(*width_))
+        app_.Size().SetOutputWidth(*width);
 }
 
 void PPSize::HeightEdited()
 {
-    if (showing_ || !height_->isModified())
-        return;
-    height_->setModified(false);
-    if (const auto value = Number(height_))
-        app_.Size().SetOutputHeight(*value);
-    else
-        ShowOutputSize(SizeReadout::Of(app_.Size()));
+    if (const std::optional<double> height = TakeEdit(*height_))
+        app_.Size().SetOutputHeight(*height);
 }
 
 void PPSize::ResolutionEdited()
 {
-    if (showing_ || !resolution_->isModified())
-        return;
-    resolution_->setModified(false);
-    const auto value = Number(resolution_);
-    if (value && *value > 0.0)
-        app_.Size().SetResolution(*value);
-    else
-        ShowOutputSize(SizeReadout::Of(app_.Size()));
+    if (const std::optional<double> resolution = TakeEdit(*resolution_))
+        app_.Size().SetResolution(*resolution);
 }
 
 void PPSize::ShowOutputSize(const SizeReadout& size)

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 #include "ui/QVPropertyPage.h"
 #include "ui/SizeReadout.h"
@@ -21,6 +22,8 @@ class PPSize : public QVPropertyPage {
 
 public:
     explicit PPSize(AppContext& app, QWidget* parent = nullptr);
+    // Keeps the lists' last selections in the user profile.
+    ~PPSize() override;
 
     // Size units in the order of the unit list, and resolution units in theirs.
     [[nodiscard]] static std::int32_t UnitAt(int entry);
@@ -41,6 +44,9 @@ public:
     void SetControlsEnabled(bool enabled);
 
 private:
+    // A finished edit's value within the page's first limits; nothing when the field was not
+    // edited or holds no number (the value in force is then shown again).
+    std::optional<double> TakeEdit(QLineEdit& edit);
     void WidthEdited();
     void HeightEdited();
     void ResolutionEdited();

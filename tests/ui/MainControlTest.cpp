@@ -9,7 +9,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QStringList>
 #include <QTest>
 
 #include "UiTestSupport.h"
@@ -216,10 +218,62 @@ TEST(PPSizeTest, PageEditsChangeTheGeometryAndFollowIt)
 
     // The geometry changed elsewhere shows on the page.
     size.SetUnits(SizeUnits::kCentimeters);
-    EXPECT_EQ(page.UnitsBox()->currentText(), "centimeters");
+    EXPECT_EQ(page.UnitsBox()->currentText(), "cm");
     EXPECT_EQ(page.WidthEdit()->text(), QString::asprintf("%.2f", size.GetOutputWidth()));
     size.SetInsertRotation(InsertRotation::kFromBottom, false);
-    EXPECT_EQ(page.InsertBox()->currentText(), "Bottom");
+    EXPECT_EQ(page.InsertBox()->currentText(), "From Bottom");
+}
+
+QStringList Entries(const QComboBox& box)
+{
+    QStringList entries;
+    for (int i = 0; i < box.count(); ++i) entries << box.itemText(i);
+    return entries;
+}
+
+TEST(PPSizeTest, ListsAndTypedLimitsAndTheSelectionsKeptOnClosing)
+{
+    QSettings().remove("Settings");
+    {
+        StartedApp started;
+        ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+        PPSize& page = started.Frame().Tabs().SizePage();
+        QVSize& size = started.Context().Size();
+        EXPECT_EQ(Entries(*page.UnitsBox()),
+                  (QStringList{"pixels", "inches", "feet", "mm", "cm", "meters"}));
+        EXPECT_EQ(
+            Entries(*page.ResolutionUnitsBox()),
+            (QStringList{"pixels/inch", "pixels/ft", "pixels/mm", "pixels/cm", "pixels/meter"}));
+        EXPECT_EQ(Entries(*page.InsertBox()),
+                  (QStringList{"From Left", "From Top", "From Right", "From Bottom"}));
+
+        // A resolution typed beyond the page's limits is limited before the geometry sees it;
+        // an emptied field counts as the smallest.
+        const auto type = [](QLineEdit* edit, const QString& text) {
+            edit->setFocus();
+            edit->selectAll();
+            if (text.isEmpty())
+                QTest::keyClick(edit, Qt::Key_Delete);
+            else
+                QTest::keyClicks(edit, text);
+            QTest::keyClick(edit, Qt::Key_Return);
+        };
+        type(page.ResolutionEdit(), "5000");
+        EXPECT_DOUBLE_EQ(size.GetResolution(), 1000.0);
+        type(page.ResolutionEdit(), "");
+        EXPECT_DOUBLE_EQ(size.GetResolution(), 0.01);
+
+        Q_EMIT page.UnitsBox()->activated(3);
+        page.ResolutionUnitsBox()->setCurrentIndex(3);
+        Q_EMIT page.ResolutionUnitsBox()->activated(3);
+        page.InsertBox()->setCurrentIndex(2);
+        Q_EMIT page.InsertBox()->activated(2);
+    }
+    // The window has closed: the lists' last selections are in the profile.
+    const QSettings profile;
+    EXPECT_EQ(profile.value("Settings/Units").toInt(), 3);
+    EXPECT_EQ(profile.value("Settings/Pixels Per").toInt(), 3);
+    EXPECT_EQ(profile.value("Settings/Insert Direction").toInt(), 2);
 }
 
 TEST(PPColorTest, GainEditsReachTheExposure)
