@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -15,6 +14,7 @@
 #include "camera/QVExposure.h"
 #include "context/AppContext.h"
 #include "settings/QVCameraSetting.h"
+#include "ui/FileDialogs.h"
 #include "ui/GuiThread.h"
 
 namespace scanora::ui {
@@ -172,11 +172,10 @@ void PPColor::ShowProfiles()
 
 void PPColor::BrowseProfile()
 {
-    const QString path = QFileDialog::getOpenFileName(this, "Color Profile", ProfileFolder(),
-                                                      "ICC profiles (*.icc *.icm);;All files (*)");
-    if (path.isEmpty())
+    const std::optional<std::string> path = FileDialogs::ProfileToAdd(this, ProfileFolder());
+    if (!path)
         return;
-    app_.CameraSetting().AddProfile(path.toStdString());
+    app_.CameraSetting().AddProfile(*path);
     ShowProfiles();
     Q_EMIT displayProfileChanged();
 }

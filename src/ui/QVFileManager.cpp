@@ -61,7 +61,7 @@ QVFileManager::QVFileManager(AppContext& app, std::mutex& disk, QWidget* parent)
       disk_(disk),
       gui_(std::make_unique<GuiThread>()),
       runner_(std::make_unique<DiskJobRunner>(*gui_, disk_)),
-      chooseFile_(&AskForSaveFile)
+      chooseFile_(&FileDialogs::Ask)
 {
     setWindowTitle(kCaption);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -451,16 +451,15 @@ void QVFileManager::ExportNotes()
     const std::vector<DiskEntry> selected = Entries(list_->SlotsInSelectionOrder(), true);
     if (selected.empty())
         return;
-    const QString path =
-        chooseFile_(this, {"Export Notes", {}, "Text Files (*.txt);;All Files (*.*)", "txt"});
-    if (path.isEmpty())
+    const std::optional<std::string> path = chooseFile_(this, FileDialogs::NotesToExport());
+    if (!path)
         return;
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
     const std::string text = NotesExport::Build(selected, local, app_.Camera().IsOrbiscan());
     std::string error;
-    if (!NotesExport::Write(path.toStdString(), text, error))
+    if (!NotesExport::Write(*path, text, error))
         app_.Ui().ShowMessage(error, MessageIcon::Exclamation, MessageButtons::Ok);
 }
 

@@ -14,7 +14,7 @@
 #include "cameradisk/DiskEntry.h"
 #include "cameradisk/DiskListing.h"
 #include "cameradisk/RetrievalFormat.h"
-#include "ui/SaveFileChooser.h"
+#include "ui/FileChooser.h"
 
 class QCheckBox;
 class QComboBox;
@@ -68,7 +68,7 @@ public:
     void EndExternalRetrieval();
     [[nodiscard]] bool Busy() const;
 
-    void SetSaveFileChooser(SaveFileChooser chooser) { chooseFile_ = std::move(chooser); }
+    void SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
 
     // What the user sees and works, for tests.
     [[nodiscard]] DiskListView& List() const { return *list_; }
@@ -118,7 +118,7 @@ private:
     std::atomic<bool>* cancelTarget_ = nullptr;  // what Cancel raises during a transfer
     bool external_ = false;
     bool closeWhenDone_ = false;
-    SaveFileChooser chooseFile_;
+    FileChooser chooseFile_;
     std::optional<DiskListing> listing_;
 
     DiskListView* list_ = nullptr;

@@ -13,28 +13,23 @@ constexpr std::chrono::seconds kShowLimit{10};
 
 }  // namespace
 
-RetrievalSaveDialog::RetrievalSaveDialog(GuiThread& gui, QWidget* parent, SaveFileChooser ask)
+RetrievalSaveDialog::RetrievalSaveDialog(GuiThread& gui, QWidget* parent, FileChooser ask)
     : gui_(gui), parent_(parent), ask_(std::move(ask))
 {
-}
-
-SaveFileRequest RetrievalSaveDialog::Request(const QString& proposedName, bool dng)
-{
-    if (dng)
-        return {"Retrieve", proposedName, "DNG files (*.dng *)", "dng"};
-    return {"Retrieve", proposedName, "TIFF files (*.tif *.tiff)", "tif"};
 }
 
 std::optional<std::filesystem::path> RetrievalSaveDialog::ChoosePath(
     const std::string& proposedFileName, bool dng)
 {
-    const SaveFileRequest request = Request(QString::fromStdString(proposedFileName), dng);
-    const QString chosen =
-        gui_.Ask<QString>([&]() -> QString { return ask_(parent_, request); }, QString(),
-                          std::chrono::duration_cast<std::chrono::milliseconds>(kShowLimit));
-    if (chosen.isEmpty())
+    const FileDialogRequest request =
+        FileDialogs::RetrievedImage(QString::fromStdString(proposedFileName), dng);
+    using Chosen = std::optional<std::string>;
+    const Chosen chosen =
+        gui_.Ask<Chosen>([&] { return ask_(parent_, request); }, std::nullopt,
+                         std::chrono::duration_cast<std::chrono::milliseconds>(kShowLimit));
+    if (!chosen)
         return std::nullopt;
-    return std::filesystem::path(chosen.toStdString());
+    return std::filesystem::path(*chosen);
 }
 
 }  // namespace scanora::ui

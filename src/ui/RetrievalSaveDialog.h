@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cameradisk/RetrievalDestination.h"
-#include "ui/SaveFileChooser.h"
+#include "ui/FileChooser.h"
 
 class QWidget;
 
@@ -15,18 +15,15 @@ class GuiThread;
 class RetrievalSaveDialog final : public RetrievalPathChooser {
 public:
     // `parent` lives as long as `gui` is open: the dialog is only shown through it.
-    RetrievalSaveDialog(GuiThread& gui, QWidget* parent, SaveFileChooser ask);
+    RetrievalSaveDialog(GuiThread& gui, QWidget* parent, FileChooser ask);
 
     std::optional<std::filesystem::path> ChoosePath(const std::string& proposedFileName,
                                                     bool dng) override;
 
-    // The request for an image of either kind.
-    [[nodiscard]] static SaveFileRequest Request(const QString& proposedName, bool dng);
-
 private:
     GuiThread& gui_;
     QWidget* parent_;
-    SaveFileChooser ask_;
+    FileChooser ask_;
 };
 
 }  // namespace scanora::ui

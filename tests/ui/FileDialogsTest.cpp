@@ -22,12 +22,13 @@ TEST(FileDialogsTest, FiltersBecomeQtFiltersWithThePatternsTheyReallyUse)
 {
     EXPECT_EQ(FileDialogs::QtFilter(FileDialogs::kTiffFilter), "TIFF files (*.tif *.tiff)");
     EXPECT_EQ(FileDialogs::QtFilter(FileDialogs::kOpenPrefsFilter),
-              "Scanora Prefs (*.snp);;Old Pref Files (*.pre);;All Files (*.*)");
+              "Scanora Prefs (*.snp);;Old Pref Files (*.pre);;All Files (*)");
     EXPECT_EQ(FileDialogs::QtFilter(FileDialogs::kCurveFilter),
-              "Tone Curve Files (*.cur);;All Files (*.*)");
+              "Tone Curve Files (*.cur);;All Files (*)");
     // A label naming other patterns than the pair filters by shows what is filtered.
-    EXPECT_EQ(FileDialogs::QtFilter("Text Files (*.txt)|*.*|All Files (*.*)|*.*||"),
-              "Text Files (*.*);;All Files (*.*)");
+    // "*.*" means every file, which here is "*".
+    EXPECT_EQ(FileDialogs::QtFilter(FileDialogs::kNotesFilter), "Text Files (*);;All Files (*)");
+    EXPECT_EQ(FileDialogs::QtFilter(FileDialogs::kDngFilter), "DNG files (*.dng *)");
     EXPECT_EQ(FileDialogs::QtFilter(""), "");
     EXPECT_EQ(FileDialogs::QtFilter("Lonely label||"), "");
 }

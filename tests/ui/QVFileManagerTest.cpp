@@ -261,13 +261,14 @@ TEST(FileManagerTest, EditedNotesReadBackFromTheCameraAndExport)
     // The notes of two images, exported into the file the user chose.
     const fs::path file = started.Folder() / "notes.txt";
     std::vector<QString> asked;
-    manager->SetSaveFileChooser([&](QWidget*, const SaveFileRequest& request) {
-        asked.push_back(request.filter);
-        return QString::fromStdString(file.string());
+    manager->SetFileChooser([&](QWidget*, const FileDialogRequest& request) {
+        asked.push_back(FileDialogs::QtFilter(request.filter));
+        return std::optional<std::string>(file.string());
     });
     Row(*manager, "Sample Chart 16")->setSelected(true);
     QTest::mouseClick(manager->Button("Export Notes..."), Qt::LeftButton);
-    EXPECT_EQ(asked, std::vector<QString>{"Text Files (*.txt);;All Files (*.*)"});
+    // The documented filter: both entries show every file.
+    EXPECT_EQ(asked, std::vector<QString>{"Text Files (*);;All Files (*)"});
     std::ifstream in(file, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_TRUE(text.starts_with("Scanora Image Notes Created at ")) << text;
