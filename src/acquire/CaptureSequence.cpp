@@ -9,7 +9,6 @@
 #include "acquire/DisplayCurve.h"
 #include "acquire/LinePlacement.h"
 #include "acquire/PrescanReadout.h"
-#include "acquire/PrescanSaver.h"
 #include "acquire/PreviewImage.h"
 #include "acquire/ScanMonitor.h"
 #include "camera/CapturePreparation.h"
@@ -50,7 +49,8 @@ CaptureSequence::CaptureSequence(CaptureTools app, PreviewImage& image, CaptureV
       stage_(stage),
       timing_(timing),
       preparation_(std::make_unique<CapturePreparation>(app.Camera())),
-      monitor_(std::make_unique<ScanMonitor>(*this))
+      monitor_(std::make_unique<ScanMonitor>(*this)),
+      saving_(std::make_unique<PreviewSaving>(app, image, *preparation_, displayCurve_))
 {
 }
 
@@ -124,8 +124,7 @@ std::string CaptureSequence::UserText() const
 
 void CaptureSequence::SetPreviewMarks(PreviewMarks marks)
 {
-    const std::lock_guard lock(textMutex_);
-    previewMarks_ = std::move(marks);
+    saving_->SetMarks(std::move(marks));
 }
 
 std::optional<RotatingCapture> CaptureSequence::Rotating() const
@@ -246,7 +245,7 @@ void CaptureSequence::PrescanThread(PrescanChoice choice)
             if (rotating || stage_->IsObjectMode())
                 hooks.finishStage = [this] { stage_->FinishPrescan(); };
         }
-        hooks.autoSave = [this] { AutoSavePrescan(); };
+        hooks.autoSave = [this] { saving_->AutoSave(); };
         PrescanReadout readout(
             {camera, *preparation_, app_.Exposure(), image_, view_, app_.Ui(), &displayCurve_},
             std::move(hooks));
@@ -261,48 +260,12 @@ void CaptureSequence::PrescanThread(PrescanChoice choice)
     state_.WorkerEnded();
 }
 
-PrescanSaveOptions CaptureSequence::PreviewSaveOptions()
-{
-    const CameraPreferences& prefs = app_.CameraSetting().Prefs();
-    const CurveState curve = app_.Curve().CurrentCurve();
-    PrescanSaveOptions options;
-    options.TakePreferences(app_.CameraSetting());
-    options.samples = curve.none14          ? PrescanSamples::Raw
-                      : prefs.use16BitCurve ? PrescanSamples::Curve16
-                                            : PrescanSamples::Display8;
-    options.curve = &displayCurve_;
-    options.baseName = ScanNaming::PrescanBaseName(prefs.scanName);
-    options.modelName = app_.Camera().GetModelName();
-    options.versionText = SCANORA_VERSION;
-    options.metricUnits = app_.Size().ResolutionForFile().unit == FileResolution::kPerCentimeter;
-    options.captureNotes = preparation_->UploadedNotes();
-    const std::lock_guard lock(textMutex_);
-    options.crop =
-        CropEditor::WindowRect(previewMarks_.crop, image_.DisplayWidth(), image_.DisplayHeight());
-    if (options.samples == PrescanSamples::Display8)
-        options.falseColorByLevel = previewMarks_.falseColorByLevel;
-    return options;
-}
-
-void CaptureSequence::AutoSavePrescan()
-{
-    const CameraPreferences& prefs = app_.CameraSetting().Prefs();
-    if (!prefs.autoSavePrescans || prefs.savePrescansFolder.empty())
-        return;
-    image_.ConvertAll(displayCurve_);
-    PrescanSaver(app_.Ui()).AutoSave(image_, PreviewSaveOptions(), prefs.scanName, prefs);
-}
-
 bool CaptureSequence::SavePreview(const std::filesystem::path& path)
 {
-    const CameraPreferences& prefs = app_.CameraSetting().Prefs();
     // Refused (by the saver, with its message) while a capture writes the preview.
     const bool capturing = state_.Admit(CaptureCall::SavePreview) != CaptureRefusal::None;
     PrepareDisplayCurve();
-    if (image_.HasImage() && !capturing)
-        image_.ConvertAll(displayCurve_);
-    return PrescanSaver(app_.Ui()).SaveChosen(image_, PreviewSaveOptions(), path, prefs.scanName,
-                                              prefs, capturing);
+    return saving_->Save(path, capturing);
 }
 
 void CaptureSequence::FinishCapture()

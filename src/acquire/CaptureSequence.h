@@ -9,14 +9,13 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "acquire/CaptureRequestBuilder.h"
 #include "acquire/CaptureStateMachine.h"
 #include "acquire/CaptureTools.h"
+#include "acquire/PreviewSaving.h"
 #include "acquire/ScanWatch.h"
 #include "imaging/ColorCorrectingToneCurve.h"
-#include "imaging/CropEditor.h"
 
 namespace scanora {
 
@@ -25,7 +24,6 @@ class CaptureStage;
 class CaptureView;
 class PreviewImage;
 class ScanMonitor;
-struct PrescanSaveOptions;
 
 // The pauses of a capture sequence. Tests shorten them; the program uses the defaults.
 struct CaptureTiming {
@@ -115,13 +113,6 @@ public:
 
     CapturePreparation& Preparation() { return *preparation_; }
 
-    // What the preview's window adds to a saved prescan: the crop it shows, in percent of the
-    // displayed image, and the false colour by display level while it shows false colour (256
-    // entries, -1 for none; empty when false colour is off).
-    struct PreviewMarks {
-        CropPercent crop;
-        std::vector<std::int32_t> falseColorByLevel;
-    };
     // Called by the window whenever its crop or false colour changes.
     void SetPreviewMarks(PreviewMarks marks);
 
@@ -170,8 +161,6 @@ private:
     void CountdownThread();
     // The capture-finished step: a pause, then the controls come back unless a series goes on.
     void FinishCapture();
-    void AutoSavePrescan();
-    [[nodiscard]] PrescanSaveOptions PreviewSaveOptions();
     void PrepareDisplayCurve();
     void ShowStatus(std::string_view text);
     void ResetTimeDisplays();
@@ -198,6 +187,7 @@ private:
     std::unique_ptr<CapturePreparation> preparation_;
     std::unique_ptr<ScanMonitor> monitor_;
     ColorCorrectingToneCurve displayCurve_;
+    std::unique_ptr<PreviewSaving> saving_;
     AfterScanRetrieval afterScanRetrieval_;
 
     CaptureStateMachine state_;
@@ -208,7 +198,6 @@ private:
 
     mutable std::mutex textMutex_;
     std::string userText_;
-    PreviewMarks previewMarks_;  // under textMutex_
 
     std::mutex threadMutex_;
     std::thread prescanThread_;

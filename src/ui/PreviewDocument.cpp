@@ -52,7 +52,7 @@ void PreviewDocument::AttachDisplay(CaptureView& display)
     sequence_->SetPreviewMarks(marks_);
 }
 
-void PreviewDocument::SetPreviewMarks(CaptureSequence::PreviewMarks marks)
+void PreviewDocument::SetPreviewMarks(PreviewMarks marks)
 {
     marks_ = std::move(marks);
     if (sequence_)

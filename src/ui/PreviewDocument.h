@@ -49,7 +49,7 @@ public:
     // capture command.
     void AttachDisplay(CaptureView& display);
     // What a saved prescan takes from the view; kept for a capture attached later.
-    void SetPreviewMarks(CaptureSequence::PreviewMarks marks);
+    void SetPreviewMarks(PreviewMarks marks);
 
     [[nodiscard]] PreviewImage& Image() { return *image_; }
     [[nodiscard]] const PreviewImage& Image() const { return *image_; }
@@ -111,7 +111,7 @@ private:
     const CaptureTiming timing_;
     std::unique_ptr<PreviewImage> image_;
     std::unique_ptr<CaptureSequence> sequence_;
-    CaptureSequence::PreviewMarks marks_;
+    PreviewMarks marks_;
     ColorCorrectingToneCurve displayCurve_;
     PaintEvent painted_;
 

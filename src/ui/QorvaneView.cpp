@@ -346,7 +346,7 @@ void QorvaneView::SetFalseColor(bool on)
 
 void QorvaneView::SharePreviewMarks()
 {
-    CaptureSequence::PreviewMarks marks{crop_, {}};
+    PreviewMarks marks{crop_, {}};
     if (falseColor_) {
         const std::array<std::int32_t, 256> table = sliders_.FalseColorTable();
         marks.falseColorByLevel.assign(table.begin(), table.end());
