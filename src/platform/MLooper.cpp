@@ -116,6 +116,15 @@ void MLooper::Resume()
     }
 }
 
+void MLooper::Nudge()
+{
+    const std::lock_guard lock(guard_);
+    if (current_ != nullptr) {
+        nudged_ = true;
+        wake_.notify_all();
+    }
+}
+
 void MLooper::Iterate()
 {
 }
@@ -126,7 +135,9 @@ void MLooper::Pause()
     const Worker* self = FindWorkerLocked();
     const auto interval = std::chrono::milliseconds(std::max(interval_, 0));
     // The wait releases the guard for the whole sleep.
-    wake_.wait_for(lock, interval, [self] { return self != nullptr && self->shutdown; });
+    wake_.wait_for(lock, interval,
+                   [this, self] { return (self != nullptr && self->shutdown) || nudged_; });
+    nudged_ = false;
 }
 
 void MLooper::Finished()

@@ -63,6 +63,9 @@ public:
     virtual void Suspend();
     // Lets a suspended loop go on; no effect without a thread or when not suspended.
     virtual void Resume();
+    // Cuts the stored loop's current (or next) sleep short, so that its next iteration comes
+    // now rather than after the interval; a suspended loop still waits for Resume().
+    void Nudge();
     // One unit of work; nothing in the base.
     virtual void Iterate();
     // Sleeps the interval without holding the guard; only StopAndWait() cuts it short.
@@ -101,6 +104,7 @@ private:
     Worker* current_ = nullptr;                     // the stored thread, or none
     int interval_ = kDefaultIntervalMs;
     bool suspended_ = false;
+    bool nudged_ = false;
 };
 
 }  // namespace scanora

@@ -239,8 +239,12 @@ void QVUIHandler::EnableAfterCapture()
     controlsEnabled_ = true;
     panel_.SetCaptureControlsEnabled(true, ScanAllowed());
     tabs_.SetCapturePagesEnabled(true);
-    if (poll_)
+    if (poll_) {
+        // The camera is looked at again at once: a capture that failed because the camera went
+        // away shows "No Camera" now, and a scan's new free space shows without waiting.
         poll_->Resume();
+        poll_->Nudge();
+    }
 }
 
 QString QVUIHandler::TimeText(int seconds)

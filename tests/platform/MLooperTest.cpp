@@ -182,6 +182,23 @@ TEST(MLooperTest, StopAndWaitCutsALongSleepShort)
     looper.StopAndWait();  // again: nothing left to do
 }
 
+TEST(MLooperTest, NudgeCutsTheSleepShortForOneIteration)
+{
+    ProbeLog log;
+    ProbeLooper looper(log);
+    ASSERT_TRUE(looper.Start(4000));
+    ASSERT_TRUE(log.WaitUntil([](const ProbeState& s) { return s.pauses == 1; }));
+
+    const auto start = Clock::now();
+    looper.Nudge();
+    ASSERT_TRUE(log.WaitForIterations(2));
+    EXPECT_LT(Clock::now() - start, milliseconds(2000));
+    // Only that sleep was cut: the loop then keeps its interval.
+    std::this_thread::sleep_for(milliseconds(200));
+    EXPECT_EQ(log.Now().iterations, 2);
+    looper.StopAndWait();
+}
+
 TEST(MLooperTest, SuspendIsAFlagNotACounter)
 {
     ProbeLog log;
