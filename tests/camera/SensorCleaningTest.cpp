@@ -108,7 +108,8 @@ TEST(SensorCleaningFailure, ARefusedMoveIsReportedAndTheCarriageStaysReturnable)
     EXPECT_FALSE(cleaning.Clean());
     EXPECT_FALSE(cleaning.Settled());
     ASSERT_EQ(ui.MessageTexts().size(), 1u);
-    EXPECT_TRUE(ui.MessageTexts()[0].starts_with("Camera Reported Error: ")) << ui.MessageTexts()[0];
+    EXPECT_TRUE(ui.MessageTexts()[0].starts_with("Camera Reported Error: "))
+        << ui.MessageTexts()[0];
 }
 
 }  // namespace
