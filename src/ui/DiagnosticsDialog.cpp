@@ -29,11 +29,13 @@ DiagnosticsDialog::DiagnosticsDialog(QVCamera& camera, UiPort& ui, QWidget* pare
     auto* inner = new QVBoxLayout(controls_);
     inner->setContentsMargins(0, 0, 0, 0);
 
-    auto* firmware = new QFormLayout;
+    // The version text ends in a line feed: both labels keep to the top of the row.
+    auto* firmware = new QHBoxLayout;
+    firmware->addWidget(new QLabel("Firmware version:", controls_), 0, Qt::AlignTop);
     version_ = new QLabel(controls_);
     version_->setObjectName("version");
     version_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    firmware->addRow("Firmware version:", version_);
+    firmware->addWidget(version_, 1, Qt::AlignTop);
     inner->addLayout(firmware);
 
     auto* carriage = new QGroupBox("Carriage", controls_);
