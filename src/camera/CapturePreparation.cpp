@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "camera/QVCamera.h"
+#include "camera/SensorCarriage.h"
 #include "camera/TablePlane.h"
 #include "imaging/QVToneCurve.h"
 
@@ -14,7 +15,6 @@ namespace scanora {
 namespace {
 
 constexpr int kAbortTicks = 500;
-constexpr int kCarriageTicks = 600;
 
 std::string Hex4Command(std::string_view prefix, unsigned value)
 {
@@ -173,18 +173,17 @@ void CapturePreparation::AbortCapture()
 
 void CapturePreparation::MoveCarriage(std::uint16_t position)
 {
-    camera_.Command(Hex4Command("MD", position), "MD");
-    camera_.Command("CMV\r", "#OK", kCarriageTicks);
+    SensorCarriage(camera_).MoveCarriage(position);
 }
 
 void CapturePreparation::CentreCarriage()
 {
-    MoveCarriage(CarriagePositions::kCentre);
+    SensorCarriage(camera_).CentreCarriage();
 }
 
 void CapturePreparation::HomeCarriage()
 {
-    camera_.Command("CMH\r", "#OK", kCarriageTicks);
+    SensorCarriage(camera_).HomeCarriage();
 }
 
 }  // namespace scanora

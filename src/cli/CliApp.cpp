@@ -5,6 +5,8 @@
 
 #include "camera/QVCamera.h"
 #include "cli/CaptureCommand.h"
+#include "cli/CleanCommand.h"
+#include "cli/DiagCommand.h"
 #include "cli/DiskCommands.h"
 #include "cli/GetCommand.h"
 #include "cli/PrefsCommand.h"
@@ -13,8 +15,6 @@
 namespace scanora::cli {
 
 namespace {
-
-constexpr int kSendTimeoutTicks = 1000;
 
 std::string Format(const char* format, double value)
 {
@@ -64,14 +64,20 @@ int CliApp::FileFailed(const std::string& message) const
     return Failure(out_, err_, options_.json, message);
 }
 
+int CliApp::CameraFailed(std::FILE* out, std::FILE* err, bool json, const CliUiPort& ui,
+                         const std::string& fallback)
+{
+    const std::string message = ui.MessageShown() ? ui.LastMessage() : fallback;
+    if (!ui.MessageShown())
+        std::fprintf(err, "%s\n", message.c_str());
+    if (json)
+        std::fprintf(out, "{\"error\": %s}\n", CliReport::JsonString(message).c_str());
+    return kExitCameraFailure;
+}
+
 int CliApp::Failed(const std::string& fallback)
 {
-    const std::string message = ui_.MessageShown() ? ui_.LastMessage() : fallback;
-    if (!ui_.MessageShown())
-        std::fprintf(err_, "%s\n", message.c_str());
-    if (options_.json)
-        std::fprintf(out_, "{\"error\": %s}\n", CliReport::JsonString(message).c_str());
-    return kExitCameraFailure;
+    return CameraFailed(out_, err_, options_.json, ui_, fallback);
 }
 
 void CliApp::Print(const CliReport& report) const
@@ -120,10 +126,19 @@ int CliApp::RunCommand()
             !usage.empty())
             return Usage(usage);
     }
-    if (!disk && options_.command != "info" && options_.command != "status" &&
+    const bool clean = options_.command == "clean";
+    const bool diag = options_.command == "diag";
+    if (!disk && !clean && !diag && options_.command != "info" && options_.command != "status" &&
         options_.command != "send" && options_.command != "get" && options_.command != "prescan" &&
         options_.command != "scan")
         return Usage("unknown command '" + options_.command + "'");
+    if (options_.done && !clean)
+        return Usage("--done goes with clean");
+    if (const std::string usage = clean  ? CleanCommand::CheckArguments(options_)
+                                  : diag ? DiagCommand::CheckArguments(options_)
+                                         : std::string();
+        !usage.empty())
+        return Usage(usage);
     const bool capture = options_.command == "prescan" || options_.command == "scan";
     if (capture) {
         if (const std::string usage = CaptureCommand::CheckArguments(options_); !usage.empty())
@@ -135,7 +150,7 @@ int CliApp::RunCommand()
     }
     if (options_.command == "send" && options_.arguments.empty())
         return Usage("send needs the command text, e.g. scanora-cli send CS");
-    if (!disk && options_.command != "send" && options_.command != "get" &&
+    if (!disk && !diag && options_.command != "send" && options_.command != "get" &&
         !options_.arguments.empty())
         return Usage(options_.command + " takes no arguments");
 
@@ -179,6 +194,10 @@ int CliApp::RunCommand()
         return DiskCommands::Run(options_, *context_, out_, err_);
     if (options_.command == "get")
         return GetCommand(options_, *context_, out_, err_, stopRequested_).Run();
+    if (clean)
+        return CleanCommand(options_, *context_, ui_, out_, err_).Run();
+    if (diag)
+        return DiagCommand(options_, *context_, ui_, out_, err_).Run();
     return Send();
 }
 
@@ -252,20 +271,7 @@ int CliApp::Status()
 
 int CliApp::Send()
 {
-    std::string text;
-    for (const std::string& word : options_.arguments) text += (text.empty() ? "" : " ") + word;
-    QVCamera& camera = context_->Camera();
-    const CameraReply reply = camera.Exchange(text + "\r", "", kSendTimeoutTicks);
-    if (!reply.accepted)
-        return Failed("The camera did not accept the command.");
-    CliReport report;
-    report.AddText("command", "Command", text);
-    report.AddText("reply", "Reply", reply.text);
-    if (options_.json)
-        report.PrintJson(out_);
-    else
-        std::fprintf(out_, "%s\n", reply.text.c_str());
-    return kExitSuccess;
+    return DiagCommand(options_, *context_, ui_, out_, err_).Send(options_.arguments);
 }
 
 }  // namespace scanora::cli

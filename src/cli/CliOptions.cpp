@@ -62,6 +62,13 @@ Commands:
   init-disk [--yes]
                   erase every image on the camera's disk (asks first; without
                   a terminal --yes is needed)
+  clean [--done]  move the sensor carriage to the cleaning position; with
+                  --done, once the sensor is clean, back to the centre and home
+  diag [version]  the camera's firmware version as the diagnostics window
+                  shows it
+  diag position 7552|6144|4096|home
+                  move the sensor carriage to a test position, or home
+  diag send TEXT  as send
   prefs show      the setting lists with their current entries, and the
                   preferences key by key (no camera needed)
   prefs reset     replace the preferences file with the built-in one
@@ -134,6 +141,8 @@ bool ParseCliOptions(const std::vector<std::string>& argv, const char* cameraEnv
             options.captureValues[arg.substr(2)] = *text;
         } else if (arg == "--reverse") {
             options.reverse = true;
+        } else if (arg == "--done") {
+            options.done = true;
         } else if (arg == "--sort" || arg == "--set") {
             const std::string* text = value(arg.c_str());
             if (!text)

@@ -33,6 +33,9 @@ struct CliOptions {
     std::string sortColumn;
     bool reverse = false;
     std::optional<std::string> userNotes;
+
+    // clean: --done, the sensor is clean and the carriage goes back.
+    bool done = false;
 };
 
 // Parses argv. False, with `error` set to a one-line reason, on a usage error.

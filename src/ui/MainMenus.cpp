@@ -20,6 +20,7 @@
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
 #include "ui/CTabControls.h"
+#include "ui/CleanParkDlg.h"
 #include "ui/CommandTable.h"
 #include "ui/FileDialogs.h"
 #include "ui/FileManagerHost.h"
@@ -200,13 +201,28 @@ void MainMenus::BuildCameraMenu(QMenu* camera)
     commands_->Add(camera, QVMainFrame::kClearMeter, "Clear Meter").Runs([this] {
         app_.Exposure().ClearNeutralPoints();
     });
-    commands_->Add(camera, QVMainFrame::kCleanPark, "Clean/Park").Shows(NotYet);
-    // Diagnostics only for those who hold J and Q as the menu opens, and only once the
-    // diagnostics window exists.
-    commands_->Add(camera, QVMainFrame::kDiagnostics, "Diagnostics").Shows([this] {
-        constexpr bool kDiagnosticsWindow = false;
-        return State{kDiagnosticsWindow && frame_.DiagnosticsGateOpen(), std::nullopt};
-    });
+    // Cleaning needs a camera that says which it is and has a carriage (not the panoramic one).
+    commands_->Add(camera, QVMainFrame::kCleanPark, "Clean/Park")
+        .Runs([this] {
+            if (CaptureRunning()) {
+                ui_.ShowMessage(QVMainFrame::kScanningRunning, MessageIcon::Exclamation,
+                                MessageButtons::Ok);
+                return;
+            }
+            CleanParkDlg dialog(app_.Camera(), &frame_);
+            dialog.exec();
+        })
+        .Shows([this] {
+            const QVCamera& camera = app_.Camera();
+            return State{camera.IsConnected() && camera.GetModelCode() != 0 && !camera.IsOrbiscan(),
+                         std::nullopt};
+        });
+    // Diagnostics only for those who hold J and Q as the menu opens.
+    commands_->Add(camera, QVMainFrame::kDiagnostics, "Diagnostics")
+        .Runs([this] { frame_.OpenDiagnostics(); })
+        .Shows([this] {
+            return State{frame_.DiagnosticsGateOpen(), std::nullopt};
+        });
     camera->addSeparator();
     commands_->Add(camera, QVMainFrame::kPreferences, "Preferences ...")
         .Keys({QKeySequence(Qt::CTRL | Qt::Key_Comma)})
@@ -332,7 +348,8 @@ void MainMenus::BuildToolBars()
         {{QVMainFrame::kToolSamplePoints, "Sample", ToolKind::SamplePoints},
          {QVMainFrame::kToolCrop, "Crop", ToolKind::Crop},
          {QVMainFrame::kToolZoom, "Zoom", ToolKind::Zoom},
-         {QVMainFrame::kToolHand, "Hand", ToolKind::Hand}},
+         {QVMainFrame::kToolHand, "Hand", ToolKind::Hand},
+         {QVMainFrame::kToolMarker, "Marker", ToolKind::Marker}},
         [this](ToolKind tool) { SelectTool(tool); }, [this] { return CurrentTool(); }, kRefused);
     mainToolBar_->addActions(tools->actions());
     mainToolBar_->addSeparator();
@@ -458,9 +475,15 @@ void MainMenus::ShowAbout()
         QVMainFrame::VersionText(part(0), part(1), part(2), part(3), QStringLiteral(__DATE__)),
         &about));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &about);
-    connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
+    // The service key: Shift held as OK is pressed opens the diagnostics dialog.
+    bool service = false;
+    connect(buttons, &QDialogButtonBox::accepted, &about, [&about, &service] {
+        service = QApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
+        about.accept();
+    });
     layout->addWidget(buttons);
-    about.exec();
+    if (about.exec() == QDialog::Accepted && service)
+        ui_.PostCommand(WindowCommand::OpenDiagnostics, {});
 }
 
 }  // namespace scanora::ui

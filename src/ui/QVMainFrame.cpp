@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -18,6 +17,7 @@
 #include "settings/QVCameraSetting.h"
 #include "ui/CFitButton.h"
 #include "ui/CTabControls.h"
+#include "ui/DiagnosticsDialog.h"
 #include "ui/GuiThread.h"
 #include "ui/HeldKeys.h"
 #include "ui/MainControl.h"
@@ -27,6 +27,7 @@
 #include "ui/QVUIHandler.h"
 #include "ui/QorvaneView.h"
 #include "ui/QtUiPort.h"
+#include "ui/SavedPosition.h"
 #include "ui/WheelZoom.h"
 
 namespace scanora::ui {
@@ -46,11 +47,6 @@ constexpr int kHistogramHeight = 100;
 constexpr int kStatusPaneWidth = 100;
 constexpr int kStatusPaneReserve = 300;
 constexpr int kFrameNumber = 0;
-
-QString SettingsKey()
-{
-    return QStringLiteral("Settings/WindowPos %1").arg(kFrameNumber);
-}
 
 // Ctrl and "." on the histogram go on to the view as the abort key.
 class AbortKeyFilter : public QObject {
@@ -276,6 +272,17 @@ bool QVMainFrame::DiagnosticsGateOpen() const
     return diagnosticsKeys_->AllHeld();
 }
 
+void QVMainFrame::OpenDiagnostics()
+{
+    SCANORA_ASSERT_GUI_THREAD();
+    if (document_->Capture().State() == CaptureState::Prescan) {
+        ui_.ShowMessage(kScanningRunning, MessageIcon::Exclamation, MessageButtons::Ok);
+        return;
+    }
+    DiagnosticsDialog dialog(app_.Camera(), ui_, this);
+    dialog.exec();
+}
+
 void QVMainFrame::UpdateCommands()
 {
     if (menus_)
@@ -295,7 +302,7 @@ void QVMainFrame::OnWindowCommand(int command, const QString& text)
         panel_->SetText(MainControl::kScanTime, QVUIHandler::TimeText(text.toInt()));
         break;
     case WindowCommand::NextImage: view_->OnNextImage(); break;
-    case WindowCommand::OpenDiagnostics: break;  // no diagnostics window yet
+    case WindowCommand::OpenDiagnostics: OpenDiagnostics(); break;
     }
     UpdateCommands();
 }
@@ -311,30 +318,12 @@ QString QVMainFrame::VersionText(int major, int minor, int release, int build, c
 
 void QVMainFrame::RestoreWindowPosition()
 {
-    const QString text = QSettings().value(SettingsKey()).toString();
-    const QStringList fields = text.split(',');
-    if (fields.size() != 10)
-        return;
-    std::array<int, 4> rect{};
-    for (int i = 0; i < 4; ++i) {
-        bool ok = false;
-        rect[static_cast<std::size_t>(i)] = fields[6 + i].toInt(&ok);
-        if (!ok)
-            return;
-    }
-    const QRect normal(QPoint(rect[0], rect[1]), QPoint(rect[2] - 1, rect[3] - 1));
-    if (normal.width() < minimumWidth() || normal.height() < minimumHeight())
-        return;  // a damaged entry does not make an unusable window
-    move(normal.topLeft());
-    resize(normal.size());
+    SavedPosition(kFrameNumber).Restore(*this, true);
 }
 
 void QVMainFrame::SaveWindowPosition() const
 {
-    const QRect r = geometry();
-    const QString text = QString::asprintf("%u,%u,%d,%d,%d,%d,%d,%d,%d,%d", 0u, 0u, 0, 0, 0, 0,
-                                           r.left(), r.top(), r.right() + 1, r.bottom() + 1);
-    QSettings().setValue(SettingsKey(), text);
+    SavedPosition(kFrameNumber).Save(*this);
 }
 
 void QVMainFrame::closeEvent(QCloseEvent* event)

@@ -98,8 +98,9 @@ public:
         kZoomToFit = 32855,
         kZoomActual = 32857,
         kAbout = 57664,
-        // Our own: the abort key as a menu command.
+        // Our own: the abort key as a menu command, and the point marker among the tools.
         kAbort = 57900,
+        kToolMarker = 57901,
     };
 
     static constexpr std::string_view kScanningRunning = "Scanning in Progress";
@@ -151,6 +152,9 @@ public:
     [[nodiscard]] int PaneWidth() const;
     // J and Q both held down: the diagnostics command may be offered.
     [[nodiscard]] bool DiagnosticsGateOpen() const;
+    // The diagnostics dialog (the menu command and window command 36873); refused with
+    // "Scanning in Progress" during a prescan.
+    void OpenDiagnostics();
     [[nodiscard]] QVUIHandler& Handler() { return *handler_; }
     [[nodiscard]] QLabel& StatusPane(int pane) const { return pane == 0 ? *pane0_ : *pane1_; }
 

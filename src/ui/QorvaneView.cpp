@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTimer>
 
 #include <algorithm>
@@ -35,6 +36,13 @@ namespace scanora {
 
 namespace {
 
+// The user profile's values for the view.
+constexpr const char* kScanColorsKey = "Settings/Scan Colors";
+constexpr const char* kMaskCropKey = "Settings/Mask Crop";
+// Colour, red, green, blue, monochrome and luminance; any other number shows colour.
+constexpr int kFirstColorMode = 0;
+constexpr int kLastColorMode = 5;
+
 const QColor kBackground(200, 200, 200);
 
 }  // namespace
@@ -63,7 +71,12 @@ QorvaneView::QorvaneView(AppContext& app, PreviewDocument& document, QWidget* pa
     tools_ = std::make_unique<ToolController>(static_cast<ToolHost&>(*this), *palette_);
 
     const CameraPreferences& prefs = app_.CameraSetting().Prefs();
-    colorMode_ = prefs.cameraColorMode;
+    // The display mode and the crop mask as they were last left.
+    const QSettings profile;
+    colorMode_ = profile.value(kScanColorsKey, 0).toInt();
+    if (colorMode_ < kFirstColorMode || colorMode_ > kLastColorMode)
+        colorMode_ = 0;
+    maskCrop_ = profile.value(kMaskCropKey, 0).toInt() != 0;
     guidesShown_ = prefs.enableRulers;
     appearance_ = {prefs.maskColor,  prefs.maskTransparency, prefs.gridColor,     prefs.gridWidth,
                    prefs.gridHeight, prefs.guideColor,       prefs.guidePatternID};
@@ -303,9 +316,18 @@ void QorvaneView::SetColorMode(int mode)
     if (mode == colorMode_)
         return;
     colorMode_ = mode;
+    QSettings().setValue(kScanColorsKey, mode);
     palette_->update();
     document_.SetHistogramMode(mode);
     document_.RecomputeHistogram();
+}
+
+void QorvaneView::SetMaskCrop(bool on)
+{
+    if (on != maskCrop_)
+        QSettings().setValue(kMaskCropKey, on ? 1 : 0);
+    maskCrop_ = on;
+    Redraw();
 }
 
 void QorvaneView::SetAppearance(const PreviewAppearance& appearance)

@@ -123,11 +123,8 @@ public:
     // Display effects.
     void SetColorMode(int mode);
     [[nodiscard]] int ColorMode() const { return colorMode_; }
-    void SetMaskCrop(bool on)
-    {
-        maskCrop_ = on;
-        Redraw();
-    }
+    // The two are kept in the user profile ("Scan Colors", "Mask Crop") as they change.
+    void SetMaskCrop(bool on);
     [[nodiscard]] bool MaskCrop() const { return maskCrop_; }
     void SetFalseColor(bool on);
     [[nodiscard]] bool FalseColor() const { return falseColor_; }

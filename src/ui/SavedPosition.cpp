@@ -56,9 +56,10 @@ void SavedPosition::Restore(QWidget& window, bool withSize) const
     QPoint corner = saved->topLeft();
     if (!desktop.isEmpty() && (corner.x() > desktop.right() || corner.y() > desktop.bottom()))
         corner = QPoint(0, 0);
-    if (withSize)
-        window.resize(saved->size().expandedTo(window.minimumSize()));
-    window.move(corner);
+    // The window's own rectangle, as Save wrote it: moving the frame there instead would let
+    // the window creep by its title bar at every start.
+    const QSize size = withSize ? saved->size().expandedTo(window.minimumSize()) : window.size();
+    window.setGeometry(QRect(corner, size));
 }
 
 void SavedPosition::Save(const QWidget& window) const

@@ -172,11 +172,12 @@ TEST(QVMainFrameTest, DiagnosticsGateOpensOnlyWhileJAndQAreHeld)
     EXPECT_FALSE(frame.DiagnosticsGateOpen());
     QTest::keyPress(&target, Qt::Key_Q);
     EXPECT_TRUE(frame.DiagnosticsGateOpen());
-    // Until the diagnostics window exists its command stays off even with the gate open.
     frame.UpdateCommands();
-    EXPECT_FALSE(frame.Action(QVMainFrame::kDiagnostics)->isEnabled());
+    EXPECT_TRUE(frame.Action(QVMainFrame::kDiagnostics)->isEnabled());
     QTest::keyRelease(&target, Qt::Key_J);
     EXPECT_FALSE(frame.DiagnosticsGateOpen());
+    frame.UpdateCommands();
+    EXPECT_FALSE(frame.Action(QVMainFrame::kDiagnostics)->isEnabled());
     QTest::keyRelease(&target, Qt::Key_Q);
 }
 

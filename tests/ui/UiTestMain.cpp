@@ -4,8 +4,24 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
+namespace {
+
+// Every test starts from an empty profile for the view: what one test leaves behind there (the
+// display mode, the crop mask) would otherwise greet the next one.
+class FreshViewProfile final : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override
+    {
+        QSettings profile;
+        profile.remove("Settings/Scan Colors");
+        profile.remove("Settings/Mask Crop");
+    }
+};
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -19,5 +35,6 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName("Qorvane Digital Cameras");
     QApplication::setApplicationName("Scanora Tests");
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshViewProfile);
     return RUN_ALL_TESTS();
 }
