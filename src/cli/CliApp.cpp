@@ -6,6 +6,7 @@
 #include "camera/QVCamera.h"
 #include "cli/CaptureCommand.h"
 #include "cli/DiskCommands.h"
+#include "cli/FocusCommand.h"
 #include "cli/GetCommand.h"
 #include "cli/PrefsCommand.h"
 #include "context/AppContext.h"
@@ -122,8 +123,12 @@ int CliApp::RunCommand()
     }
     if (!disk && options_.command != "info" && options_.command != "status" &&
         options_.command != "send" && options_.command != "get" && options_.command != "prescan" &&
-        options_.command != "scan")
+        options_.command != "scan" && options_.command != "focus")
         return Usage("unknown command '" + options_.command + "'");
+    if (options_.command == "focus") {
+        if (const std::string usage = FocusCommand::CheckArguments(options_); !usage.empty())
+            return Usage(usage);
+    }
     const bool capture = options_.command == "prescan" || options_.command == "scan";
     if (capture) {
         if (const std::string usage = CaptureCommand::CheckArguments(options_); !usage.empty())
@@ -136,7 +141,7 @@ int CliApp::RunCommand()
     if (options_.command == "send" && options_.arguments.empty())
         return Usage("send needs the command text, e.g. scanora-cli send CS");
     if (!disk && options_.command != "send" && options_.command != "get" &&
-        !options_.arguments.empty())
+        options_.command != "focus" && !options_.arguments.empty())
         return Usage(options_.command + " takes no arguments");
 
     std::string error;
@@ -179,6 +184,8 @@ int CliApp::RunCommand()
         return DiskCommands::Run(options_, *context_, out_, err_);
     if (options_.command == "get")
         return GetCommand(options_, *context_, out_, err_, stopRequested_).Run();
+    if (options_.command == "focus")
+        return FocusCommand(options_, *context_, out_, err_, stopRequested_).Run();
     return Send();
 }
 

@@ -33,6 +33,8 @@ struct CliOptions {
     std::string sortColumn;
     bool reverse = false;
     std::optional<std::string> userNotes;
+    // focus: --column, --line, --zoom, --channels, --readings, --seconds, --pause.
+    std::map<std::string, std::string> focusValues;
 };
 
 // Parses argv. False, with `error` set to a one-line reason, on a usage error.
