@@ -3,8 +3,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <string>
 #include <limits>
+#include <string>
 #include <system_error>
 
 namespace camsim {
@@ -257,9 +257,10 @@ bool ParseFocus(std::string_view value, SimFocus& focus, std::string& error)
         ok = number(value, 0.0, 1000.0, parsed.defocus);
     }
     if (!ok) {
-        error = "focus must be D (pixels of blur, 0 to 1000) or sweep:D:S (from D pixels through "
-                "best focus after S seconds, 0.1 to 3600, and back), not " +
-                Quoted(value);
+        error =
+            "focus must be D (pixels of blur, 0 to 1000) or sweep:D:S (from D pixels through "
+            "best focus after S seconds, 0.1 to 3600, and back), not " +
+            Quoted(value);
         return false;
     }
     focus = parsed;

@@ -142,9 +142,8 @@ bool ParseCliOptions(const std::vector<std::string>& argv, const char* cameraEnv
             if (!text)
                 return false;
             options.captureValues[arg.substr(2)] = *text;
-        } else if (arg == "--column" || arg == "--line" || arg == "--zoom" ||
-                   arg == "--channels" || arg == "--readings" || arg == "--seconds" ||
-                   arg == "--pause") {
+        } else if (arg == "--column" || arg == "--line" || arg == "--zoom" || arg == "--channels" ||
+                   arg == "--readings" || arg == "--seconds" || arg == "--pause") {
             const std::string* text = value(arg.c_str());
             if (!text)
                 return false;

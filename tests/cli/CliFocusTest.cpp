@@ -57,7 +57,7 @@ TEST_P(CliFocusSweepTest, GreenPeaksWhereTheLensIsSharpest)
         "--camera",   std::string("sim:speed=0,model=6,focus=sweep:20:2,link=") + GetParam(),
         "--json",     "focus",
         "--readings", "41",
-        "--pause", "0"};
+        "--pause",    "0"};
     args.insert(args.end(), kOnTheBars.begin(), kOnTheBars.end());
     const test::ProcessResult result = test::RunCli(args);
     ASSERT_EQ(result.exitCode, 0) << result.err;
@@ -100,8 +100,8 @@ TEST(CliFocusTest, CtrlCStopsAndCentresTheCarriage)
 
 TEST(CliFocusTest, ChannelsAndBoundsAreChecked)
 {
-    const test::ProcessResult red = test::RunCli({"--camera", "sim:speed=0", "focus", "--channels",
-                                                  "r", "--readings", "2", "--pause", "0"});
+    const test::ProcessResult red = test::RunCli(
+        {"--camera", "sim:speed=0", "focus", "--channels", "r", "--readings", "2", "--pause", "0"});
     ASSERT_EQ(red.exitCode, 0) << red.err;
     EXPECT_NE(red.out.find("green      -"), std::string::npos) << red.out;
 
@@ -120,9 +120,8 @@ TEST(CliFocusTest, ChannelsAndBoundsAreChecked)
 
 TEST(CliFocusTest, FailedReadingsMakeTheExitStatusAFailure)
 {
-    const test::ProcessResult result =
-        test::RunCli({"--camera", "sim:speed=0,fault=error:CLF:02", "focus", "--readings", "3",
-                      "--pause", "0"});
+    const test::ProcessResult result = test::RunCli(
+        {"--camera", "sim:speed=0,fault=error:CLF:02", "focus", "--readings", "3", "--pause", "0"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("3 of 3 focus readings failed"), std::string::npos) << result.err;
 }
