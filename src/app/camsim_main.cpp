@@ -37,6 +37,8 @@ constexpr const char* kUsage =
     "  --bigimage WxL         also a W x L 16-bit colour image on a new disk\n"
     "  --fault F+F...         faults: noreply:CMD error:CMD:CODE xfer:CMD drop:N\n"
     "                         dropdata:BYTES slow:MS stall:LINES\n"
+    "  --focus D|sweep:D:S    the lens: D pixels of blur (0 sharp), or a sweep from D pixels\n"
+    "                         through best focus after S seconds of focus readings and back\n"
     "  --help                 show this text\n";
 
 int UsageError(const std::string& message)
@@ -80,7 +82,8 @@ bool ParseOptions(const std::vector<std::string_view>& arguments, Options& optio
             options.listen = std::string(value);
         } else if (option == "disk" || option == "model" || option == "link" || option == "speed" ||
                    option == "firmware" || option == "serial" || option == "revision" ||
-                   option == "samples" || option == "bigimage" || option == "fault") {
+                   option == "samples" || option == "bigimage" || option == "fault" ||
+                   option == "focus") {
             if (!camsim::SetSimConfigKey(option, value, options.config, error))
                 return false;
         } else {

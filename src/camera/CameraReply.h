@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "camera/CameraErrorRecord.h"
 
@@ -14,6 +15,10 @@ struct CameraReply {
     bool accepted = false;
     // The reply text: empty after a failure or an error reply, kept when its prefix was wrong.
     std::string text;
+    // Every byte the transport delivered for an accepted reply, carriage returns and NULs inside
+    // it included (a binary reply such as the focus window's samples); empty otherwise. Its size
+    // is what arrived: a short reply is short here too.
+    std::vector<std::uint8_t> bytes;
     // How the exchange failed; None also when it never reached the camera (no camera, or the
     // camera stayed busy with another thread's exchange).
     CameraErrorKind failure = CameraErrorKind::None;

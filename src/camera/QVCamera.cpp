@@ -358,14 +358,20 @@ QVCamera::Outcome QVCamera::WaitForReply(int timeoutTicks, std::string_view expe
                          std::string_view(reply).starts_with(expectedPrefix);
     if (trace)
         trace->OnReply(reply, matches);
-    return {matches, matches ? Outcome::Report::None : Outcome::Report::BadReply, 0, reply};
+    // The outcome carries every byte delivered; Conclude cuts the text from it.
+    return {matches, matches ? Outcome::Report::None : Outcome::Report::BadReply, 0,
+            std::string(buffer.begin(), buffer.begin() + length)};
 }
 
 CameraReply QVCamera::Conclude(Outcome outcome, Reporting reporting)
 {
     CameraReply reply;
     reply.accepted = outcome.accepted;
-    reply.text = std::move(outcome.reply);
+    const auto textEnd = std::find_if(outcome.reply.begin(), outcome.reply.end(),
+                                      [](char c) { return c == '\0' || c == '\r'; });
+    if (outcome.accepted)
+        reply.bytes.assign(outcome.reply.begin(), outcome.reply.end());
+    reply.text.assign(outcome.reply.begin(), textEnd);
     const bool show = reporting == Reporting::Show;
     if (outcome.report != Outcome::Report::Timeout &&
         outcome.report != Outcome::Report::Transport &&

@@ -201,7 +201,7 @@ private:
         bool accepted = false;
         Report report = Report::None;
         int value = 0;
-        std::string reply;
+        std::string reply;  // the reply as delivered, up to its full length
     };
 
     // Reads the model and applies it; false when the camera did not answer the model query.

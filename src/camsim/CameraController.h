@@ -12,6 +12,7 @@
 #include "camsim/CaptureCommands.h"
 #include "camsim/CommandSet.h"
 #include "camsim/DiskCommands.h"
+#include "camsim/FocusCommands.h"
 #include "camsim/LinkRequest.h"
 #include "camsim/ReplySlot.h"
 #include "camsim/SimClock.h"
@@ -67,6 +68,7 @@ private:
     CameraCommands cameraCommands_;
     CaptureCommands captureCommands_;
     DiskCommands diskCommands_;
+    FocusCommands focusCommands_;
     CommandSet commands_;
     SimFaultPlan faults_;
     ReplySlot reply_;

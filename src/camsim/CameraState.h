@@ -51,6 +51,11 @@ public:
     [[nodiscard]] std::uint16_t StatusFlags() const;
     [[nodiscard]] std::uint16_t LinesScanned() const { return capture_.LinesScanned(); }
     [[nodiscard]] std::uint16_t MotorPosition() const;
+    // Where the sensor carriage is, whichever motor the output drives.
+    [[nodiscard]] std::uint16_t CarriagePosition() const
+    {
+        return carriage_.Position(clock_.Now());
+    }
     [[nodiscard]] std::uint16_t SupplyVoltageRaw() const { return kSupplyVoltageRaw; }
     [[nodiscard]] std::uint16_t DiskFreeMegabytes() const;
 

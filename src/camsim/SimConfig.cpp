@@ -2,7 +2,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <string>
 #include <system_error>
 
 namespace camsim {
@@ -234,6 +236,37 @@ bool ParseBigImage(std::string_view value, SimConfig& config, std::string& error
     return true;
 }
 
+// "D" or "sweep:D:S": D from 0 to 1000 native pixels of blur, S from 0.1 to 3600 seconds.
+bool ParseFocus(std::string_view value, SimFocus& focus, std::string& error)
+{
+    const auto number = [](std::string_view text, double low, double high, double& out) {
+        const std::string copy(text);
+        char* end = nullptr;
+        out = std::strtod(copy.c_str(), &end);
+        return !copy.empty() && end == copy.c_str() + copy.size() && out >= low && out <= high;
+    };
+    SimFocus parsed;
+    bool ok = false;
+    if (value.starts_with("sweep:")) {
+        const std::string_view rest = value.substr(6);
+        const std::size_t colon = rest.find(':');
+        ok = colon != std::string_view::npos &&
+             number(rest.substr(0, colon), 0.0, 1000.0, parsed.defocus) &&
+             number(rest.substr(colon + 1), 0.1, 3600.0, parsed.sweepSeconds);
+    } else {
+        ok = number(value, 0.0, 1000.0, parsed.defocus);
+    }
+    if (!ok) {
+        error =
+            "focus must be D (pixels of blur, 0 to 1000) or sweep:D:S (from D pixels through "
+            "best focus after S seconds, 0.1 to 3600, and back), not " +
+            Quoted(value);
+        return false;
+    }
+    focus = parsed;
+    return true;
+}
+
 }  // namespace
 
 bool ParseSimFaults(std::string_view text, std::vector<SimFault>& faults, std::string& error)
@@ -285,6 +318,8 @@ bool SetSimConfigKey(std::string_view key, std::string_view value, SimConfig& co
         return ParseSamples(value, config.sampleImages, error);
     if (key == "bigimage")
         return ParseBigImage(value, config, error);
+    if (key == "focus")
+        return ParseFocus(value, config.focus, error);
     if (key == "fault") {
         std::vector<SimFault> faults;
         if (!ParseSimFaults(value, faults, error))
@@ -294,7 +329,7 @@ bool SetSimConfigKey(std::string_view key, std::string_view value, SimConfig& co
     }
     error = "unknown simulator key " + Quoted(key) +
             " (known: model, link, speed, firmware, serial, revision, disk, samples, bigimage, "
-            "fault)";
+            "fault, focus)";
     return false;
 }
 

@@ -28,6 +28,14 @@ struct SimFault {
     std::uint64_t bytes = 0;  // DropData: BYTES
 };
 
+// Where the simulated lens focuses (see the `focus=` key): `defocus` native pixels of blur at the
+// start; with a sweep the photographer turns the lens at an even pace so that it reaches best
+// focus after `sweepSeconds` of simulated time, goes as far past it, and comes back.
+struct SimFocus {
+    double defocus = 0.0;
+    double sweepSeconds = 0.0;  // 0: the lens stays where it is
+};
+
 // How the simulated camera is set up: the `sim:key=value,...` keys and the scanora-camsim options.
 struct SimConfig {
     int model = 6;  // model code 1..7
@@ -46,6 +54,9 @@ struct SimConfig {
     std::uint32_t bigImageWidth = 0;
     std::uint32_t bigImageLines = 0;
     std::vector<SimFault> faults;
+    // focus=D (the lens fixed D native pixels of blur from best focus, 0 sharp) or
+    // focus=sweep:D:S (from D pixels of blur through best focus after S seconds and back).
+    SimFocus focus;
 };
 
 // Parses "model=6,link=scsi,speed=0,firmware=4.14,disk=DIR,samples=off,bigimage=10200x13600,
@@ -55,8 +66,8 @@ bool ParseSimConfig(std::string_view keys, SimConfig& config, std::string& error
 // Parses one fault list "F+F+..." into `faults`.
 bool ParseSimFaults(std::string_view text, std::vector<SimFault>& faults, std::string& error);
 // Sets one key ("model", "link", "speed", "firmware", "serial", "revision", "disk", "samples",
-// "bigimage", "fault"; a fault list is added to the faults already set). False with a one-line
-// reason on bad input, leaving `config` as it was.
+// "bigimage", "fault", "focus"; a fault list is added to the faults already set). False with a
+// one-line reason on bad input, leaving `config` as it was.
 bool SetSimConfigKey(std::string_view key, std::string_view value, SimConfig& config,
                      std::string& error);
 

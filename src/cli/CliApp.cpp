@@ -8,6 +8,7 @@
 #include "cli/CleanCommand.h"
 #include "cli/DiagCommand.h"
 #include "cli/DiskCommands.h"
+#include "cli/FocusCommand.h"
 #include "cli/GetCommand.h"
 #include "cli/PrefsCommand.h"
 #include "context/AppContext.h"
@@ -130,7 +131,7 @@ int CliApp::RunCommand()
     const bool diag = options_.command == "diag";
     if (!disk && !clean && !diag && options_.command != "info" && options_.command != "status" &&
         options_.command != "send" && options_.command != "get" && options_.command != "prescan" &&
-        options_.command != "scan")
+        options_.command != "scan" && options_.command != "focus")
         return Usage("unknown command '" + options_.command + "'");
     if (options_.done && !clean)
         return Usage("--done goes with clean");
@@ -139,6 +140,10 @@ int CliApp::RunCommand()
                                          : std::string();
         !usage.empty())
         return Usage(usage);
+    if (options_.command == "focus") {
+        if (const std::string usage = FocusCommand::CheckArguments(options_); !usage.empty())
+            return Usage(usage);
+    }
     const bool capture = options_.command == "prescan" || options_.command == "scan";
     if (capture) {
         if (const std::string usage = CaptureCommand::CheckArguments(options_); !usage.empty())
@@ -151,7 +156,7 @@ int CliApp::RunCommand()
     if (options_.command == "send" && options_.arguments.empty())
         return Usage("send needs the command text, e.g. scanora-cli send CS");
     if (!disk && !diag && options_.command != "send" && options_.command != "get" &&
-        !options_.arguments.empty())
+        options_.command != "focus" && !options_.arguments.empty())
         return Usage(options_.command + " takes no arguments");
 
     std::string error;
@@ -198,6 +203,8 @@ int CliApp::RunCommand()
         return CleanCommand(options_, *context_, ui_, out_, err_).Run();
     if (diag)
         return DiagCommand(options_, *context_, ui_, out_, err_).Run();
+    if (options_.command == "focus")
+        return FocusCommand(options_, *context_, out_, err_, stopRequested_).Run();
     return Send();
 }
 

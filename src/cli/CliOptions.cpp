@@ -15,7 +15,8 @@ Options:
                     scsi[:/dev/sgN]      the SCSI camera (or that device)
                     sim[:key=value,...]  the simulated camera; keys model=1..7,
                                          link=usb|scsi, speed=F, firmware=4.14,
-                                         disk=DIR, fault=F+F...
+                                         disk=DIR, fault=F+F...,
+                                         focus=D|sweep:D:S
                     socket:PATH          a scanora-camsim listening on PATH
                     tcp:127.0.0.1:PORT   a scanora-camsim listening on PORT
   --trace FILE    write every command, reply and data transfer to FILE
@@ -48,6 +49,15 @@ Commands:
                   a full-resolution scan onto the camera's disk; --series
                   takes N images S seconds apart (time lapse); --retrieve
                   brings each new image home into DIR
+  focus [--column N] [--line N] [--zoom 0-3] [--channels rgb]
+        [--readings N] [--seconds S] [--pause MS]
+                  the focus aid: parks the carriage at the preview line
+                  (default the middle), reads 100 pixels of it at the column
+                  (default the middle of the sensor) again and again and
+                  prints each reading's sharpness per channel with the best
+                  so far; turn the lens until the numbers peak. Ends after N
+                  readings or S seconds, or at Ctrl+C; the carriage is then
+                  centred. --zoom 0 reads the widest window, 3 the finest
   ls [--sort slot|name|size|time|date|notes] [--reverse]
                   the images and free space on the camera's disk, with the
                   free space in all; * marks the newest image
@@ -139,6 +149,12 @@ bool ParseCliOptions(const std::vector<std::string>& argv, const char* cameraEnv
             if (!text)
                 return false;
             options.captureValues[arg.substr(2)] = *text;
+        } else if (arg == "--column" || arg == "--line" || arg == "--zoom" || arg == "--channels" ||
+                   arg == "--readings" || arg == "--seconds" || arg == "--pause") {
+            const std::string* text = value(arg.c_str());
+            if (!text)
+                return false;
+            options.focusValues[arg.substr(2)] = *text;
         } else if (arg == "--reverse") {
             options.reverse = true;
         } else if (arg == "--done") {

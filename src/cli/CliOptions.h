@@ -36,6 +36,8 @@ struct CliOptions {
 
     // clean: --done, the sensor is clean and the carriage goes back.
     bool done = false;
+    // focus: --column, --line, --zoom, --channels, --readings, --seconds, --pause.
+    std::map<std::string, std::string> focusValues;
 };
 
 // Parses argv. False, with `error` set to a one-line reason, on a usage error.

@@ -5,6 +5,7 @@
 #include "settings/QVSize.h"
 #include "ui/GuiThread.h"
 #include "ui/PPColor.h"
+#include "ui/PPFocus.h"
 #include "ui/PPSize.h"
 
 namespace scanora::ui {
@@ -15,9 +16,10 @@ CTabControls::CTabControls(AppContext& app, QWidget* parent) : QTabWidget(parent
     color_ = new PPColor(app_, this);
     addTab(size_, "Size");
     addTab(color_, "Color");
-    // The tone, focus and panorama pages keep their places in the tab order.
+    // The tone and panorama pages keep their places in the tab order.
     addTab(new QWidget(this), "Tone");
-    addTab(new QWidget(this), "Focus");
+    focus_ = new PPFocus(app_, this);
+    addTab(focus_, "Focus");
     addTab(new QWidget(this), "Pano");
     for (QVPropertyPage* page :
          {static_cast<QVPropertyPage*>(size_), static_cast<QVPropertyPage*>(color_)})

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 
+#include "camera/QVFocus.h"
 #include "context/AppContext.h"
 #include "settings/QVCameraSetting.h"
 #include "ui/CFitButton.h"
@@ -23,6 +24,7 @@
 #include "ui/MainControl.h"
 #include "ui/MainMenus.h"
 #include "ui/MainWindowPreferences.h"
+#include "ui/PPFocus.h"
 #include "ui/QVHistogram.h"
 #include "ui/QVUIHandler.h"
 #include "ui/QorvaneView.h"
@@ -115,6 +117,14 @@ QVMainFrame::QVMainFrame(AppContext& app, QtUiPort& ui, const Options& options, 
     connect(handler_, &QVUIHandler::pollShown, this, [this] { UpdateCommands(); });
     connect(tabs_, &CTabControls::abortKeyPressed, view_, &QorvaneView::AbortKey);
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { UpdateCommands(); });
+    // The focus page picks its line with tool 4 on the preview, which marks the window.
+    PPFocus& focus = tabs_->FocusPage();
+    connect(&focus, &PPFocus::pickLineRequested, view_,
+            [this] { view_->SetTool(ToolKind::FocusLine); });
+    connect(view_, &QorvaneView::focusLinePlaced, &focus, &PPFocus::PlaceWindow);
+    connect(&focus, &PPFocus::windowWidthChanged, view_, &QorvaneView::SetFocusWindowWidth);
+    connect(&focus, &PPFocus::focusingChanged, view_, &QorvaneView::SetFocusing);
+    view_->SetFocusWindowWidth(focus.Focus().Width().pixels);
 }
 
 QVMainFrame::~QVMainFrame()

@@ -70,7 +70,13 @@ public:
     // The Prescan command; with Alt held a saved preview is loaded instead, chosen with
     // `chooseSaved` when "PreviewPic.TIF" is not there.
     void PrescanCommand(bool altHeld, const PreviewDocument::FileChooser& chooseSaved = {});
-    void ScanCommand() { document_.Capture().Scan(); }
+    // Ignored while the focus aid runs: the carriage is parked for it.
+    void ScanCommand()
+    {
+        if (!focusing_)
+            document_.Capture().Scan();
+    }
+    void SetFocusing(bool focusing) { focusing_ = focusing; }
     // Ctrl and ".": aborts a scan at once, stops a prescan or a series.
     void AbortKey();
     // Window commands 36867 (capture ended) and 36872 (next image), routed by the main frame.
@@ -252,6 +258,7 @@ private:
 
     double zoom_ = 100.0;
     std::unique_ptr<ToolController> tools_;
+    bool focusing_ = false;  // the focus aid runs
     CropPercent crop_;
 
     bool superPrescan_ = false;

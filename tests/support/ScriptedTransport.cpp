@@ -71,7 +71,9 @@ std::int16_t ScriptedTransport::ReadReply(std::span<std::uint8_t, kReplySize> bu
     const std::string reply = pending_.value_or("") + "\r";
     std::copy_n(reply.begin(), std::min(reply.size(), buffer.size()), buffer.begin());
     pending_.reset();
-    (void)length;
+    // A SCSI transfer says how much arrived; USB always brings the whole buffer.
+    if (Kind() == TransportKind::Scsi)
+        length = static_cast<std::uint16_t>(std::min(reply.size(), buffer.size()));
     return readStatus_;
 }
 

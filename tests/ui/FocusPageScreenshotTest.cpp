@@ -1,0 +1,87 @@
+// The focus page while it reads a lens being turned, as a person sees it at the smallest window
+// size: every control whole and at its size, and screenshots of the window and of the page (under
+// Xvfb at scale 1 and 2, see tests/CMakeLists).
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTest>
+
+#include <vector>
+
+#include "ScreenshotSupport.h"
+#include "UiTestSupport.h"
+#include "camera/QVFocus.h"
+#include "ui/CTabControls.h"
+#include "ui/LargeFocusDialog.h"
+#include "ui/PPFocus.h"
+
+namespace scanora::ui {
+namespace {
+
+using test::SaveShot;
+using test::ShotPath;
+using test::StartedApp;
+using test::VisiblePart;
+
+QString ShotName(const char* what)
+{
+    const QString name = qEnvironmentVariable("SCANORA_SCREENSHOT_NAME");
+    return QString(what) + (name.isEmpty() ? QStringLiteral("-offscreen") : "-" + name);
+}
+
+TEST(FocusPageScreenshotTest, ScoresSamplesAndHistoryFitThePage)
+{
+    StartedApp started("sim:speed=0,model=6,focus=sweep:20:2");
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    QVMainFrame& frame = started.Frame();
+    frame.resize(1024, 700);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    frame.Tabs().setCurrentIndex(CTabControls::kFocusPage);
+    PPFocus& page = frame.Tabs().FocusPage();
+    page.SetZoom(3);
+    page.PlaceWindow(3575, 746);
+    QTest::mouseClick(page.StartButton(), Qt::LeftButton);
+    // While it runs: the lens has passed best focus and the samples are drawn.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.History().Count() >= 26; }, 20000));
+    frame.ControlPanes().ensureWidgetVisible(&page, 0, 0);
+    QTest::qWait(50);
+
+    for (const QWidget* control : page.findChildren<QWidget*>()) {
+        if (!control->isVisibleTo(&page))
+            continue;
+        const QRect full(control->mapTo(&page, QPoint(0, 0)), control->size());
+        EXPECT_EQ(VisiblePart(*control, page), full)
+            << control->metaObject()->className() << " is cut off by the page";
+        EXPECT_GE(control->height(), control->minimumSizeHint().height())
+            << control->metaObject()->className() << " is squashed";
+        if (const auto* label = qobject_cast<const QLabel*>(control)) {
+            EXPECT_GE(label->width(), label->sizeHint().width())
+                << "'" << label->text().toStdString() << "' is cut short";
+        }
+        if (const auto* button = qobject_cast<const QAbstractButton*>(control)) {
+            EXPECT_GE(button->width(), button->sizeHint().width())
+                << "'" << button->text().toStdString() << "' is cut short";
+        }
+    }
+    SaveShot(frame.grab(), ShotPath(ShotName("focus-window")));
+    SaveShot(page.grab(), ShotPath(ShotName("focus-page")));
+
+    page.OpenLargeWindow();
+    LargeFocusDialog* large = page.LargeWindow();
+    ASSERT_NE(large, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(large));
+    large->ShowReading(page.Focus().LastReading(), page.History());
+    QTest::qWait(50);
+    SaveShot(large->grab(), ShotPath(ShotName("focus-large")));
+    large->close();
+    QTest::mouseClick(page.StartButton(), Qt::LeftButton);
+}
+
+}  // namespace
+}  // namespace scanora::ui
