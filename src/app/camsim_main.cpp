@@ -35,6 +35,7 @@ constexpr const char* kUsage =
     "  --disk DIR             keep the camera disk in DIR\n"
     "  --samples on|off       five sample images on a new disk (default on)\n"
     "  --bigimage WxL         also a W x L 16-bit colour image on a new disk\n"
+    "  --overshoot C/F        steps the stage coasts past a coarse/fine move (default 67/1)\n"
     "  --fault F+F...         faults: noreply:CMD error:CMD:CODE xfer:CMD drop:N\n"
     "                         dropdata:BYTES slow:MS stall:LINES\n"
     "  --help                 show this text\n";
@@ -80,7 +81,8 @@ bool ParseOptions(const std::vector<std::string_view>& arguments, Options& optio
             options.listen = std::string(value);
         } else if (option == "disk" || option == "model" || option == "link" || option == "speed" ||
                    option == "firmware" || option == "serial" || option == "revision" ||
-                   option == "samples" || option == "bigimage" || option == "fault") {
+                   option == "samples" || option == "bigimage" || option == "overshoot" ||
+                   option == "fault") {
             if (!camsim::SetSimConfigKey(option, value, options.config, error))
                 return false;
         } else {

@@ -17,6 +17,7 @@
 #include "camsim/SimClock.h"
 #include "camsim/SimConfig.h"
 #include "camsim/SimFaultPlan.h"
+#include "camsim/StageCommands.h"
 
 namespace camsim {
 
@@ -67,6 +68,7 @@ private:
     CameraCommands cameraCommands_;
     CaptureCommands captureCommands_;
     DiskCommands diskCommands_;
+    StageCommands stageCommands_;
     CommandSet commands_;
     SimFaultPlan faults_;
     ReplySlot reply_;

@@ -8,6 +8,7 @@
 #include "cli/DiskCommands.h"
 #include "cli/GetCommand.h"
 #include "cli/PrefsCommand.h"
+#include "cli/StageCommand.h"
 #include "context/AppContext.h"
 
 namespace scanora::cli {
@@ -64,14 +65,20 @@ int CliApp::FileFailed(const std::string& message) const
     return Failure(out_, err_, options_.json, message);
 }
 
+int CliApp::CameraFailure(const CliUiPort& ui, std::FILE* out, std::FILE* err, bool json,
+                          const std::string& fallback)
+{
+    const std::string message = ui.MessageShown() ? ui.LastMessage() : fallback;
+    if (!ui.MessageShown())
+        std::fprintf(err, "%s\n", message.c_str());
+    if (json)
+        std::fprintf(out, "{\"error\": %s}\n", CliReport::JsonString(message).c_str());
+    return kExitCameraFailure;
+}
+
 int CliApp::Failed(const std::string& fallback)
 {
-    const std::string message = ui_.MessageShown() ? ui_.LastMessage() : fallback;
-    if (!ui_.MessageShown())
-        std::fprintf(err_, "%s\n", message.c_str());
-    if (options_.json)
-        std::fprintf(out_, "{\"error\": %s}\n", CliReport::JsonString(message).c_str());
-    return kExitCameraFailure;
+    return CameraFailure(ui_, out_, err_, options_.json, fallback);
 }
 
 void CliApp::Print(const CliReport& report) const
@@ -120,10 +127,15 @@ int CliApp::RunCommand()
             !usage.empty())
             return Usage(usage);
     }
-    if (!disk && options_.command != "info" && options_.command != "status" &&
+    const bool stage = options_.command == "stage";
+    if (!disk && !stage && options_.command != "info" && options_.command != "status" &&
         options_.command != "send" && options_.command != "get" && options_.command != "prescan" &&
         options_.command != "scan")
         return Usage("unknown command '" + options_.command + "'");
+    if (stage) {
+        if (const std::string usage = StageCommand::CheckArguments(options_); !usage.empty())
+            return Usage(usage);
+    }
     const bool capture = options_.command == "prescan" || options_.command == "scan";
     if (capture) {
         if (const std::string usage = CaptureCommand::CheckArguments(options_); !usage.empty())
@@ -135,7 +147,7 @@ int CliApp::RunCommand()
     }
     if (options_.command == "send" && options_.arguments.empty())
         return Usage("send needs the command text, e.g. scanora-cli send CS");
-    if (!disk && options_.command != "send" && options_.command != "get" &&
+    if (!disk && !stage && options_.command != "send" && options_.command != "get" &&
         !options_.arguments.empty())
         return Usage(options_.command + " takes no arguments");
 
@@ -169,6 +181,10 @@ int CliApp::RunCommand()
     if (camera.GetModelCode() == 0 && options_.command != "send")
         return Failed("The camera did not report its model.");
     ui_.Forget();
+    // Every session starts the stage as the desktop program does; a raw command goes to the
+    // camera as it finds it.
+    if (options_.command != "send" && !context_->StartStage())
+        return Failed("The stage could not be set up.");
     if (options_.command == "info")
         return Info();
     if (options_.command == "status")
@@ -177,6 +193,8 @@ int CliApp::RunCommand()
         return CaptureCommand(options_, *context_, ui_, out_, err_, stopRequested_).Run();
     if (disk)
         return DiskCommands::Run(options_, *context_, out_, err_);
+    if (stage)
+        return StageCommand(options_, *context_, ui_, out_, err_, stopRequested_).Run();
     if (options_.command == "get")
         return GetCommand(options_, *context_, out_, err_, stopRequested_).Run();
     return Send();

@@ -38,6 +38,10 @@ public:
     // Prints "scanora-cli: <message>" on `err` (and the error object with --json on `out`);
     // returns the exit status of a failed file or camera.
     static int Failure(std::FILE* out, std::FILE* err, bool json, const std::string& message);
+    // A failed camera operation: the message the camera object showed (already on `err`), or
+    // `fallback` when it showed none, printed on `err`; the error object with --json on `out`.
+    static int CameraFailure(const CliUiPort& ui, std::FILE* out, std::FILE* err, bool json,
+                             const std::string& fallback);
 
 private:
     int RunCommand();

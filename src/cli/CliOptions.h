@@ -33,6 +33,9 @@ struct CliOptions {
     std::string sortColumn;
     bool reverse = false;
     std::optional<std::string> userNotes;
+
+    // stage jog: "fine" (--fine) or "coarse" (--coarse).
+    std::string stageSpeed;
 };
 
 // Parses argv. False, with `error` set to a one-line reason, on a usage error.

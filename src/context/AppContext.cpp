@@ -128,6 +128,13 @@ SettingsFileReport AppContext::LoadPreferences(const PreferencesOptions& options
     return report;
 }
 
+bool AppContext::StartStage()
+{
+    if (!camera_->IsConnected() || camera_->GetModelCode() == 0)
+        return true;
+    return pano_->StartUp(pano_->CurrentStageValues());
+}
+
 bool AppContext::ResetPreferences(std::string* error)
 {
     if (prefsPath_.empty()) {
