@@ -49,7 +49,8 @@ bool StageIndicator::SleepWhileOn(std::chrono::milliseconds duration)
         const auto left = end - std::chrono::steady_clock::now();
         if (left <= std::chrono::steady_clock::duration::zero())
             return true;
-        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(left, kSleepSlice));
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(left, kSleepSlice));
     }
     return false;
 }

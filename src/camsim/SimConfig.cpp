@@ -244,8 +244,8 @@ bool ParseOvershoot(std::string_view value, SimConfig& config, std::string& erro
     if (slash == std::string_view::npos || !ParseUnsigned(value.substr(0, slash), 10, coarse) ||
         !ParseUnsigned(value.substr(slash + 1), 10, fine) || coarse > kMaxOvershoot ||
         fine > kMaxOvershoot) {
-        error = "overshoot must be COARSE/FINE steps, each 0 to 1000, as in 67/1, not " +
-                Quoted(value);
+        error =
+            "overshoot must be COARSE/FINE steps, each 0 to 1000, as in 67/1, not " + Quoted(value);
         return false;
     }
     config.stageCoarseOvershoot = static_cast<int>(coarse);

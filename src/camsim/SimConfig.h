@@ -59,8 +59,8 @@ bool ParseSimConfig(std::string_view keys, SimConfig& config, std::string& error
 // Parses one fault list "F+F+..." into `faults`.
 bool ParseSimFaults(std::string_view text, std::vector<SimFault>& faults, std::string& error);
 // Sets one key ("model", "link", "speed", "firmware", "serial", "revision", "disk", "samples",
-// "bigimage", "overshoot", "fault"; a fault list is added to the faults already set). False with a one-line
-// reason on bad input, leaving `config` as it was.
+// "bigimage", "overshoot", "fault"; a fault list is added to the faults already set). False with a
+// one-line reason on bad input, leaving `config` as it was.
 bool SetSimConfigKey(std::string_view key, std::string_view value, SimConfig& config,
                      std::string& error);
 

@@ -37,11 +37,10 @@ void StageCommands::AddTo(CommandSet& commands)
         commands.Add(std::string(name),
                      [this, i, name](std::string_view p) { return SetParameter(i, name, p); });
     }
-    commands.Add("MA", [this](std::string_view p) {
-        return SetValue("MA", p, &SimStage::SetAcceleration);
-    });
-    commands.Add("MR",
-                 [this](std::string_view p) { return SetValue("MR", p, &SimStage::SetCruiseRate); });
+    commands.Add(
+        "MA", [this](std::string_view p) { return SetValue("MA", p, &SimStage::SetAcceleration); });
+    commands.Add(
+        "MR", [this](std::string_view p) { return SetValue("MR", p, &SimStage::SetCruiseRate); });
     commands.Add("MS",
                  [this](std::string_view p) { return SetValue("MS", p, &SimStage::SetSpeed); });
     commands.Add("CMG", [this](std::string_view p) { return Go(p); });

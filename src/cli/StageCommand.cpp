@@ -1,10 +1,10 @@
 #include "cli/StageCommand.h"
 
 #include <charconv>
-#include <optional>
-#include <vector>
 #include <chrono>
+#include <optional>
 #include <thread>
+#include <vector>
 
 #include "camera/QVPanoControl.h"
 #include "cli/CliApp.h"

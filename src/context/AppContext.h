@@ -96,6 +96,9 @@ public:
     // presets the stage at the start of the extent. Nothing is sent without a connected camera
     // of a known model (true). False when the camera failed a command (it has said why).
     bool StartStage();
+    // After the stage's mode or geometry changed: while a rotating capture is in use its lines
+    // replace the camera's travel in the output geometry.
+    void StageValuesChanged();
     // Replaces the preferences file with the built-in text. False when it could not be written
     // (`error` says why).
     bool ResetPreferences(std::string* error = nullptr);

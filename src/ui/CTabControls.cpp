@@ -5,6 +5,7 @@
 #include "settings/QVSize.h"
 #include "ui/GuiThread.h"
 #include "ui/PPColor.h"
+#include "ui/PPPano.h"
 #include "ui/PPSize.h"
 
 namespace scanora::ui {
@@ -15,10 +16,16 @@ CTabControls::CTabControls(AppContext& app, QWidget* parent) : QTabWidget(parent
     color_ = new PPColor(app_, this);
     addTab(size_, "Size");
     addTab(color_, "Color");
-    // The tone, focus and panorama pages keep their places in the tab order.
+    pano_ = new PPPano(app_, this);
+    // The tone and focus pages keep their places in the tab order.
     addTab(new QWidget(this), "Tone");
     addTab(new QWidget(this), "Focus");
-    addTab(new QWidget(this), "Pano");
+    addTab(pano_, "Pano");
+    // A rotating capture's lines are the output's height: the size page shows the new size.
+    connect(pano_, &PPPano::stageValuesChanged, this, [this] {
+        size_->ShowOutputSize(SizeReadout::Of(app_.Size()));
+        size_->Refresh(SizeReadout::Of(app_.Size()));
+    });
     for (QVPropertyPage* page :
          {static_cast<QVPropertyPage*>(size_), static_cast<QVPropertyPage*>(color_)})
         connect(page, &QVPropertyPage::abortKeyPressed, this, &CTabControls::abortKeyPressed);
@@ -46,6 +53,7 @@ void CTabControls::Initialize()
     color_->ShowExposure(app_.Exposure().Readout());
     color_->RefreshReadouts();
     color_->ShowProfiles();
+    pano_->Refresh();
 }
 
 void CTabControls::SetCapturePagesEnabled(bool enabled)
@@ -53,6 +61,7 @@ void CTabControls::SetCapturePagesEnabled(bool enabled)
     SCANORA_ASSERT_GUI_THREAD();
     size_->SetControlsEnabled(enabled);
     color_->SetControlsEnabled(enabled);
+    pano_->SetControlsEnabled(enabled);
 }
 
 }  // namespace scanora::ui

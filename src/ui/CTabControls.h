@@ -11,6 +11,7 @@ class AppContext;
 namespace scanora::ui {
 
 class PPColor;
+class PPPano;
 class PPSize;
 class QVPropertyPage;
 
@@ -25,6 +26,7 @@ public:
 
     [[nodiscard]] PPSize& SizePage() const { return *size_; }
     [[nodiscard]] PPColor& ColorPage() const { return *color_; }
+    [[nodiscard]] PPPano& PanoPage() const { return *pano_; }
     // The page that lists the settings of a kind; null when no page does yet.
     [[nodiscard]] QVPropertyPage* PageFor(SettingKind kind) const;
 
@@ -43,6 +45,7 @@ private:
     AppContext& app_;
     PPSize* size_ = nullptr;
     PPColor* color_ = nullptr;
+    PPPano* pano_ = nullptr;
     QVPropertyPage* histogram_ = nullptr;
 };
 

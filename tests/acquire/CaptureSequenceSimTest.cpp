@@ -342,6 +342,10 @@ TEST_P(CaptureSequenceSimTest, ObjectSeriesTurnsTheObjectByItsStepBetweenImages)
     UseSmallScan();
     QVPanoControl& pano = context_->Pano();
     pano.SetPanoMode(StageValues::kPanoObject);
+    StageGeometry geometry = pano.Geometry();
+    geometry.SetNumImages(12);
+    geometry.SetNumDegrees(360.0);
+    pano.SetGeometry(geometry);
 
     struct Series {
         int first, last, images, turnsBefore;

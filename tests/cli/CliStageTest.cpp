@@ -73,17 +73,17 @@ TEST(CliStage, JogsRunToTheEndsOfTheTravel)
 
 TEST(CliStage, UsageErrorsAndCameraFailures)
 {
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"stage"},
-             {"stage", "spin"},
-             {"stage", "move"},
-             {"stage", "move", "65536"},
-             {"stage", "move", "-1"},
-             {"stage", "jog", "max"},
-             {"stage", "jog", "up", "--fine"},
-             {"stage", "jog", "max", "--fine", "--coarse"},
-             {"stage", "calibrate", "--fine"},
-             {"stage", "position", "now"}}) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"stage"},
+                                               {"stage", "spin"},
+                                               {"stage", "move"},
+                                               {"stage", "move", "65536"},
+                                               {"stage", "move", "-1"},
+                                               {"stage", "jog", "max"},
+                                               {"stage", "jog", "up", "--fine"},
+                                               {"stage", "jog", "max", "--fine", "--coarse"},
+                                               {"stage", "calibrate", "--fine"},
+                                               {"stage", "position", "now"}}) {
         const ProcessResult usage = Stage("", args);
         EXPECT_EQ(usage.exitCode, 2) << args.back();
         EXPECT_THAT(usage.err, HasSubstr("Try 'scanora-cli --help'.")) << args.back();

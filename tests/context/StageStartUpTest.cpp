@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "camera/CameraConnection.h"
 #include "camera/QVPanoControl.h"
 #include "camsim/SimCamera.h"
 #include "context/AppContext.h"
-#include "camera/CameraConnection.h"
 #include "settings/StageValues.h"
 #include "support/RecordingUiPort.h"
 
