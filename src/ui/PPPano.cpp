@@ -4,12 +4,12 @@
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -48,43 +48,49 @@ QString Format(const char* format, double value)
 
 PPPano::PPPano(AppContext& app, QWidget* parent) : QWidget(parent), app_(app)
 {
+    // Compact: the page shares its pane with the other pages beside the image.
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(BuildMode());
-    auto* modes = new QHBoxLayout;
-    modes->addWidget(BuildScene());
-    modes->addWidget(BuildRollout());
-    layout->addLayout(modes);
-    layout->addWidget(BuildObject());
-    layout->addWidget(BuildStage());
-    hint_ = new QLabel("Switch on \"Enable Pano Mode\" in the preferences to use the stage.", this);
-    hint_->setWordWrap(true);
-    layout->addWidget(hint_);
+    layout->addLayout(BuildMode());
+    // Only the values of the chosen mode are shown.
+    modeValues_ = new QStackedWidget(this);
+    modeValues_->addWidget(new QWidget(modeValues_));
+    modeValues_->addWidget(BuildScene());
+    modeValues_->addWidget(BuildRollout());
+    modeValues_->addWidget(BuildObject());
+    layout->addWidget(modeValues_);
+    layout->addLayout(BuildStage());
     layout->addStretch(1);
     Refresh();
 }
 
-QGroupBox* PPPano::BuildMode()
+QLayout* PPPano::BuildMode()
 {
-    auto* box = new QGroupBox("Mode", this);
-    auto* row = new QHBoxLayout(box);
+    auto* column = new QVBoxLayout;
+    auto* row = new QHBoxLayout;
+    column->addLayout(row);
     modeGroup_ = new QButtonGroup(this);
     const char* names[4] = {"Off", "Scene", "Rollout", "Object"};
     for (int mode = 0; mode < 4; ++mode) {
-        modes_[mode] = new QRadioButton(names[mode], box);
+        modes_[mode] = new QRadioButton(names[mode], this);
         modeGroup_->addButton(modes_[mode], mode);
         row->addWidget(modes_[mode]);
     }
     row->addStretch(1);
-    size_ = new QLabel(box);
-    row->addWidget(size_);
     connect(modeGroup_, &QButtonGroup::idClicked, this, &PPPano::ModeChosen);
-    return box;
+    // Under the modes: what a rotating capture gives, or an object series' step.
+    size_ = new QLabel(this);
+    step_ = new QLabel(this);
+    hint_ = new QLabel("Enable Pano Mode in the preferences to use the stage.", this);
+    hint_->setWordWrap(true);
+    for (QLabel* label : {size_, step_, hint_}) column->addWidget(label);
+    return column;
 }
 
-QGroupBox* PPPano::BuildScene()
+QWidget* PPPano::BuildScene()
 {
-    scene_ = new QGroupBox("Scene", this);
+    scene_ = new QWidget(this);
     auto* form = new QFormLayout(scene_);
+    form->setContentsMargins(0, 0, 0, 0);
     focal_ =
         NumberBox(StageGeometry::kMinFocalLength, StageGeometry::kMaxFocalLength, 1, " mm", scene_);
     extent_ = NumberBox(StageGeometry::kMinScanExtent, StageGeometry::kMaxPageScanExtent, 1,
@@ -96,10 +102,11 @@ QGroupBox* PPPano::BuildScene()
     return scene_;
 }
 
-QGroupBox* PPPano::BuildRollout()
+QWidget* PPPano::BuildRollout()
 {
-    rollout_ = new QGroupBox("Rollout", this);
+    rollout_ = new QWidget(this);
     auto* form = new QFormLayout(rollout_);
+    form->setContentsMargins(0, 0, 0, 0);
     height_ = NumberBox(StageGeometry::kMinRolloutHeight, StageGeometry::kMaxRolloutHeight, 1,
                         " mm", rollout_);
     diameter_ = NumberBox(StageGeometry::kMinRolloutDiameter, StageGeometry::kMaxRolloutDiameter, 1,
@@ -113,10 +120,11 @@ QGroupBox* PPPano::BuildRollout()
     return rollout_;
 }
 
-QGroupBox* PPPano::BuildObject()
+QWidget* PPPano::BuildObject()
 {
-    object_ = new QGroupBox("Object", this);
+    object_ = new QWidget(this);
     auto* grid = new QGridLayout(object_);
+    grid->setContentsMargins(0, 0, 0, 0);
     images_ = new QSpinBox(object_);
     images_->setRange(1, 999);
     images_->setKeyboardTracking(false);
@@ -127,13 +135,11 @@ QGroupBox* PPPano::BuildObject()
         box->setKeyboardTracking(false);
         box->setMinimum(1);
     }
-    step_ = new QLabel(object_);
     grid->addWidget(new QLabel("Images", object_), 0, 0);
     grid->addWidget(images_, 0, 1);
     grid->addWidget(new QLabel("over", object_), 0, 2);
     grid->addWidget(degrees_, 0, 3);
-    grid->addWidget(step_, 0, 4);
-    grid->addWidget(new QLabel("Take images", object_), 1, 0);
+    grid->addWidget(new QLabel("Take", object_), 1, 0);
     grid->addWidget(first_, 1, 1);
     grid->addWidget(new QLabel("to", object_), 1, 2);
     grid->addWidget(last_, 1, 3);
@@ -145,27 +151,38 @@ QGroupBox* PPPano::BuildObject()
     return object_;
 }
 
-QGroupBox* PPPano::BuildStage()
+QLayout* PPPano::BuildStage()
 {
-    stage_ = new QGroupBox("Stage", this);
-    auto* grid = new QGridLayout(stage_);
-    const char* names[4] = {"<< Coarse", "< Fine", "Fine >", "Coarse >>"};
+    auto* grid = new QGridLayout;
+    const char* names[4] = {"<<", "<", ">", ">>"};
+    const char* tips[4] = {"Hold to turn the stage fast towards its minimum",
+                           "Hold to turn the stage slowly towards its minimum",
+                           "Hold to turn the stage slowly towards its maximum",
+                           "Hold to turn the stage fast towards its maximum"};
+    grid->addWidget(new QLabel("Jog stage", this), 0, 0);
+    auto* jogs = new QHBoxLayout;
     for (int jog = 0; jog < 4; ++jog) {
-        jogs_[jog] = new StartStopButton(names[jog], stage_);
-        grid->addWidget(jogs_[jog], 0, jog);
+        jogs_[jog] = new StartStopButton(names[jog], this);
+        jogs_[jog]->setToolTip(tips[jog]);
+        jogs->addWidget(jogs_[jog]);
         connect(jogs_[jog], &StartStopButton::startRequested, this,
                 [this, jog] { StartJog(static_cast<Jog>(jog)); });
         connect(jogs_[jog], &StartStopButton::stopRequested, this, &PPPano::StopJog);
     }
-    position_ = new QLabel(stage_);
-    calibrate_ = new QPushButton("Calibrate", stage_);
-    settings_ = new QPushButton("Pano Settings...", stage_);
-    grid->addWidget(position_, 1, 0, 1, 2);
-    grid->addWidget(calibrate_, 1, 2);
-    grid->addWidget(settings_, 1, 3);
+    jogs->addStretch(1);
+    grid->addLayout(jogs, 0, 1);
+    position_ = new QLabel(this);
+    calibrate_ = new QPushButton("Calibrate", this);
+    settings_ = new QPushButton("Pano Settings...", this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(calibrate_);
+    buttons->addWidget(settings_);
+    buttons->addStretch(1);
+    grid->addWidget(position_, 1, 0);
+    grid->addLayout(buttons, 1, 1);
     connect(calibrate_, &QPushButton::clicked, this, &PPPano::Calibrate);
     connect(settings_, &QPushButton::clicked, this, &PPPano::EditSettings);
-    return stage_;
+    return grid;
 }
 
 void PPPano::showEvent(QShowEvent* event)
@@ -211,11 +228,14 @@ void PPPano::UpdateEnabled()
     const bool on = allowed && captureEnabled_;
     const int mode = app_.Pano().PanoMode();
     for (QRadioButton* button : modes_) button->setEnabled(on);
-    scene_->setEnabled(on && mode == StageValues::kPanoOn);
-    rollout_->setEnabled(on && mode == StageValues::kPanoRollout);
-    object_->setEnabled(on && mode == StageValues::kPanoObject);
-    stage_->setEnabled(on);
+    modeValues_->setCurrentIndex(std::clamp(mode, 0, 3));
+    modeValues_->setEnabled(on);
+    for (QWidget* control : {static_cast<QWidget*>(calibrate_), static_cast<QWidget*>(settings_)})
+        control->setEnabled(on);
+    for (StartStopButton* jog : jogs_) jog->setEnabled(on);
     hint_->setVisible(!allowed);
+    size_->setVisible(allowed && app_.Pano().IsRotatingCapture());
+    step_->setVisible(allowed && mode == StageValues::kPanoObject);
 }
 
 void PPPano::ModeChosen(int mode)

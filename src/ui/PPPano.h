@@ -6,11 +6,12 @@
 
 class QButtonGroup;
 class QDoubleSpinBox;
-class QGroupBox;
+class QLayout;
 class QLabel;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class QStackedWidget;
 
 namespace scanora {
 class AppContext;
@@ -62,11 +63,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QGroupBox* BuildMode();
-    QGroupBox* BuildScene();
-    QGroupBox* BuildRollout();
-    QGroupBox* BuildObject();
-    QGroupBox* BuildStage();
+    QLayout* BuildMode();
+    QWidget* BuildScene();
+    QWidget* BuildRollout();
+    QWidget* BuildObject();
+    QLayout* BuildStage();
     void ModeChosen(int mode);
     // Hands the geometry in the fields to the stage control.
     void GeometryEdited();
@@ -81,10 +82,10 @@ private:
     AppContext& app_;
     std::array<QRadioButton*, 4> modes_{};
     QButtonGroup* modeGroup_ = nullptr;
-    QGroupBox* scene_ = nullptr;
-    QGroupBox* rollout_ = nullptr;
-    QGroupBox* object_ = nullptr;
-    QGroupBox* stage_ = nullptr;
+    QStackedWidget* modeValues_ = nullptr;  // the chosen mode's group
+    QWidget* scene_ = nullptr;
+    QWidget* rollout_ = nullptr;
+    QWidget* object_ = nullptr;
     QDoubleSpinBox* focal_ = nullptr;
     QDoubleSpinBox* extent_ = nullptr;
     QDoubleSpinBox* height_ = nullptr;

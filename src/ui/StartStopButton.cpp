@@ -6,9 +6,9 @@
 
 namespace scanora::ui {
 
-StartStopButton::StartStopButton(const QString& text, QWidget* parent) : QPushButton(text, parent)
+StartStopButton::StartStopButton(const QString& text, QWidget* parent) : QToolButton(parent)
 {
-    setAutoDefault(false);
+    setText(text);
 }
 
 void StartStopButton::mousePressEvent(QMouseEvent* event)
@@ -46,14 +46,14 @@ void StartStopButton::hideEvent(QHideEvent* event)
 {
     if (running_)
         Stop();
-    QPushButton::hideEvent(event);
+    QToolButton::hideEvent(event);
 }
 
 void StartStopButton::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::EnabledChange && !isEnabled() && running_)
         Stop();
-    QPushButton::changeEvent(event);
+    QToolButton::changeEvent(event);
 }
 
 void StartStopButton::Stop()

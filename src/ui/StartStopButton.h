@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPushButton>
+#include <QToolButton>
 
 namespace scanora::ui {
 
@@ -8,7 +8,7 @@ namespace scanora::ui {
 // it. The button keeps the mouse meanwhile, so the release is seen wherever the pointer has
 // gone. A held button that is disabled or hidden stops too, so the motor never runs on without
 // a button that holds it.
-class StartStopButton : public QPushButton {
+class StartStopButton : public QToolButton {
     Q_OBJECT
 
 public:

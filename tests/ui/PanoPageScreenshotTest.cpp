@@ -72,7 +72,7 @@ TEST(PanoPageScreenshotTest, InASmallWindowNothingIsCutOffOrSqueezed)
     page.Refresh();
     QTest::qWait(100);
 
-    EXPECT_GT(ExpectNothingCutOffOrSqueezed(page), 20);
+    EXPECT_GT(ExpectNothingCutOffOrSqueezed(page), 12);
     SaveShot(frame.grab(), ShotPath(ScreenshotName("pano-page")));
 
     PanoSettingsDialog dialog(started.Context().Pano().CurrentStageValues(), false, &frame);
