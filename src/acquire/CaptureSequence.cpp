@@ -11,6 +11,7 @@
 #include "acquire/PrescanReadout.h"
 #include "acquire/PreviewImage.h"
 #include "acquire/ScanMonitor.h"
+#include "acquire/StageIndicator.h"
 #include "camera/CapturePreparation.h"
 #include "camera/QVCamera.h"
 #include "camera/QVExposure.h"
@@ -52,6 +53,12 @@ CaptureSequence::CaptureSequence(CaptureTools app, PreviewImage& image, CaptureV
       monitor_(std::make_unique<ScanMonitor>(*this)),
       saving_(std::make_unique<PreviewSaving>(app, image, *preparation_, displayCurve_))
 {
+    if (stage_) {
+        indicator_ = std::make_unique<StageIndicator>(
+            *stage_, view_,
+            StageIndicator::Timing{std::chrono::milliseconds(10), std::chrono::milliseconds(500),
+                                   timing_.paintWait});
+    }
 }
 
 CaptureSequence::~CaptureSequence()
@@ -59,6 +66,8 @@ CaptureSequence::~CaptureSequence()
     // A scan still being started or watched is left to the camera; the threads end first.
     state_.ShutDown();
     monitor_->StopAndWait();
+    if (indicator_)
+        indicator_->TurnOff();
     const std::lock_guard lock(threadMutex_);
     for (std::thread* thread : {&prescanThread_, &scanThread_, &countdownThread_}) {
         if (thread->joinable())
@@ -360,6 +369,8 @@ void CaptureSequence::ScanThread()
             StopScan(true);
         }
         monitor_->Start(static_cast<int>(timing_.monitorInterval.count()));
+        if (started && indicator_ && Rotating())
+            indicator_->TurnOn();
     }
     ResetTimeDisplays();
     state_.WorkerEnded();
@@ -474,8 +485,7 @@ bool CaptureSequence::ScanComplete(bool closed)
     CaptureSound::PlayAfter(CaptureSound::Capture::Scan, prefs, app_.Ui());
 
     // The after-scan step.
-    if (stage_ && stage_->Rotating())
-        stage_->AfterRotatingScan();
+    AfterRotatingScan();
     if (kept && prefs.useAutoSuffixes)
         prefs.scanName = ScanNaming::AdvanceScanName(app_.CameraSetting());
     std::string status;
@@ -515,9 +525,16 @@ void CaptureSequence::StopScan(bool abort)
     // A stopped scan ends its series too, so the capture controls come back.
     state_.EndSeries();
     FinishCapture();
-    if (stage_ && stage_->Rotating())
-        stage_->AfterRotatingScan();
+    AfterRotatingScan();
     ClearScanDisplay();
+}
+
+void CaptureSequence::AfterRotatingScan()
+{
+    if (!stage_ || !stage_->Rotating())
+        return;
+    indicator_->TurnOff();
+    stage_->AfterRotatingScan();
 }
 
 void CaptureSequence::ClearScanDisplay()

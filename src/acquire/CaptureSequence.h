@@ -24,6 +24,7 @@ class CaptureStage;
 class CaptureView;
 class PreviewImage;
 class ScanMonitor;
+class StageIndicator;
 
 // The pauses of a capture sequence. Tests shorten them; the program uses the defaults.
 struct CaptureTiming {
@@ -171,6 +172,8 @@ private:
     void JoinFinished(std::thread& thread);
     // The rotating stage's capture, when the stage turns during captures.
     [[nodiscard]] std::optional<RotatingCapture> Rotating() const;
+    // After a rotating scan or its abort: the indicator goes, the stage returns.
+    void AfterRotatingScan();
 
     // The scan the monitor watches; written by the scan thread before the monitor starts.
     struct WatchedScan {
@@ -186,6 +189,7 @@ private:
     const CaptureTiming timing_;
     std::unique_ptr<CapturePreparation> preparation_;
     std::unique_ptr<ScanMonitor> monitor_;
+    std::unique_ptr<StageIndicator> indicator_;  // with a stage only
     ColorCorrectingToneCurve displayCurve_;
     std::unique_ptr<PreviewSaving> saving_;
     AfterScanRetrieval afterScanRetrieval_;

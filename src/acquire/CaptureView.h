@@ -17,6 +17,8 @@ public:
     virtual void ShowPreviewRows(int /*first*/, int /*count*/) {}
     // The three progress lines move to preview row `row`; nothing is drawn for a negative row.
     virtual void ShowProgressRow(int /*row*/) {}
+    // The panorama position indicator moves to preview row `row`; a negative row hides it.
+    virtual void ShowStageRow(int /*row*/) {}
     // Redraws what the last progress lines covered and waits until the display has painted, at
     // most `limit`.
     virtual void RepaintAndWait(std::chrono::milliseconds /*limit*/) {}

@@ -27,6 +27,8 @@ bool PanoCaptureStage::IsObjectMode() const
 
 int PanoCaptureStage::ObjectSeriesRemaining()
 {
+    // A series over part of the range begins with the object turned to the range's first view.
+    pano_.AdvanceToRangeStart();
     return pano_.ObjectImageCount();
 }
 
@@ -53,6 +55,14 @@ void PanoCaptureStage::AfterRotatingScan()
 void PanoCaptureStage::NextObjectView()
 {
     pano_.NextObjectView();
+}
+
+std::optional<StageReading> PanoCaptureStage::ReadStage()
+{
+    const std::optional<QVPanoControl::StageStatus> status = pano_.ReadStageStatus();
+    if (!status)
+        return std::nullopt;
+    return StageReading{status->moving, pano_.PreviewLineAt(status->position)};
 }
 
 }  // namespace scanora

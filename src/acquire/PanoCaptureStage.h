@@ -21,6 +21,7 @@ public:
     void FinishPrescan() override;
     void AfterRotatingScan() override;
     void NextObjectView() override;
+    [[nodiscard]] std::optional<StageReading> ReadStage() override;
 
 private:
     [[nodiscard]] int CropOffsetAlongTravel() const;

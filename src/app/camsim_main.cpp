@@ -35,6 +35,7 @@ constexpr const char* kUsage =
     "  --disk DIR             keep the camera disk in DIR\n"
     "  --samples on|off       five sample images on a new disk (default on)\n"
     "  --bigimage WxL         also a W x L 16-bit colour image on a new disk\n"
+    "  --overshoot C/F        steps the stage coasts past a coarse/fine move (default 67/1)\n"
     "  --fault F+F...         faults: noreply:CMD error:CMD:CODE xfer:CMD drop:N\n"
     "                         dropdata:BYTES slow:MS stall:LINES\n"
     "  --focus D|sweep:D:S    the lens: D pixels of blur (0 sharp), or a sweep from D pixels\n"
@@ -83,7 +84,7 @@ bool ParseOptions(const std::vector<std::string_view>& arguments, Options& optio
         } else if (option == "disk" || option == "model" || option == "link" || option == "speed" ||
                    option == "firmware" || option == "serial" || option == "revision" ||
                    option == "samples" || option == "bigimage" || option == "fault" ||
-                   option == "focus") {
+                   option == "focus" || option == "overshoot") {
             if (!camsim::SetSimConfigKey(option, value, options.config, error))
                 return false;
         } else {

@@ -213,8 +213,10 @@ void QVFocus::MoveToFocusLine(int line)
     const int maxLines = camera_.GetMaxLines();
     const int lines = maxSizeStep > 0 ? maxLines / maxSizeStep : 0;
     const int travel = maxLines * camera_.GetPixelPitch() / CarriagePositions::kPitchPerStep;
+    // The motor output belongs to the carriage for the whole move (a stage jogged before
+    // would otherwise be read and moved in its place).
+    camera_.SetAuxMode(false);
     if (RotatingStage()) {
-        camera_.SetAuxMode(false);
         const int position = camera_.IsOrbiscan()
                                  ? kPanoramicCarriage
                                  : CarriagePositions::kFocusUpperLimit - travel / 2;

@@ -233,7 +233,39 @@ bool QVPanoControl::IsObjectMode() const
 
 int QVPanoControl::ObjectImageCount() const
 {
-    return Snapshot().geometry.NumImages() - 1;
+    const ObjectRange range = ObjectSeriesRange();
+    return range.last - range.first;
+}
+
+QVPanoControl::ObjectRange QVPanoControl::ObjectSeriesRange() const
+{
+    return RangeOf(Snapshot());
+}
+
+void QVPanoControl::SetObjectRange(int first, int last)
+{
+    std::lock_guard guard(mutex_);
+    state_.rangeFirst = first;
+    state_.rangeLast = last;
+}
+
+bool QVPanoControl::AdvanceToRangeStart()
+{
+    const int views = ObjectSeriesRange().first - 1;
+    for (int view = 0; view < views; ++view) {
+        if (!NextObjectView())
+            return false;
+    }
+    return true;
+}
+
+QVPanoControl::ObjectRange QVPanoControl::RangeOf(const State& state)
+{
+    const int images = state.geometry.NumImages();
+    if (state.rangeFirst <= 0 && state.rangeLast <= 0)
+        return {1, images};
+    const int first = std::clamp(state.rangeFirst, 1, images);
+    return {first, std::clamp(state.rangeLast, first, images)};
 }
 
 double QVPanoControl::FocalLength() const
@@ -302,6 +334,39 @@ bool QVPanoControl::PositionStage(std::uint16_t position)
     return motor_.Preset(position);
 }
 
+std::optional<std::uint16_t> QVPanoControl::StagePosition()
+{
+    if (!camera_.SetAuxMode(true))
+        return std::nullopt;
+    return motor_.ReadPosition();
+}
+
+std::optional<QVPanoControl::StageStatus> QVPanoControl::ReadStageStatus()
+{
+    CameraStatus status;
+    if (camera_.QueryStatus(status) != 0)
+        return std::nullopt;
+    return StageStatus{status.MotorMoving(), status.MotorPosition()};
+}
+
+std::optional<bool> QVPanoControl::StageMoving()
+{
+    const std::optional<StageStatus> status = ReadStageStatus();
+    return status ? std::optional<bool>(status->moving) : std::nullopt;
+}
+
+int QVPanoControl::PreviewLineAt(std::uint16_t position) const
+{
+    const State state = Snapshot();
+    const StageScale scale = ScaleOf(state);
+    const double stepsPerLine = scale.StepsPerLine() * std::max(camera_.GetMaxSizeStep(), 1);
+    if (!(stepsPerLine > 0.0))
+        return 0;
+    // A difference of 16-bit positions: the stage may have turned across the wrap.
+    const int steps = static_cast<std::int16_t>(Wrap16(ExtentStartOf(state) - position));
+    return static_cast<int>(steps / stepsPerLine);
+}
+
 std::uint16_t QVPanoControl::ReadStageOffset()
 {
     return motor_.ReadOffset().value_or(0);
@@ -328,19 +393,19 @@ bool QVPanoControl::RotateToLine(int line)
     return RotateTo(Wrap16(start - steps));
 }
 
-bool QVPanoControl::Calibrate()
+std::optional<QVPanoControl::Calibration> QVPanoControl::MeasureOvershoot()
 {
     if (!camera_.SetAuxMode(true))
-        return false;
+        return std::nullopt;
     const std::optional<std::uint16_t> a = motor_.ReadPosition();
     if (!a || !MoveCoarse(Wrap16(*a + kCalibrationCoarseSteps)) || !WaitAfterMove())
-        return false;
+        return std::nullopt;
     const std::optional<std::uint16_t> b = motor_.ReadPosition();
     if (!b || !MoveFine(Wrap16(*b + kCalibrationFineSteps)) || !WaitAfterMove())
-        return false;
+        return std::nullopt;
     const std::optional<std::uint16_t> c = motor_.ReadPosition();
     if (!c)
-        return false;
+        return std::nullopt;
     // Differences of 16-bit positions, so a move across the wrap still measures right.
     const int coarse = static_cast<std::int16_t>(Wrap16(*b - *a - kCalibrationCoarseSteps));
     const int fine = static_cast<std::int16_t>(Wrap16(*c - *b - kCalibrationFineSteps));
@@ -349,10 +414,24 @@ bool QVPanoControl::Calibrate()
         state_.coarseOvershoot = coarse;
         state_.fineOvershoot = fine;
     }
-    std::array<char, 64> text{};
-    std::snprintf(text.data(), text.size(), "Calibration: %d, %d", coarse, fine);
-    ui_.ShowMessage(text.data(), MessageIcon::Information, MessageButtons::Ok);
+    return Calibration{coarse, fine};
+}
+
+bool QVPanoControl::Calibrate()
+{
+    const std::optional<Calibration> measured = MeasureOvershoot();
+    if (!measured)
+        return false;
+    ui_.ShowMessage(CalibrationText(*measured), MessageIcon::Information, MessageButtons::Ok);
     return true;
+}
+
+std::string QVPanoControl::CalibrationText(const Calibration& calibration)
+{
+    std::array<char, 64> text{};
+    std::snprintf(text.data(), text.size(), "Calibration: %d, %d", calibration.coarse,
+                  calibration.fine);
+    return text.data();
 }
 
 bool QVPanoControl::Jog(JogEnd end, JogSpeed speed, int orientation)

@@ -5,6 +5,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -35,6 +36,18 @@ public:
     static constexpr int kPanoramicCoarseOvershoot = 136;
     static constexpr int kPanoramicFineOvershoot = 2;
     static constexpr std::string_view kRotatingText = "Rotating stage...";
+
+    // The overshoots a calibration measured, in motor steps.
+    struct Calibration {
+        int coarse = 0;
+        int fine = 0;
+    };
+    // The part of an object series that is taken: images `first` to `last` of the number of
+    // images, counted from 1.
+    struct ObjectRange {
+        int first = 1;
+        int last = 1;
+    };
 
     // The ends of the stage's travel a jog goes to, and how fast.
     enum class JogEnd { Minimum, Maximum };
@@ -90,9 +103,18 @@ public:
     [[nodiscard]] bool IsRotatingCapture() const;
     // An object series (mode 3) turns the stage between captures.
     [[nodiscard]] bool IsObjectMode() const;
-    // The further images of an object series after the first: the number of images less one.
-    // The preferences keep no partial range, so a series always covers the full count.
+    // The further images of an object series after the first: the last image of its range less
+    // the first (the number of images less one for the whole series).
     [[nodiscard]] int ObjectImageCount() const;
+    // The images of the series that a scan takes; the whole series unless the user picked a
+    // part of it. A range outside the number of images is brought within it.
+    [[nodiscard]] ObjectRange ObjectSeriesRange() const;
+    // Picks images `first` to `last` (counted from 1); both 0: the whole series again. The range
+    // is the user's choice of the moment and is not kept in the preferences.
+    void SetObjectRange(int first, int last);
+    // Before a series over a part of the range: turns the object on from the first view to the
+    // first image of the range, one view at a time.
+    bool AdvanceToRangeStart();
     // The lens focal length in millimetres; in roll-out mode the one the roll-out geometry asks.
     [[nodiscard]] double FocalLength() const;
     // The lines the extent sweeps at full resolution (truncated); the preview takes this
@@ -117,6 +139,20 @@ public:
     bool StopStage();
     // Presets the motor position to `position` (the stage does not move).
     bool PositionStage(std::uint16_t position);
+    // The stage's motor position (the motor output switched to the stage first); nothing when
+    // the camera did not tell it.
+    std::optional<std::uint16_t> StagePosition();
+    // Whether the motor turns and where it is, from one status query (the motor output is
+    // left as it is); nothing when the status could not be read.
+    struct StageStatus {
+        bool moving = false;
+        std::uint16_t position = 0;
+    };
+    std::optional<StageStatus> ReadStageStatus();
+    std::optional<bool> StageMoving();
+    // The prescan line (at the coarsest size step) in front of the sensor with the stage at
+    // `position`: 0 at the start of the extent, counting up as the stage turns down.
+    [[nodiscard]] int PreviewLineAt(std::uint16_t position) const;
     // The stage offset the camera reports ("MT"); 0 when it could not be read.
     std::uint16_t ReadStageOffset();
     // Turns the stage to `target`, stopping short by the overshoot so that it coasts onto it,
@@ -124,9 +160,13 @@ public:
     bool RotateTo(std::uint16_t target);
     // Turns the stage so that the prescan's line `line` is in front of the sensor.
     bool RotateToLine(int line);
-    // Measures the coarse and fine overshoot with two test moves and shows them. The overshoots
+    // Measures the coarse and fine overshoot with two test moves and keeps them. The overshoots
     // are replaced only when every move and reading succeeded.
+    std::optional<Calibration> MeasureOvershoot();
+    // MeasureOvershoot, then shows the result as CalibrationText says it.
     bool Calibrate();
+    // "Calibration: 67, 1".
+    [[nodiscard]] static std::string CalibrationText(const Calibration& calibration);
     // Moves the stage towards one end of its travel (the ends swap for orientation 3).
     bool Jog(JogEnd end, JogSpeed speed, int orientation);
 
@@ -160,6 +200,8 @@ private:
         int coarseOvershoot = kCoarseOvershoot;
         int fineOvershoot = kFineOvershoot;
         int capturePixels = 0;
+        int rangeFirst = 0;  // 0: the whole series
+        int rangeLast = 0;
     };
     // Positions in the motor parameters.
     enum MotorParam { kA = 0, kMin = 8, kMax = 9, kCentre = 10 };
@@ -168,6 +210,7 @@ private:
     [[nodiscard]] StageScale ScaleOf(const State& state) const;
     [[nodiscard]] double FocalLengthOf(const State& state) const;
     [[nodiscard]] std::uint16_t ExtentStartOf(const State& state) const;
+    [[nodiscard]] static ObjectRange RangeOf(const State& state);
     void SetOvershootsFor(std::int16_t stageType);
     void NotifyViewStateChanged();
     // Runs a copy of `hook` (one of the members below) outside the lock.

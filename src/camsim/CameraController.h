@@ -18,6 +18,7 @@
 #include "camsim/SimClock.h"
 #include "camsim/SimConfig.h"
 #include "camsim/SimFaultPlan.h"
+#include "camsim/StageCommands.h"
 
 namespace camsim {
 
@@ -68,7 +69,7 @@ private:
     CameraCommands cameraCommands_;
     CaptureCommands captureCommands_;
     DiskCommands diskCommands_;
-    FocusCommands focusCommands_;
+    StageCommands stageCommands_;
     CommandSet commands_;
     SimFaultPlan faults_;
     ReplySlot reply_;

@@ -15,7 +15,7 @@ CameraState::CameraState(const SimConfig& config, const SimClock& clock)
       firmware_(config.firmware),
       serial_(config.serial),
       carriage_(kCarriageStepsPerSecond, kHome),
-      stage_(kStageStepsPerSecond, kHome),
+      stage_(config.stageCoarseOvershoot, config.stageFineOvershoot, kHome),
       disk_(config.diskDir),
       capture_(model_, clock_, disk_)
 {

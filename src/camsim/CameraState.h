@@ -8,6 +8,7 @@
 #include "camsim/SimConfig.h"
 #include "camsim/SimDisk.h"
 #include "camsim/SimMotor.h"
+#include "camsim/SimStage.h"
 
 namespace camsim {
 
@@ -21,7 +22,6 @@ public:
     // brings the selected one back there.
     static constexpr std::uint16_t kHome = 0;
     static constexpr double kCarriageStepsPerSecond = 2000.0;
-    static constexpr double kStageStepsPerSecond = 4000.0;
     // Raw supply voltage word: 0x0333 × 15.143 mV ≈ 12.4 V.
     static constexpr std::uint16_t kSupplyVoltageRaw = 0x0333;
     static constexpr std::uint16_t kMotorMovingFlag = 0x0010;
@@ -37,11 +37,13 @@ public:
     // The motor output drives the sensor carriage, or the turntable stage in auxiliary mode.
     void SelectStage(bool stage) { stageSelected_ = stage; }
     [[nodiscard]] bool IsStageSelected() const { return stageSelected_; }
-    [[nodiscard]] SimMotor& SelectedMotor() { return stageSelected_ ? stage_ : carriage_; }
+    [[nodiscard]] SimMotor& SelectedMotor() { return stageSelected_ ? stage_.Motor() : carriage_; }
     [[nodiscard]] const SimMotor& SelectedMotor() const
     {
-        return stageSelected_ ? stage_ : carriage_;
+        return stageSelected_ ? stage_.Motor() : carriage_;
     }
+    [[nodiscard]] SimStage& Stage() { return stage_; }
+    [[nodiscard]] const SimStage& Stage() const { return stage_; }
     // The destination register that the next move goes to.
     void SetDestination(std::uint16_t destination) { destination_ = destination; }
     [[nodiscard]] std::uint16_t Destination() const { return destination_; }
@@ -71,7 +73,7 @@ private:
     std::uint16_t firmware_;
     std::uint16_t serial_;
     SimMotor carriage_;
-    SimMotor stage_;
+    SimStage stage_;
     bool stageSelected_ = false;
     std::uint16_t destination_ = 0;
     SimDisk disk_;

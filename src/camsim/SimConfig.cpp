@@ -267,6 +267,25 @@ bool ParseFocus(std::string_view value, SimFocus& focus, std::string& error)
     return true;
 }
 
+// "C/F": the coarse and fine overshoot of the stage, 0 to 1000 steps each.
+bool ParseOvershoot(std::string_view value, SimConfig& config, std::string& error)
+{
+    constexpr unsigned long kMaxOvershoot = 1000;
+    const std::size_t slash = value.find('/');
+    unsigned long coarse = 0;
+    unsigned long fine = 0;
+    if (slash == std::string_view::npos || !ParseUnsigned(value.substr(0, slash), 10, coarse) ||
+        !ParseUnsigned(value.substr(slash + 1), 10, fine) || coarse > kMaxOvershoot ||
+        fine > kMaxOvershoot) {
+        error =
+            "overshoot must be COARSE/FINE steps, each 0 to 1000, as in 67/1, not " + Quoted(value);
+        return false;
+    }
+    config.stageCoarseOvershoot = static_cast<int>(coarse);
+    config.stageFineOvershoot = static_cast<int>(fine);
+    return true;
+}
+
 }  // namespace
 
 bool ParseSimFaults(std::string_view text, std::vector<SimFault>& faults, std::string& error)
@@ -320,6 +339,8 @@ bool SetSimConfigKey(std::string_view key, std::string_view value, SimConfig& co
         return ParseBigImage(value, config, error);
     if (key == "focus")
         return ParseFocus(value, config.focus, error);
+    if (key == "overshoot")
+        return ParseOvershoot(value, config, error);
     if (key == "fault") {
         std::vector<SimFault> faults;
         if (!ParseSimFaults(value, faults, error))
@@ -329,7 +350,7 @@ bool SetSimConfigKey(std::string_view key, std::string_view value, SimConfig& co
     }
     error = "unknown simulator key " + Quoted(key) +
             " (known: model, link, speed, firmware, serial, revision, disk, samples, bigimage, "
-            "fault, focus)";
+            "fault, focus, overshoot)";
     return false;
 }
 

@@ -53,6 +53,10 @@ struct SimConfig {
     // Its data is made as it is read, so any size costs no memory. 0 × 0: none.
     std::uint32_t bigImageWidth = 0;
     std::uint32_t bigImageLines = 0;
+    // overshoot=C/F: the steps the turntable stage coasts past a move's destination at coarse
+    // and at fine speed.
+    int stageCoarseOvershoot = 67;
+    int stageFineOvershoot = 1;
     std::vector<SimFault> faults;
     // focus=D (the lens fixed D native pixels of blur from best focus, 0 sharp) or
     // focus=sweep:D:S (from D pixels of blur through best focus after S seconds and back).
@@ -66,8 +70,8 @@ bool ParseSimConfig(std::string_view keys, SimConfig& config, std::string& error
 // Parses one fault list "F+F+..." into `faults`.
 bool ParseSimFaults(std::string_view text, std::vector<SimFault>& faults, std::string& error);
 // Sets one key ("model", "link", "speed", "firmware", "serial", "revision", "disk", "samples",
-// "bigimage", "fault", "focus"; a fault list is added to the faults already set). False with a
-// one-line reason on bad input, leaving `config` as it was.
+// "bigimage", "fault", "focus", "overshoot"; a fault list is added to the faults already set).
+// False with a one-line reason on bad input, leaving `config` as it was.
 bool SetSimConfigKey(std::string_view key, std::string_view value, SimConfig& config,
                      std::string& error);
 

@@ -11,6 +11,7 @@
 #include "cli/FocusCommand.h"
 #include "cli/GetCommand.h"
 #include "cli/PrefsCommand.h"
+#include "cli/StageCommand.h"
 #include "context/AppContext.h"
 
 namespace scanora::cli {
@@ -129,15 +130,17 @@ int CliApp::RunCommand()
     }
     const bool clean = options_.command == "clean";
     const bool diag = options_.command == "diag";
-    if (!disk && !clean && !diag && options_.command != "info" && options_.command != "status" &&
-        options_.command != "send" && options_.command != "get" && options_.command != "prescan" &&
-        options_.command != "scan" && options_.command != "focus")
+    const bool stage = options_.command == "stage";
+    if (!disk && !clean && !diag && !stage && options_.command != "info" &&
+        options_.command != "status" && options_.command != "send" && options_.command != "get" &&
+        options_.command != "prescan" && options_.command != "scan" && options_.command != "focus")
         return Usage("unknown command '" + options_.command + "'");
     if (options_.done && !clean)
         return Usage("--done goes with clean");
-    if (const std::string usage = clean  ? CleanCommand::CheckArguments(options_)
-                                  : diag ? DiagCommand::CheckArguments(options_)
-                                         : std::string();
+    if (const std::string usage = clean   ? CleanCommand::CheckArguments(options_)
+                                  : diag  ? DiagCommand::CheckArguments(options_)
+                                  : stage ? StageCommand::CheckArguments(options_)
+                                          : std::string();
         !usage.empty())
         return Usage(usage);
     if (options_.command == "focus") {
@@ -155,7 +158,7 @@ int CliApp::RunCommand()
     }
     if (options_.command == "send" && options_.arguments.empty())
         return Usage("send needs the command text, e.g. scanora-cli send CS");
-    if (!disk && !diag && options_.command != "send" && options_.command != "get" &&
+    if (!disk && !diag && !stage && options_.command != "send" && options_.command != "get" &&
         options_.command != "focus" && !options_.arguments.empty())
         return Usage(options_.command + " takes no arguments");
 
@@ -189,6 +192,10 @@ int CliApp::RunCommand()
     if (camera.GetModelCode() == 0 && options_.command != "send")
         return Failed("The camera did not report its model.");
     ui_.Forget();
+    // Every session starts the stage as the desktop program does; a raw command goes to the
+    // camera as it finds it.
+    if (options_.command != "send" && !context_->StartStage())
+        return Failed("The stage could not be set up.");
     if (options_.command == "info")
         return Info();
     if (options_.command == "status")
@@ -197,6 +204,8 @@ int CliApp::RunCommand()
         return CaptureCommand(options_, *context_, ui_, out_, err_, stopRequested_).Run();
     if (disk)
         return DiskCommands::Run(options_, *context_, out_, err_);
+    if (stage)
+        return StageCommand(options_, *context_, ui_, out_, err_, stopRequested_).Run();
     if (options_.command == "get")
         return GetCommand(options_, *context_, out_, err_, stopRequested_).Run();
     if (clean)

@@ -79,6 +79,14 @@ Commands:
   diag position 7552|6144|4096|home
                   move the sensor carriage to a test position, or home
   diag send TEXT  as send
+  stage move POS  turn the stage to motor position POS (0-65535)
+  stage jog min|max --fine|--coarse
+                  run the stage towards one end of its travel until it is
+                  there or Ctrl+C stops it (then the status is 0)
+  stage calibrate measure how far the stage coasts past a coarse and a fine
+                  move: "Calibration: COARSE, FINE"
+  stage position  where the stage is, and whether it is turning
+  stage home      turn the stage to its centre position
   prefs show      the setting lists with their current entries, and the
                   preferences key by key (no camera needed)
   prefs reset     replace the preferences file with the built-in one
@@ -155,6 +163,13 @@ bool ParseCliOptions(const std::vector<std::string>& argv, const char* cameraEnv
             if (!text)
                 return false;
             options.focusValues[arg.substr(2)] = *text;
+        } else if (arg == "--fine" || arg == "--coarse") {
+            const std::string speed = arg.substr(2);
+            if (!options.stageSpeed.empty() && options.stageSpeed != speed) {
+                error = "--fine and --coarse exclude each other";
+                return false;
+            }
+            options.stageSpeed = speed;
         } else if (arg == "--reverse") {
             options.reverse = true;
         } else if (arg == "--done") {

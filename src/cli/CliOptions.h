@@ -38,6 +38,8 @@ struct CliOptions {
     bool done = false;
     // focus: --column, --line, --zoom, --channels, --readings, --seconds, --pause.
     std::map<std::string, std::string> focusValues;
+    // stage jog: "fine" (--fine) or "coarse" (--coarse).
+    std::string stageSpeed;
 };
 
 // Parses argv. False, with `error` set to a one-line reason, on a usage error.

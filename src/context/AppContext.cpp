@@ -128,6 +128,21 @@ SettingsFileReport AppContext::LoadPreferences(const PreferencesOptions& options
     return report;
 }
 
+void AppContext::StageValuesChanged()
+{
+    size_->SetPanoramaLines(pano_->IsRotatingCapture()
+                                ? std::optional<int>(pano_->RotatingCaptureLines())
+                                : std::nullopt);
+}
+
+bool AppContext::StartStage()
+{
+    StageValuesChanged();
+    if (!camera_->IsConnected() || camera_->GetModelCode() == 0)
+        return true;
+    return pano_->StartUp(pano_->CurrentStageValues());
+}
+
 bool AppContext::ResetPreferences(std::string* error)
 {
     if (prefsPath_.empty()) {

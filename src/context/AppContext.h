@@ -91,6 +91,14 @@ public:
     // The start-up step: rewrites the preferences file from the built-in text when asked to,
     // then reads it (or, when told to skip it or when it can not be read, makes the defaults).
     SettingsFileReport LoadPreferences(const PreferencesOptions& options);
+    // The stage's start-up, once the preferences are in: the stage control takes its values from
+    // them, sends its motor parameters to the camera and, while a rotating capture is in use,
+    // presets the stage at the start of the extent. Nothing is sent without a connected camera
+    // of a known model (true). False when the camera failed a command (it has said why).
+    bool StartStage();
+    // After the stage's mode or geometry changed: while a rotating capture is in use its lines
+    // replace the camera's travel in the output geometry.
+    void StageValuesChanged();
     // Replaces the preferences file with the built-in text. False when it could not be written
     // (`error` says why).
     bool ResetPreferences(std::string* error = nullptr);

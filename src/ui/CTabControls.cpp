@@ -6,6 +6,7 @@
 #include "ui/GuiThread.h"
 #include "ui/PPColor.h"
 #include "ui/PPFocus.h"
+#include "ui/PPPano.h"
 #include "ui/PPSize.h"
 
 namespace scanora::ui {
@@ -16,11 +17,17 @@ CTabControls::CTabControls(AppContext& app, QWidget* parent) : QTabWidget(parent
     color_ = new PPColor(app_, this);
     addTab(size_, "Size");
     addTab(color_, "Color");
-    // The tone and panorama pages keep their places in the tab order.
+    // The tone page keeps its place in the tab order.
     addTab(new QWidget(this), "Tone");
     focus_ = new PPFocus(app_, this);
     addTab(focus_, "Focus");
-    addTab(new QWidget(this), "Pano");
+    pano_ = new PPPano(app_, this);
+    addTab(pano_, "Pano");
+    // A rotating capture's lines are the output's height: the size page shows the new size.
+    connect(pano_, &PPPano::stageValuesChanged, this, [this] {
+        size_->ShowOutputSize(SizeReadout::Of(app_.Size()));
+        size_->Refresh(SizeReadout::Of(app_.Size()));
+    });
     for (QVPropertyPage* page :
          {static_cast<QVPropertyPage*>(size_), static_cast<QVPropertyPage*>(color_)})
         connect(page, &QVPropertyPage::abortKeyPressed, this, &CTabControls::abortKeyPressed);
@@ -48,6 +55,7 @@ void CTabControls::Initialize()
     color_->ShowExposure(app_.Exposure().Readout());
     color_->RefreshReadouts();
     color_->ShowProfiles();
+    pano_->Refresh();
 }
 
 void CTabControls::SetCapturePagesEnabled(bool enabled)
@@ -55,6 +63,7 @@ void CTabControls::SetCapturePagesEnabled(bool enabled)
     SCANORA_ASSERT_GUI_THREAD();
     size_->SetControlsEnabled(enabled);
     color_->SetControlsEnabled(enabled);
+    pano_->SetControlsEnabled(enabled);
 }
 
 }  // namespace scanora::ui

@@ -12,6 +12,7 @@ namespace scanora::ui {
 
 class PPColor;
 class PPFocus;
+class PPPano;
 class PPSize;
 class QVPropertyPage;
 
@@ -27,6 +28,7 @@ public:
     [[nodiscard]] PPSize& SizePage() const { return *size_; }
     [[nodiscard]] PPColor& ColorPage() const { return *color_; }
     [[nodiscard]] PPFocus& FocusPage() const { return *focus_; }
+    [[nodiscard]] PPPano& PanoPage() const { return *pano_; }
     // The page that lists the settings of a kind; null when no page does yet.
     [[nodiscard]] QVPropertyPage* PageFor(SettingKind kind) const;
 
@@ -46,6 +48,7 @@ private:
     PPSize* size_ = nullptr;
     PPColor* color_ = nullptr;
     PPFocus* focus_ = nullptr;
+    PPPano* pano_ = nullptr;
     QVPropertyPage* histogram_ = nullptr;
 };
 

@@ -22,6 +22,11 @@ void CaptureViewOnGui::ShowProgressRow(int row)
     gui_.Run([&target = target_, row] { target.ShowProgressRow(row); });
 }
 
+void CaptureViewOnGui::ShowStageRow(int row)
+{
+    gui_.Run([&target = target_, row] { target.ShowStageRow(row); });
+}
+
 void CaptureViewOnGui::RepaintAndWait(std::chrono::milliseconds limit)
 {
     gui_.RunAndWait([this, limit] { target_.RepaintAndWait(limit); }, limit);

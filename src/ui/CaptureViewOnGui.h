@@ -20,6 +20,7 @@ public:
 
     void ShowPreviewRows(int first, int count) override;
     void ShowProgressRow(int row) override;
+    void ShowStageRow(int row) override;
     void RepaintAndWait(std::chrono::milliseconds limit) override;
     void RefreshAll() override;
     void HoldPreview() override;

@@ -365,10 +365,11 @@ void MainMenus::BuildToolBars()
                                 .Shows([&image] { return Checked(image.GridShown()); })
                                 .Checkable()
                                 .Action());
-    mainToolBar_->addAction(commands_->Add(nullptr, QVMainFrame::kStageControl, "Stage")
-                                .Shows(NotYet)
-                                .RefusedDuringCapture()
-                                .Action());
+    mainToolBar_->addAction(
+        commands_->Add(nullptr, QVMainFrame::kStageControl, "Stage")
+            .Runs([this] { frame_.Tabs().setCurrentIndex(CTabControls::kPanoPage); })
+            .RefusedDuringCapture()
+            .Action());
 }
 
 QAction* MainMenus::Action(int command) const

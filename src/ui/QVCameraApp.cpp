@@ -124,6 +124,8 @@ QVCameraApp::StartResult QVCameraApp::Start(const StartOptions& options)
                          MessageIcon::Exclamation, MessageButtons::Ok);
     }
     frame_->PreferencesLoaded();
+    // A failing camera has said why; the program goes on and the camera poll takes over.
+    app_->StartStage();
 
     frame_->show();
     frame_->Start();

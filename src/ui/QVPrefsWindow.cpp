@@ -25,6 +25,7 @@
 #include "ui/CUpDown.h"
 #include "ui/ColorRef.h"
 #include "ui/GuiThread.h"
+#include "ui/PanoSettingsDialog.h"
 #include "ui/QVEdit.h"
 
 namespace scanora::ui {
@@ -287,9 +288,10 @@ QWidget* QVPrefsWindow::BuildCropAndPano()
     auto* pano = new QGroupBox("Pano", box);
     auto* panoLayout = new QVBoxLayout(pano);
     panoLayout->addWidget(Add(kEnablePano, new QCheckBox("Enable Pano Mode", pano)));
-    // The panorama settings dialog is not part of the program yet.
     auto* settings = Add(kPanoSettings, new QPushButton("Pano Settings", pano));
-    settings->setEnabled(false);
+    // The stage values are taken over at once, whatever becomes of the preferences.
+    connect(settings, &QPushButton::clicked, this,
+            [this] { PanoSettingsDialog::Edit(app_, this); });
     panoLayout->addWidget(settings, 0, Qt::AlignLeft);
     layout->addWidget(pano);
     return box;

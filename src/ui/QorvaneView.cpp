@@ -302,6 +302,8 @@ void QorvaneView::PaintOverlays(QPainter& painter)
     const int row = captureDisplay_->ProgressRow();
     if (row >= 0 && CaptureRunning())
         overlays_->PaintProgressLines(painter, row);
+    if (const int stageRow = captureDisplay_->StageRow(); stageRow >= 0)
+        overlays_->PaintStageIndicator(painter, stageRow);
 }
 
 std::vector<QLine> QorvaneView::GuideLines() const

@@ -37,6 +37,21 @@ void ViewCaptureDisplay::ShowProgressRow(int row)
         palette.update(progressRect_);
 }
 
+void ViewCaptureDisplay::ShowStageRow(int row)
+{
+    SCANORA_ASSERT_GUI_THREAD();
+    if (row == stageRow_)
+        return;
+    stageRow_ = row;
+    QVImagePalette& palette = view_.Palette();
+    if (!stageRect_.isNull())
+        palette.update(stageRect_);
+    // The indicator covers no more than the progress lines would at its row.
+    stageRect_ = row >= 0 ? view_.ProgressLinesRect(row) : QRect();
+    if (!stageRect_.isNull())
+        palette.update(stageRect_);
+}
+
 void ViewCaptureDisplay::RepaintAndWait(std::chrono::milliseconds /*limit*/)
 {
     SCANORA_ASSERT_GUI_THREAD();

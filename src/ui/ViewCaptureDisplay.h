@@ -22,6 +22,7 @@ public:
 
     void ShowPreviewRows(int first, int count) override;
     void ShowProgressRow(int row) override;
+    void ShowStageRow(int row) override;
     void RepaintAndWait(std::chrono::milliseconds limit) override;
     void RefreshAll() override;
     void SetCaptureControlsEnabled(bool enabled) override;
@@ -31,12 +32,16 @@ public:
     // The row of the progress lines, negative for none.
     [[nodiscard]] int ProgressRow() const { return progressRow_; }
     void ClearProgressRow() { progressRow_ = -1; }
+    // The row of the panorama position indicator, negative for none.
+    [[nodiscard]] int StageRow() const { return stageRow_; }
 
 private:
     QorvaneView& view_;
     PreviewDocument& document_;
     int progressRow_ = -1;
     QRect progressRect_;
+    int stageRow_ = -1;
+    QRect stageRect_;
     std::atomic<bool> abortKeys_{false};
 };
 

@@ -211,4 +211,17 @@ void ViewOverlays::PaintProgressLines(QPainter& painter, int row) const
     painter.restore();
 }
 
+void ViewOverlays::PaintStageIndicator(QPainter& painter, int row) const
+{
+    const ViewMapping mapping = host_.Mapping();
+    const ViewPointF a = mapping.PreviewToWindow({0.0, static_cast<double>(row)});
+    const ViewPointF b = mapping.PreviewToWindow(
+        {static_cast<double>(host_.Image().Width()), static_cast<double>(row)});
+    painter.save();
+    painter.setClipRect(host_.ImageArea());
+    painter.setPen(QPen(QColor(0, 255, 255), 2, Qt::DashLine));
+    painter.drawLine(QLineF(a.x, a.y, b.x, b.y));
+    painter.restore();
+}
+
 }  // namespace scanora

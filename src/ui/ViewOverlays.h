@@ -25,6 +25,9 @@ public:
     void PaintGuides(QPainter& painter) const;
     void PaintSuperRegion(QPainter& painter) const;
     void PaintProgressLines(QPainter& painter, int row) const;
+    // The panorama position indicator: the preview row in front of the sensor as the stage
+    // turns, one dashed line in the colour of a marker.
+    void PaintStageIndicator(QPainter& painter, int row) const;
 
     // The guides as lines in the window, in the order of the preferences' list.
     [[nodiscard]] std::vector<QLine> GuideLines() const;

@@ -14,6 +14,7 @@
 #include "acquire/CaptureView.h"
 #include "acquire/PreviewImage.h"
 #include "camera/QVExposure.h"
+#include "camera/QVPanoControl.h"
 #include "cameradisk/DiskDirectory.h"
 #include "camsim/SceneRendering.h"
 #include "camsim/SimCamera.h"
@@ -147,6 +148,18 @@ protected:
             DiskDirectory(context_->Camera(), [](std::chrono::milliseconds) {}).Read();
         return static_cast<int>(std::count_if(entries.begin(), entries.end(),
                                               [](const DiskEntry& e) { return !e.IsFree(); }));
+    }
+
+    // The destinations of the stage's moves (each "MD" just before a "CMG"), in order.
+    std::vector<int> StageMoves() const
+    {
+        const auto received = context_->Simulator()->ReceivedCommands();
+        std::vector<int> moves;
+        for (std::size_t i = 0; i + 1 < received.size(); ++i) {
+            if (received[i + 1] == "CMG" && received[i].starts_with("MD"))
+                moves.push_back(std::stoi(received[i].substr(2), nullptr, 16));
+        }
+        return moves;
     }
 
     void UseSmallScan()
@@ -370,6 +383,52 @@ TEST_P(CaptureSequenceSimTest, TimeLapseOfThreeCountsDownBetweenScans)
     }
     EXPECT_EQ(sequence_->ImagesRemaining(), 0);
     EXPECT_TRUE(view_.controlsEnabled);
+}
+
+TEST_P(CaptureSequenceSimTest, ObjectSeriesTurnsTheObjectByItsStepBetweenImages)
+{
+    // 12 images over 360 degrees are 30 degrees apart; with the small stage's a = 2618 that is
+    // truncate(174532.92519943297 / 2618 x 30) = 1999 steps, not 2000. Each turn goes down and
+    // is a coarse move that stops 67 steps short, above the target, and coasts onto it.
+    constexpr int kStart = 26624;
+    constexpr int kStep = 1999;
+    UseSmallScan();
+    QVPanoControl& pano = context_->Pano();
+    pano.SetPanoMode(StageValues::kPanoObject);
+    StageGeometry geometry = pano.Geometry();
+    geometry.SetNumImages(12);
+    geometry.SetNumDegrees(360.0);
+    pano.SetGeometry(geometry);
+
+    struct Series {
+        int first, last, images, turnsBefore;
+    };
+    for (const Series series : {Series{0, 0, 12, 0}, Series{4, 6, 3, 3}}) {
+        ASSERT_TRUE(pano.PositionStage(kStart));
+        pano.SetObjectRange(series.first, series.last);
+        const std::size_t movesBefore = StageMoves().size();
+        const std::size_t textsBefore = ui_.StatusTexts().size();
+        const int before = ImagesOnDisk();
+        ASSERT_TRUE(sequence_->Scan());
+        RunUntilIdle();
+        EXPECT_EQ(ImagesOnDisk(), before + series.images);
+
+        const int turns = series.turnsBefore + series.images - 1;
+        std::vector<int> expected;
+        for (int turn = 1; turn <= turns; ++turn) expected.push_back(kStart - turn * kStep + 67);
+        const std::vector<int> moves = StageMoves();
+        EXPECT_EQ(std::vector<int>(moves.begin() + static_cast<long>(movesBefore), moves.end()),
+                  expected);
+        EXPECT_EQ(pano.StagePosition(), kStart - turns * kStep);
+
+        const std::vector<std::string> all = ui_.StatusTexts();
+        const std::vector<std::string> texts(all.begin() + static_cast<long>(textsBefore),
+                                             all.end());
+        const std::string last = "Scanning image " + std::to_string(series.images) + " of " +
+                                 std::to_string(series.images);
+        EXPECT_EQ(std::count(texts.begin(), texts.end(), last), 1) << last;
+        EXPECT_EQ(sequence_->ImagesRemaining(), 0);
+    }
 }
 
 TEST_P(CaptureSequenceSimTest, StopDuringTheWaitEndsTheSeries)
