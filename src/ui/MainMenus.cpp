@@ -78,12 +78,6 @@ State Checked(bool on)
     return {true, on};
 }
 
-// What other windows of the program provide is not here yet: such commands stay off.
-State NotYet()
-{
-    return {false, std::nullopt};
-}
-
 }  // namespace
 
 MainMenus::MainMenus(QVMainFrame& frame, AppContext& app, QtUiPort& ui)
