@@ -23,11 +23,10 @@
 #include "context/AppContext.h"
 #include "output/ScanNaming.h"
 #include "platform/TextConversion.h"
-#include "settings/CurveSetting.h"
+#include "settings/CurveFileImport.h"
 #include "settings/InsertRotation.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
-#include "settings/ToneCurveFile.h"
 
 namespace scanora::cli {
 namespace {
@@ -176,12 +175,8 @@ std::string CaptureCommand::ApplyOptions()
         context_.Exposure().SetLineTimeIndex(static_cast<std::int16_t>(index));
     }
     if (const std::string* v = Find(options_, "curve")) {
-        const auto handles = ToneCurveFile::Load(*v);
-        if (!handles || handles->empty())
+        if (!CurveFileImport::Load(*v, context_.Tools()).loadedHandles)
             return "cannot read the curve file " + *v;
-        CurveSetting curve;
-        curve.SetHandles(*handles);
-        context_.Tools().Apply(curve);
     }
     if (Find(options_, "fast"))
         prefs.fastPrescan = true;
