@@ -434,7 +434,7 @@ TEST_F(PreferenceCommandsTest, ALoadedCurveFileKeepsTheCurvesFlagsOnEveryPath)
     // The menu command.
     setFlags();
     ASSERT_TRUE(commands_.LoadToneCurve(file));
-    const CurveState fromMenu = held_.CurrentCurve();
+    const CurveState fromMenu = held_.CurveEditor().CurrentCurve();
     CurveSetting menuSetting;
     held_.Capture(menuSetting);
     EXPECT_TRUE(lists_.Current<CurveSetting>()->IsNegative());
@@ -445,7 +445,7 @@ TEST_F(PreferenceCommandsTest, ALoadedCurveFileKeepsTheCurvesFlagsOnEveryPath)
     const CurveFileImport::Result loaded = CurveFileImport::Load(file, held_);
     ASSERT_TRUE(loaded.loadedHandles);
     EXPECT_EQ(loaded.setting->GetName(), "Portrait");
-    const CurveState fromOption = held_.CurrentCurve();
+    const CurveState fromOption = held_.CurveEditor().CurrentCurve();
     CurveSetting optionSetting;
     held_.Capture(optionSetting);
 
