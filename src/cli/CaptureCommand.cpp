@@ -21,13 +21,15 @@
 #include "cli/GetProgressBar.h"
 #include "cli/OutputFileQuestion.h"
 #include "context/AppContext.h"
+#include "imaging/LevelSliders.h"
 #include "output/ScanNaming.h"
 #include "platform/TextConversion.h"
-#include "settings/CurveSetting.h"
+#include "settings/CurveFileImport.h"
 #include "settings/InsertRotation.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
-#include "settings/ToneCurveFile.h"
+#include "settings/SettingLists.h"
+#include "settings/StoredSettingChoice.h"
 
 namespace scanora::cli {
 namespace {
@@ -125,7 +127,7 @@ std::string CaptureCommand::CheckArguments(const CliOptions& options)
         return options.command + " takes no arguments";
     for (const auto& [key, value] : options.captureValues) {
         const bool scanOnly = key == "series" || key == "interval" || key == "retrieve";
-        const bool prescanOnly = key == "fast" || key == "super";
+        const bool prescanOnly = key == "fast" || key == "super" || key == "histogram";
         if ((scanOnly && !scan) || (prescanOnly && scan))
             return "--" + key + " does not apply to " + options.command;
     }
@@ -148,8 +150,31 @@ std::string CaptureCommand::CheckArguments(const CliOptions& options)
     return {};
 }
 
+std::string CaptureCommand::SelectStoredSettings()
+{
+    SettingLists& lists = context_.Lists();
+    for (const char* kind : {"size", "exposure", "curve", "histogram"}) {
+        const std::string* name = Find(options_, kind);
+        if (!name)
+            continue;
+        std::error_code error;
+        if (std::string_view(kind) == "curve" && std::filesystem::exists(*name, error)) {
+            if (!CurveFileImport::Load(*name, context_.Tools()).loadedHandles)
+                return "cannot read the curve file " + *name;
+            continue;
+        }
+        const SettingKind list = *StoredSettingChoice::KindNamed(kind);
+        if (!StoredSettingChoice::Select(lists, context_.Tools(), list, *name))
+            return StoredSettingChoice::UnknownName(lists, list, *name);
+    }
+    return {};
+}
+
 std::string CaptureCommand::ApplyOptions()
 {
+    // The stored settings first: the options below change what they set.
+    if (std::string error = SelectStoredSettings(); !error.empty())
+        return error;
     QVSize& size = context_.Size();
     CameraPreferences& prefs = context_.CameraSetting().Prefs();
     if (const std::string* v = Find(options_, "insert"))
@@ -174,14 +199,6 @@ std::string CaptureCommand::ApplyOptions()
             return "--line-time takes an index from 0 (1/8 s) to " +
                    std::to_string(context_.Exposure().GetShortestIndex());
         context_.Exposure().SetLineTimeIndex(static_cast<std::int16_t>(index));
-    }
-    if (const std::string* v = Find(options_, "curve")) {
-        const auto handles = ToneCurveFile::Load(*v);
-        if (!handles || handles->empty())
-            return "cannot read the curve file " + *v;
-        CurveSetting curve;
-        curve.SetHandles(*handles);
-        context_.Tools().Apply(curve);
     }
     if (Find(options_, "fast"))
         prefs.fastPrescan = true;
@@ -233,6 +250,13 @@ int CaptureCommand::Prescan()
         choice.superPrescan = true;
         choice.superOriginPixel = native.firstPixel;
         choice.superOriginLine = native.firstLine;
+    }
+    if (Find(options_, "histogram")) {
+        // The saved prescan carries the false colour of the chosen histogram setting.
+        HistogramSetting histogram;
+        context_.Tools().Capture(histogram);
+        const auto table = LevelSliders(histogram.GetSliders()).FalseColorTable();
+        sequence.SetPreviewMarks({{}, {table.begin(), table.end()}});
     }
     if (!sequence.Prescan(choice))
         return kExitCameraFailure;

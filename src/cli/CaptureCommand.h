@@ -29,6 +29,10 @@ public:
     int Run();
 
 private:
+    // Makes the stored settings named by --size, --exposure, --curve and --histogram current
+    // (a --curve that names an existing file loads that tone curve file instead). A usage
+    // error, or empty.
+    std::string SelectStoredSettings();
     // Applies the options; the usage error, or empty.
     std::string ApplyOptions();
     int Prescan();

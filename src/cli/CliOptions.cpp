@@ -39,16 +39,21 @@ Commands:
                   --mode dng) files into DIR (default: the scans folder when
                   automatic saving is on, else the current folder)
   prescan [-o FILE.tif] [--insert left|top|right|bottom] [--crop W,H,X,Y]
-          [--line-time N] [--curve FILE.cur] [--fast] [--super] [--step N]
+          [--line-time N] [--curve NAME|FILE.cur] [--fast] [--super]
+          [--step N] [--size NAME] [--exposure NAME] [--histogram NAME]
                   a prescan into the 16-bit preview, saved as a TIFF with -o
                   (--crop prescans only the crop, in percent of the field;
                   --super reads the crop's corner at the size step --step)
   scan [--step N] [--crop W,H,X,Y] [--insert ...] [--line-time N]
-       [--curve FILE.cur] [--name NAME] [--series N --interval S]
-       [--retrieve DIR]
+       [--curve NAME|FILE.cur] [--size NAME] [--exposure NAME]
+       [--name NAME] [--series N --interval S] [--retrieve DIR]
                   a full-resolution scan onto the camera's disk; --series
                   takes N images S seconds apart (time lapse); --retrieve
                   brings each new image home into DIR
+                  --size, --exposure, --curve and --histogram choose a
+                  stored setting by its name in "prefs show" (a --curve
+                  that names an existing file loads that curve file);
+                  --step, --crop, --insert and --line-time then change it
   focus [--column N] [--line N] [--zoom 0-3] [--channels rgb]
         [--readings N] [--seconds S] [--pause MS]
                   the focus aid: parks the carriage at the preview line
@@ -90,6 +95,9 @@ Commands:
   prefs show      the setting lists with their current entries, and the
                   preferences key by key (no camera needed)
   prefs reset     replace the preferences file with the built-in one
+  prefs select size|exposure|curve|histogram NAME
+                  make a stored setting the current one in the preferences
+                  file
   prefs check FILE
                   read a preferences file and report what it holds: entries
                   per list, current entries, sections that can not be read
@@ -152,7 +160,8 @@ bool ParseCliOptions(const std::vector<std::string>& argv, const char* cameraEnv
             options.captureValues[arg.substr(2)];
         } else if (arg == "--step" || arg == "--crop" || arg == "--insert" ||
                    arg == "--line-time" || arg == "--curve" || arg == "--series" ||
-                   arg == "--interval" || arg == "--name" || arg == "--retrieve") {
+                   arg == "--interval" || arg == "--name" || arg == "--retrieve" ||
+                   arg == "--size" || arg == "--exposure" || arg == "--histogram") {
             const std::string* text = value(arg.c_str());
             if (!text)
                 return false;

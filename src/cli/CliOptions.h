@@ -17,8 +17,9 @@ struct CliOptions {
     std::string prefsFile;    // --prefs: the preferences file instead of the default one
     bool noPrefs = false;     // --no-prefs: start from the defaults, do not read the file
     bool resetPrefs = false;  // --reset-prefs: rewrite the file from the built-in text first
-    // prescan/scan: --step, --crop, --insert, --line-time, --curve, --series, --interval,
-    // --name, --retrieve with their values; --fast and --super with an empty value.
+    // prescan/scan: --step, --crop, --insert, --line-time, --curve, --size, --exposure,
+    // --histogram, --series, --interval, --name, --retrieve with their values; --fast and
+    // --super with an empty value.
     std::map<std::string, std::string> captureValues;
     std::string command;  // info, status, send, ...
     std::vector<std::string> arguments;

@@ -13,6 +13,7 @@
 #include "settings/LineReader.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/SettingLists.h"
+#include "settings/StoredSettingChoice.h"
 
 namespace scanora::cli {
 namespace {
@@ -156,12 +157,19 @@ std::string PrefsCommand::CheckArguments(const CliOptions& options)
 {
     const std::vector<std::string>& args = options.arguments;
     if (args.empty())
-        return "prefs needs one of: show, reset, check FILE";
+        return "prefs needs one of: show, reset, check FILE, select KIND NAME";
     if (args[0] == "show" || args[0] == "reset")
         return args.size() == 1 ? std::string() : "prefs " + args[0] + " takes no arguments";
     if (args[0] == "check")
         return args.size() == 2 ? std::string() : "prefs check needs one file";
-    return "unknown prefs command '" + args[0] + "' (show, reset, check FILE)";
+    if (args[0] == "select") {
+        if (args.size() != 3 || !StoredSettingChoice::KindNamed(args[1]))
+            return "prefs select needs a list (size, exposure, curve or histogram) and a name";
+        if (options.noPrefs)
+            return "prefs select changes the preferences file; it does not go with --no-prefs";
+        return {};
+    }
+    return "unknown prefs command '" + args[0] + "' (show, reset, check FILE, select KIND NAME)";
 }
 
 int PrefsCommand::Run()
@@ -174,7 +182,39 @@ int PrefsCommand::Run()
     std::string error;
     if (options_.resetPrefs && !context_.ResetPreferences(&error))
         return Fail(error);
+    if (what == "select")
+        return Select();
     return what == "show" ? Show() : Check();
+}
+
+int PrefsCommand::Select()
+{
+    const SettingsFileReport report =
+        context_.LoadPreferences({options_.prefsFile, false, /*reset=*/false});
+    if (!report.fileError.empty())
+        return Fail(report.fileError);
+    const std::string& word = options_.arguments[1];
+    const std::string& name = options_.arguments[2];
+    const SettingKind kind = *StoredSettingChoice::KindNamed(word);
+    SettingLists& lists = context_.Lists();
+    if (!StoredSettingChoice::Select(lists, context_.Tools(), kind, name)) {
+        std::fprintf(err_, "scanora-cli: %s\n",
+                     StoredSettingChoice::UnknownName(lists, kind, name).c_str());
+        return kExitUsage;
+    }
+    std::string error;
+    if (!context_.SavePreferences(&error))
+        return Fail(error);
+    const std::string path = context_.PreferencesPath().string();
+    if (options_.json) {
+        std::fprintf(out_, "{\"file\": %s, \"list\": %s, \"current\": %s}\n",
+                     CliReport::JsonString(path).c_str(), CliReport::JsonString(word).c_str(),
+                     CliReport::JsonString(name).c_str());
+    } else {
+        std::fprintf(out_, "The current %s setting is now \"%s\" in %s\n", word.c_str(),
+                     name.c_str(), path.c_str());
+    }
+    return kExitSuccess;
 }
 
 int PrefsCommand::Fail(const std::string& message)

@@ -17,6 +17,7 @@ namespace scanora::cli {
 //   prefs show         the setting lists with their current entries, and the preferences
 //   prefs reset        replace the preferences file with the built-in one
 //   prefs check FILE   read a preferences file and report what it holds
+//   prefs select KIND NAME   make a stored setting the current one in the preferences file
 class PrefsCommand {
 public:
     // The problem `prefs check` names for a file of which nothing could be read.
@@ -35,6 +36,7 @@ private:
     int Show();
     int Reset();
     int Check();
+    int Select();
     // Prints why a file could not be used, as text or JSON.
     int Fail(const std::string& message);
 

@@ -86,9 +86,15 @@ CaptureStage& AppContext::Stage()
     return *stage_;
 }
 
+QVCurveEditor& AppContext::CurveEditor()
+{
+    return heldTools_->CurveEditor();
+}
+
 CaptureTools AppContext::ForCapture()
 {
-    return CaptureTools(*camera_, *exposure_, *size_, *cameraSetting_, *lists_, *heldTools_, ui_);
+    return CaptureTools(*camera_, *exposure_, *size_, *cameraSetting_, *lists_,
+                        heldTools_->CurveEditor(), ui_);
 }
 
 RetrievalTools AppContext::ForRetrieval()

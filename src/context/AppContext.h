@@ -23,6 +23,7 @@ class HeldSettingTools;
 class QVExposure;
 class QVPanoControl;
 class QVCameraSetting;
+class QVCurveEditor;
 class QVSize;
 class SettingLists;
 class UserFolders;
@@ -72,6 +73,8 @@ public:
     SettingTools& Tools() { return *tools_; }
     // The tone curve, histogram and exposure values of the last records applied.
     HeldSettingTools& HeldTools() { return *heldTools_; }
+    // The current tone curve and the editor state behind its graph.
+    QVCurveEditor& CurveEditor();
     PreferencesFile& Preferences() { return *preferences_; }
     // The tools a capture sequence works with, and those a retrieval takes its settings from.
     [[nodiscard]] CaptureTools ForCapture();

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "imaging/QVToneCurve.h"
 #include "settings/BuiltInSettings.h"
 #include "settings/QVSize.h"
 
@@ -11,8 +10,6 @@ namespace scanora {
 HeldSettingTools::HeldSettingTools(QVSize& size)
     : size_(size), sliders_(BuiltInSettings::DefaultHistogramSliders())
 {
-    const QVToneCurve curve;
-    handles_.assign(curve.Handles().begin(), curve.Handles().end());
 }
 
 void HeldSettingTools::Capture(SizeSetting& record) const
@@ -27,9 +24,7 @@ void HeldSettingTools::Capture(ExposureSetting& record) const
 
 void HeldSettingTools::Capture(CurveSetting& record) const
 {
-    record.SetHandles(handles_);
-    record.SetBlackOnTop(blackOnTop_);
-    record.SetNegative(negative_);
+    curveEditor_.Capture(record);
 }
 
 void HeldSettingTools::Capture(HistogramSetting& record) const
@@ -56,12 +51,7 @@ void HeldSettingTools::Apply(const ExposureSetting& record)
 
 void HeldSettingTools::Apply(const CurveSetting& record)
 {
-    none14_ = record.IsNone14();
-    if (none14_)
-        return;
-    handles_.assign(record.GetHandles().begin(), record.GetHandles().end());
-    blackOnTop_ = record.IsBlackOnTop();
-    negative_ = record.IsNegative();
+    curveEditor_.Apply(record);
 }
 
 void HeldSettingTools::Apply(const HistogramSetting& record)

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "camera/ExposureUnits.h"
-#include "settings/CurveSource.h"
+#include "imaging/QVCurveEditor.h"
 #include "settings/ExposurePreferences.h"
 #include "settings/HistogramSetting.h"
 #include "settings/SettingTools.h"
@@ -14,11 +14,12 @@ namespace scanora {
 
 class QVSize;
 
-// The setting tools of a program that has the output geometry but not yet the exposure, tone
-// curve and histogram tools (the command-line program, tests): the geometry is the real one;
-// for the other three the values of the last record applied are held, with the limits those
-// tools put on them, so that what is read from a preferences file is written back unchanged.
-class HeldSettingTools final : public SettingTools, public ExposurePreferences, public CurveSource {
+// The setting tools of a program that has the output geometry and the tone curve editor but not
+// yet the exposure and histogram tools (the command-line program, tests): the geometry and the
+// curve are the real ones; for the other two the values of the last record applied are held,
+// with the limits those tools put on them, so that what is read from a preferences file is
+// written back unchanged.
+class HeldSettingTools final : public SettingTools, public ExposurePreferences {
 public:
     // The exposure limits, in stops: the total gain of a channel and the filter offset.
     static constexpr double kMaxGain = ExposureUnits::kMaxTotalStops;
@@ -32,7 +33,7 @@ public:
     void Capture(ExposureSetting& record) const override;
     void Capture(CurveSetting& record) const override;
     void Capture(HistogramSetting& record) const override;
-    [[nodiscard]] bool IsNone14Mode() const override { return none14_; }
+    [[nodiscard]] bool IsNone14Mode() const override { return curveEditor_.IsNone14(); }
 
     void Apply(SizeSetting& record) override;
     // The neutral values are held to 0..kMaxGain, a filter beyond +-kMaxFilter becomes 0; the
@@ -53,11 +54,9 @@ public:
     void SetSpotWidth(std::int16_t width) override;
     void RefreshDependentValues() override {}
 
-    // The tone curve of the last curve record applied.
-    [[nodiscard]] CurveState CurrentCurve() const override
-    {
-        return {handles_, negative_, none14_};
-    }
+    // The program's current tone curve.
+    [[nodiscard]] QVCurveEditor& CurveEditor() { return curveEditor_; }
+    [[nodiscard]] const QVCurveEditor& CurveEditor() const { return curveEditor_; }
 
 private:
     QVSize& size_;
@@ -68,10 +67,7 @@ private:
     std::int16_t lineTimeIndex_ = 6;
     double levelStep_ = kTenthStop;
     std::int16_t spotWidth_ = 5;
-    std::vector<CurveHandle> handles_;
-    bool blackOnTop_ = false;
-    bool negative_ = false;
-    bool none14_ = false;
+    QVCurveEditor curveEditor_;
     std::vector<HistogramSetting::Slider> sliders_;
 };
 

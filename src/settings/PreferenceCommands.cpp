@@ -2,6 +2,7 @@
 
 #include "platform/BusyMessages.h"
 #include "platform/UiPort.h"
+#include "settings/CurveFileImport.h"
 #include "settings/PreferencesFile.h"
 #include "settings/SettingLists.h"
 #include "settings/SettingTools.h"
@@ -58,18 +59,8 @@ bool PreferenceCommands::LoadToneCurve(const std::filesystem::path& path)
 {
     if (Refused())
         return false;
-    const auto handles = ToneCurveFile::Load(path);
-    if (!handles)
-        return false;
-    if (!handles->empty()) {
-        CurveSetting loaded;
-        tools_.Capture(loaded);
-        loaded.SetHandles(*handles);
-        tools_.Apply(loaded);
-    }
-    auto curve = tools_.Create<CurveSetting>();
-    curve->SetName(path.stem().string());
-    if (!lists_.Append(std::move(curve)))
+    auto loaded = CurveFileImport::Load(path, tools_);
+    if (!loaded.setting || !lists_.Append(std::move(loaded.setting)))
         return false;
     // The new entry is the current one, whatever was current before.
     lists_.Select<CurveSetting>(static_cast<std::int16_t>(lists_.List<CurveSetting>().Count()),

@@ -18,6 +18,7 @@
 #include "context/HeldSettingTools.h"
 #include "platform/UiPort.h"
 #include "settings/BuiltInSettings.h"
+#include "settings/CurveFileImport.h"
 #include "settings/PreferenceCommands.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
@@ -410,6 +411,61 @@ TEST_F(PreferenceCommandsTest, ALoadedCurveFileBecomesTheCurrentCurve)
     EXPECT_EQ(ReadFile(dir_.Path() / "Saved.cur"), "3 0 0 128 140 255 255 ");
     EXPECT_FALSE(commands_.LoadToneCurve(dir_.Path() / "missing.cur"));
     EXPECT_EQ(lists_.List<CurveSetting>().Count(), 14u);
+}
+
+// A curve file holds handles only: loading one, from the menu or from the command line (both
+// go through CurveFileImport), replaces the handles and keeps the current curve's flags.
+TEST_F(PreferenceCommandsTest, ALoadedCurveFileKeepsTheCurvesFlagsOnEveryPath)
+{
+    commands_.OpenPreferences(builtInPath_);
+    const std::filesystem::path file = dir_.Path() / "Portrait.cur";
+    WriteFile(file, "3 0 0 128 140 255 255 ");
+    // A negative curve with black on top, switched off for the 14-bit output.
+    const auto setFlags = [this] {
+        CurveSetting flags;
+        held_.Capture(flags);
+        flags.SetNegative(true);
+        flags.SetBlackOnTop(true);
+        held_.Apply(flags);
+        flags.SetNone14(true);
+        held_.Apply(flags);
+    };
+
+    // The menu command.
+    setFlags();
+    ASSERT_TRUE(commands_.LoadToneCurve(file));
+    const CurveState fromMenu = held_.CurveEditor().CurrentCurve();
+    CurveSetting menuSetting;
+    held_.Capture(menuSetting);
+    EXPECT_TRUE(lists_.Current<CurveSetting>()->IsNegative());
+    EXPECT_TRUE(lists_.Current<CurveSetting>()->IsBlackOnTop());
+
+    // The command line's --curve, from the same state.
+    setFlags();
+    const CurveFileImport::Result loaded = CurveFileImport::Load(file, held_);
+    ASSERT_TRUE(loaded.loadedHandles);
+    EXPECT_EQ(loaded.setting->GetName(), "Portrait");
+    const CurveState fromOption = held_.CurveEditor().CurrentCurve();
+    CurveSetting optionSetting;
+    held_.Capture(optionSetting);
+
+    for (const CurveState& state : {fromMenu, fromOption}) {
+        EXPECT_THAT(state.handles,
+                    ElementsAre(CurveHandle{0, 0}, CurveHandle{128, 140}, CurveHandle{255, 255}));
+        EXPECT_TRUE(state.negative);
+        EXPECT_FALSE(state.none14) << "a chosen curve is applied";
+    }
+    EXPECT_TRUE(menuSetting.IsBlackOnTop());
+    EXPECT_TRUE(optionSetting.IsBlackOnTop());
+
+    // A file without handles changes nothing but still names a setting; one that can not be
+    // read gives nothing.
+    WriteFile(dir_.Path() / "Empty.cur", "0 ");
+    const CurveFileImport::Result empty = CurveFileImport::Load(dir_.Path() / "Empty.cur", held_);
+    EXPECT_FALSE(empty.loadedHandles);
+    ASSERT_NE(empty.setting, nullptr);
+    EXPECT_EQ(empty.setting->GetHandleCount(), 3);
+    EXPECT_EQ(CurveFileImport::Load(dir_.Path() / "missing.cur", held_).setting, nullptr);
 }
 
 TEST(SettingListsTest, TheProgramsFirstEntriesCanNotBeDeleted)
