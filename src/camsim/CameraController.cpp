@@ -42,12 +42,14 @@ CameraController::CameraController(SimConfig config, SimTimeSource timeSource, S
       cameraCommands_(state_),
       captureCommands_(state_.Capture()),
       diskCommands_(state_.Disk(), state_.Capture()),
+      focusCommands_(state_, config_.link, config_.focus),
       stageCommands_(state_),
       faults_(config_.faults)
 {
     cameraCommands_.AddTo(commands_);
     captureCommands_.AddTo(commands_);
     diskCommands_.AddTo(commands_);
+    focusCommands_.AddTo(commands_);
     stageCommands_.AddTo(commands_);
 }
 

@@ -69,6 +69,7 @@ private:
     CameraCommands cameraCommands_;
     CaptureCommands captureCommands_;
     DiskCommands diskCommands_;
+    FocusCommands focusCommands_;
     StageCommands stageCommands_;
     CommandSet commands_;
     SimFaultPlan faults_;
