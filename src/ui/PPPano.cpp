@@ -20,6 +20,7 @@
 #include "context/AppContext.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
+#include "ui/CameraJobs.h"
 #include "ui/GuiThread.h"
 #include "ui/PanoSettingsDialog.h"
 #include "ui/StartStopButton.h"
@@ -60,8 +61,11 @@ PPPano::PPPano(AppContext& app, QWidget* parent) : QWidget(parent), app_(app)
     layout->addWidget(modeValues_);
     layout->addLayout(BuildStage());
     layout->addStretch(1);
+    jobs_ = std::make_unique<CameraJobs>(*this);
     Refresh();
 }
+
+PPPano::~PPPano() = default;
 
 QLayout* PPPano::BuildMode()
 {
@@ -299,8 +303,12 @@ void PPPano::StopJog()
 void PPPano::Calibrate()
 {
     SCANORA_ASSERT_GUI_THREAD();
-    app_.Pano().Calibrate();
-    ShowPosition();
+    // The two test moves take seconds: they run off the GUI thread while the page is disabled.
+    jobs_->Start([this]() -> CameraJobs::Continuation {
+        app_.Pano().Calibrate();
+        const std::optional<std::uint16_t> position = app_.Pano().StagePosition();
+        return [this, position] { ShowPosition(position); };
+    });
 }
 
 void PPPano::EditSettings()
@@ -314,7 +322,12 @@ void PPPano::EditSettings()
 
 void PPPano::ShowPosition()
 {
-    const std::optional<std::uint16_t> position = app_.Pano().StagePosition();
+    ShowPosition(app_.Pano().StagePosition());
+}
+
+void PPPano::ShowPosition(std::optional<std::uint16_t> position)
+{
+    SCANORA_ASSERT_GUI_THREAD();
     position_->setText(position ? QString("Position: %1").arg(*position) : QString());
 }
 

@@ -3,6 +3,9 @@
 #include <QWidget>
 
 #include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
 
 class QButtonGroup;
 class QDoubleSpinBox;
@@ -19,6 +22,7 @@ class AppContext;
 
 namespace scanora::ui {
 
+class CameraJobs;
 class StartStopButton;
 
 // The panorama page: the panorama mode (Off, Scene, Rollout, Object) and the values of each
@@ -34,6 +38,8 @@ public:
     enum Jog : int { kCoarseMin = 0, kFineMin = 1, kFineMax = 2, kCoarseMax = 3 };
 
     explicit PPPano(AppContext& app, QWidget* parent = nullptr);
+    // Waits for a calibration under way.
+    ~PPPano() override;
 
     [[nodiscard]] QRadioButton* ModeButton(int mode) const { return modes_.at(mode); }
     [[nodiscard]] StartStopButton* JogButton(Jog jog) const { return jogs_.at(jog); }
@@ -76,6 +82,7 @@ private:
     void StopJog();
     void Calibrate();
     void ShowPosition();
+    void ShowPosition(std::optional<std::uint16_t> position);
     void ShowReadouts();
     void UpdateEnabled();
 
@@ -103,7 +110,8 @@ private:
     QPushButton* calibrate_ = nullptr;
     QPushButton* settings_ = nullptr;
     bool captureEnabled_ = true;
-    bool showing_ = false;  // while Refresh fills the fields
+    bool showing_ = false;              // while Refresh fills the fields
+    std::unique_ptr<CameraJobs> jobs_;  // calibration, off the GUI thread
 };
 
 }  // namespace scanora::ui

@@ -108,9 +108,13 @@ TEST_F(PPPanoTest, AJogRunsWhileTheButtonIsHeldAndCalibrationShowsTheOvershoot)
     QTest::qWait(100);
     EXPECT_EQ(Pano().StagePosition(), stopped) << "it stays stopped";
 
+    // Calibration turns the stage off the GUI thread, with the page disabled meanwhile.
+    const std::size_t before = started_.messages.size();
     QTest::mouseClick(Page().CalibrateButton(), Qt::LeftButton);
-    ASSERT_FALSE(started_.messages.empty());
+    EXPECT_FALSE(Page().CalibrateButton()->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return started_.messages.size() > before; }, 10000));
     EXPECT_EQ(started_.messages.back(), "Calibration: 67, 1");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Page().CalibrateButton()->isEnabled(); }, 5000));
 }
 
 TEST_F(PPPanoTest, PanoSettingsSendsTheNewStagesParameters)
