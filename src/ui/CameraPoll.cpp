@@ -43,8 +43,11 @@ void CameraPoll::Iterate()
     if (result.modelName == kNoCamera) {
         camera_.Reconnect();
         result.modelName = currentName();
-        if (result.modelName != kNoCamera)
+        if (result.modelName != kNoCamera) {
             statusPolling_.store(true);
+            if (reconnected_)
+                reconnected_();
+        }
     }
     if (result.modelName == kNoCamera)
         result.icon = CameraPollResult::Icon::NoCamera;

@@ -39,6 +39,14 @@ public:
     CameraPoll(QVCamera& camera, Busy busy, Report report);
     ~CameraPoll() override;
 
+    // Runs on the poll thread each time the camera is found again after it was lost, before
+    // the round's status query (a camera switched off forgets what it was told). Set before
+    // Start().
+    void SetReconnected(std::function<void()> reconnected)
+    {
+        reconnected_ = std::move(reconnected);
+    }
+
     void Iterate() override;
     // Whether a camera answers on the link: connected and identified.
     [[nodiscard]] static bool Present(const QVCamera& camera);
@@ -50,6 +58,7 @@ private:
     QVCamera& camera_;
     Busy busy_;
     Report report_;
+    std::function<void()> reconnected_;
     std::atomic<bool> statusPolling_{true};
     std::atomic<bool> ran_{false};
 };

@@ -6,6 +6,7 @@
 #include <QLabel>
 
 #include "camera/QVExposure.h"
+#include "camera/QVPanoControl.h"
 #include "context/AppContext.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
@@ -114,6 +115,8 @@ void QVUIHandler::Initialize()
         [this](const CameraPollResult& result) {
             gui_->Run([this, result] { ShowPollResult(result); });
         });
+    // A camera that comes back gets the stage's motor parameters again, as at start-up.
+    poll_->SetReconnected([this] { app_.Pano().StartUp(app_.Pano().CurrentStageValues()); });
     poll_->Start(static_cast<int>(pollInterval_.count()));
 }
 

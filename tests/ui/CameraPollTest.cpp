@@ -81,6 +81,21 @@ TEST_F(CameraPollTest, LostLinkGivesOneMessageAndQuietReconnectionAttempts)
     EXPECT_FALSE(camera_->IsConnected());
 }
 
+TEST_F(CameraPollTest, ACameraFoundAgainIsToldWhatItForgot)
+{
+    Connect("speed=0,model=6,link=usb");
+    int reconnections = 0;
+    poll_->SetReconnected([&] { ++reconnections; });
+    poll_->Iterate();
+    EXPECT_EQ(reconnections, 0) << "a camera that was never lost";
+    camera_->Transport().SetConnected(false);
+    poll_->Iterate();
+    EXPECT_EQ(reconnections, 1);
+    ASSERT_TRUE(camera_->IsConnected());
+    poll_->Iterate();
+    EXPECT_EQ(reconnections, 1);
+}
+
 TEST(CameraPollAppTest, LostCameraShowsNoCameraWithoutAMessageAtEveryPoll)
 {
     StartedApp started("sim:speed=0,fault=drop:12", std::chrono::milliseconds(50));
