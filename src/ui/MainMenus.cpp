@@ -25,6 +25,7 @@
 #include "ui/FileDialogs.h"
 #include "ui/FileManagerHost.h"
 #include "ui/MainControl.h"
+#include "ui/PPFocus.h"
 #include "ui/PreviewDocument.h"
 #include "ui/QVHistogram.h"
 #include "ui/QVMainFrame.h"
@@ -195,7 +196,8 @@ void MainMenus::BuildCameraMenu(QMenu* camera)
     commands_->Add(camera, QVMainFrame::kClearMeter, "Clear Meter").Runs([this] {
         app_.Exposure().ClearNeutralPoints();
     });
-    // Cleaning needs a camera that says which it is and has a carriage (not the panoramic one).
+    // Cleaning needs a camera that says which it is and has a carriage (not the panoramic one),
+    // and the carriage to itself: not while the focus aid holds it.
     commands_->Add(camera, QVMainFrame::kCleanPark, "Clean/Park")
         .Runs([this] {
             if (CaptureRunning()) {
@@ -208,7 +210,8 @@ void MainMenus::BuildCameraMenu(QMenu* camera)
         })
         .Shows([this] {
             const QVCamera& camera = app_.Camera();
-            return State{camera.IsConnected() && camera.GetModelCode() != 0 && !camera.IsOrbiscan(),
+            return State{camera.IsConnected() && camera.GetModelCode() != 0 &&
+                             !camera.IsOrbiscan() && !frame_.Tabs().FocusPage().IsFocusing(),
                          std::nullopt};
         });
     // Diagnostics only for those who hold J and Q as the menu opens.

@@ -61,9 +61,12 @@ TEST(PPFocusTest, StartSeeScoresMoveZoomAndStop)
     EXPECT_EQ(page.Samples().Band(QVFocus::kGreen).size(), 100u);
     std::cout << "reading to page: " << page.LastReadingDelay().count() << " us\n";
 
-    // Scan does nothing while the carriage is parked for focusing.
+    // Scan does nothing while the carriage is parked for focusing, and the carriage cannot be
+    // sent off to be cleaned.
     frame.View().ScanCommand();
     EXPECT_TRUE(frame.Document().Capture().IsIdle());
+    frame.UpdateCommands();
+    EXPECT_FALSE(frame.Action(QVMainFrame::kCleanPark)->isEnabled());
 
     // Zoom out while running: the window widens and the readings go on.
     page.ZoomBox()->setCurrentIndex(0);
@@ -95,6 +98,8 @@ TEST(PPFocusTest, StartSeeScoresMoveZoomAndStop)
     EXPECT_EQ(page.StartButton()->text(), "Start");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !page.Focus().IsRunning(); }, 5000));
     EXPECT_EQ(started.Context().Camera().QueryStatusWord2(), 4096) << "the carriage is centred";
+    frame.UpdateCommands();
+    EXPECT_TRUE(frame.Action(QVMainFrame::kCleanPark)->isEnabled());
 }
 
 TEST(PPFocusTest, ToolFourPlacesTheWindow)
