@@ -61,6 +61,10 @@ class QVFocusTest : public ::testing::Test {
 protected:
     QVFocus& Make(TransportKind kind = TransportKind::Scsi, int model = 4)
     {
+        // A second camera replaces the first: what holds the old one goes first.
+        focus_.reset();
+        pano_.reset();
+        camera_.reset();
         auto transport = std::make_unique<test::ScriptedTransport>(kind);
         transport->Answer("MM", "MM" + std::to_string(model));
         transport->Answer("MV", "MV019E");

@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTimer>
 
 #include <filesystem>
@@ -29,6 +30,7 @@
 #include "ui/NoInsertDialog.h"
 #include "ui/QVFileManager.h"
 #include "ui/QVNotesWindow.h"
+#include "ui/QVUIHandler.h"
 #include "ui/TransferView.h"
 
 namespace scanora::ui {
@@ -312,8 +314,12 @@ TEST(FileManagerTest, RefusedDuringACaptureAndAsksForTheInsertWhenThereIsNone)
     frame.Execute(QVMainFrame::kFileManager);
     EXPECT_EQ(started.messages, std::vector<QString>{"Scanning in Progress"});
     EXPECT_EQ(Manager(frame), nullptr);
+    // The end of a capture has the camera looked at once more; that look is over before the
+    // insert is taken away below.
+    QSignalSpy polled(&frame.Handler(), &QVUIHandler::pollShown);
     frame.View().AbortKey();
     ASSERT_TRUE(QTest::qWaitFor([&] { return frame.Document().Capture().IsIdle(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !polled.isEmpty(); }, 5000));
 
     // A controller without its insert: the user names the model before the list is read.
     QVCamera& camera = started.Context().Camera();
