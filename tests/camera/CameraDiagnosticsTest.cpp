@@ -10,6 +10,7 @@
 #include "camera/QVCamera.h"
 #include "camsim/SimCamera.h"
 #include "support/RecordingUiPort.h"
+#include "support/SentCommands.h"
 
 namespace scanora {
 namespace {
@@ -29,27 +30,7 @@ TEST(CameraDiagnosticsVersion, ReadsFourHexDigitsAfterThePrefix)
     EXPECT_EQ(CameraDiagnostics::VersionField("MVFFFF"), "655.35\n");
 }
 
-// Records what the host sent, byte for byte.
-class SentCommands final : public CommandTrace {
-public:
-    void OnCommand(std::string_view text) override
-    {
-        const std::lock_guard lock(mutex_);
-        sent_.emplace_back(text);
-    }
-    void OnReply(std::string_view, bool) override {}
-    void OnFailure(std::string_view) override {}
-    void OnDataPhase(std::string_view, Direction, std::size_t) override {}
-    std::vector<std::string> Sent() const
-    {
-        const std::lock_guard lock(mutex_);
-        return sent_;
-    }
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<std::string> sent_;
-};
+using scanora::test::SentCommands;
 
 class CameraDiagnosticsTest : public ::testing::TestWithParam<const char*> {
 protected:

@@ -17,6 +17,7 @@
 #include "cameradisk/DiskDirectory.h"
 #include "context/AppContext.h"
 #include "support/RecordingUiPort.h"
+#include "support/SentCommands.h"
 #include "ui/DiagnosticsDialog.h"
 #include "ui/MainControl.h"
 
@@ -26,27 +27,7 @@ namespace {
 using test::StartedApp;
 using namespace std::chrono_literals;
 
-// Every command text the host sent, as sent.
-class SentCommands final : public CommandTrace {
-public:
-    void OnCommand(std::string_view text) override
-    {
-        const std::lock_guard lock(mutex_);
-        sent_.emplace_back(text);
-    }
-    void OnReply(std::string_view, bool) override {}
-    void OnFailure(std::string_view) override {}
-    void OnDataPhase(std::string_view, Direction, std::size_t) override {}
-    std::vector<std::string> Sent() const
-    {
-        const std::lock_guard lock(mutex_);
-        return sent_;
-    }
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<std::string> sent_;
-};
+using scanora::test::SentCommands;
 
 std::size_t StoredImages(QVCamera& camera)
 {
