@@ -192,10 +192,13 @@ bool MLooper::WaitWhileSuspended()
 {
     std::unique_lock lock(guard_);
     const Worker* self = FindWorkerLocked();
-    if (self == nullptr || !suspended_)
-        return true;
-    wake_.wait(lock, [this, self] { return !suspended_ || StopRequestedLocked(self); });
-    return !StopRequestedLocked(self);
+    const bool waits = self != nullptr && suspended_;
+    if (waits)
+        wake_.wait(lock, [this, self] { return !suspended_ || StopRequestedLocked(self); });
+    // An iteration follows: it answers every nudge made before it, so a nudge that came while
+    // the loop was working or suspended does not also cut the next sleep short.
+    nudged_ = false;
+    return !waits || !StopRequestedLocked(self);
 }
 
 void MLooper::ThreadMain(Worker& worker)

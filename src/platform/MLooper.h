@@ -63,8 +63,9 @@ public:
     virtual void Suspend();
     // Lets a suspended loop go on; no effect without a thread or when not suspended.
     virtual void Resume();
-    // Cuts the stored loop's current (or next) sleep short, so that its next iteration comes
-    // now rather than after the interval; a suspended loop still waits for Resume().
+    // Has the stored loop's next iteration come now rather than after the interval: a sleep is
+    // cut short; an iteration that begins after the nudge (the one Resume() lets go, say)
+    // answers it. A suspended loop still waits for Resume().
     void Nudge();
     // One unit of work; nothing in the base.
     virtual void Iterate();

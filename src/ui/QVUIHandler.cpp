@@ -244,9 +244,10 @@ void QVUIHandler::EnableAfterCapture()
     tabs_.SetCapturePagesEnabled(true);
     if (poll_) {
         // The camera is looked at again at once: a capture that failed because the camera went
-        // away shows "No Camera" now, and a scan's new free space shows without waiting.
-        poll_->Resume();
+        // away shows "No Camera" now, and a scan's new free space shows without waiting. The
+        // nudge comes first, so the iteration the resume starts answers it.
         poll_->Nudge();
+        poll_->Resume();
     }
 }
 

@@ -199,6 +199,28 @@ TEST(MLooperTest, NudgeCutsTheSleepShortForOneIteration)
     looper.StopAndWait();
 }
 
+TEST(MLooperTest, ANudgeWhileSuspendedIsAnsweredByTheIterationAfterResume)
+{
+    // After a capture the loop is nudged and resumed together: one look at once, then the
+    // interval again, not a second look straight after the first.
+    ProbeLog log;
+    ProbeLooper looper(log);
+    ASSERT_TRUE(looper.Start(4000));
+    ASSERT_TRUE(log.WaitUntil([](const ProbeState& s) { return s.pauses == 1; }));
+    looper.Suspend();
+    looper.Nudge();  // ends the first sleep; the loop then parks
+    std::this_thread::sleep_for(milliseconds(100));
+    const int parked = log.Now().iterations;
+    EXPECT_LE(parked, 2);
+
+    looper.Nudge();
+    looper.Resume();
+    ASSERT_TRUE(log.WaitForIterations(parked + 1));
+    std::this_thread::sleep_for(milliseconds(300));
+    EXPECT_EQ(log.Now().iterations, parked + 1);
+    looper.StopAndWait();
+}
+
 TEST(MLooperTest, SuspendIsAFlagNotACounter)
 {
     ProbeLog log;
