@@ -94,8 +94,7 @@ int main()
             std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
     std::sort(milliseconds.begin(), milliseconds.end());
-    std::printf("preview: %d x %d pixels, %d updates\n", geometry.width, geometry.height,
-                kUpdates);
+    std::printf("preview: %d x %d pixels, %d updates\n", geometry.width, geometry.height, kUpdates);
     std::printf("best: %.2f ms per update\n", milliseconds.front());
     std::printf("curve drag: %.2f ms per update\n", milliseconds[milliseconds.size() / 2]);
     return 0;
