@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::array<std::uint8_t, FocusReading::kSampleBytes> out{};
     const std::span<const std::uint8_t> reply = input.Rest();
     const bool decoded = decoder.Decode(kind, reply, out);
-    const std::size_t needed = FocusSampleDecoder::kPrefixBytes + FocusSampleDecoder::DataBytes(kind);
+    const std::size_t needed =
+        FocusSampleDecoder::kPrefixBytes + FocusSampleDecoder::DataBytes(kind);
     if (decoded && reply.size() < needed)
         __builtin_trap();  // a reply too short for its samples was taken
     return 0;

@@ -62,6 +62,20 @@ void Retrieval::Refuse(RetrievalItem& item, std::string_view text, std::string r
     item.reason = std::move(reason);
 }
 
+void Retrieval::LogFileFailure(const RetrievalItem& item, const TIFFFile& file)
+{
+    ui_.Log(
+        LogLevel::Error, LogCategory::CameraDisk,
+        "retrieval to " + item.path.string() + ": " + WithErrno(file.Error(), file.ErrorNumber()));
+}
+
+void Retrieval::FileFailed(RetrievalItem& item, std::string_view text, const TIFFFile& file)
+{
+    LogFileFailure(item, file);
+    Refuse(item, text, "could not write " + item.path.string());
+    item.status = RetrievalStatus::Failed;
+}
+
 bool Retrieval::SavesAutomatically(const RetrievalSettings& settings) const
 {
     return settings.choice.automatic || (settings.autoSave && !settings.saveScansFolder.empty());
@@ -158,6 +172,7 @@ bool Retrieval::RetrieveOne(const Planned& planned, const RetrievalSettings& set
         entry, header, *format, item.path.stem().string(), settings.metadata);
     TIFFFile file(item.path);
     if (!file.Open(description)) {
+        LogFileFailure(item, file);
         Refuse(item, kCannotOpen, "could not open " + item.path.string());
         return true;
     }
@@ -192,9 +207,7 @@ bool Retrieval::RetrieveOne(const Planned& planned, const RetrievalSettings& set
         return false;
     }
     case RetrievalTransfer::Outcome::WriteFailed:
-        Refuse(item, std::string(kCannotWrite) + ": " + item.path.string(),
-               "could not write " + item.path.string());
-        item.status = RetrievalStatus::Failed;
+        FileFailed(item, std::string(kCannotWrite) + ": " + item.path.string(), file);
         return false;
     case RetrievalTransfer::Outcome::NoMemory:
         camera_.Errors().ReportNoMemory();
@@ -206,9 +219,7 @@ bool Retrieval::RetrieveOne(const Planned& planned, const RetrievalSettings& set
         return true;
     }
     if (!file.Close()) {
-        Refuse(item, std::string(kCannotWrite) + ": " + item.path.string(),
-               "could not write " + item.path.string());
-        item.status = RetrievalStatus::Failed;
+        FileFailed(item, std::string(kCannotWrite) + ": " + item.path.string(), file);
         return false;
     }
     item.status = RetrievalStatus::Written;

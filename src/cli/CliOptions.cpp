@@ -27,6 +27,10 @@ Options:
   --reset-prefs   first replace the preferences file with the built-in one
   --json          print results as JSON
   --yes           answer yes to every question
+  --verbose       write the log to standard error as well (SCANORA_LOG=error,
+                  warning, info or debug chooses how much without it); the log
+                  file is $XDG_STATE_HOME/Scanora/scanora-cli.log, else
+                  ~/.local/state/Scanora/scanora-cli.log
   --help          show this text
 
 Commands:
@@ -138,6 +142,8 @@ bool ParseCliOptions(const std::vector<std::string>& argv, const char* cameraEnv
             options.json = true;
         } else if (arg == "--yes" || arg == "-y") {
             options.yes = true;
+        } else if (arg == "--verbose" || arg == "-v") {
+            options.verbose = true;
         } else if (arg == "--no-prefs") {
             options.noPrefs = true;
         } else if (arg == "--reset-prefs") {
