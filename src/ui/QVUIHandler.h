@@ -49,6 +49,11 @@ public:
     // A button or check box of the panel.
     void DispatchControl(int id, bool checked);
     void SelectColorMode(int mode);
+    // The output's samples as the curve and the colour mode make them (16 bits without a curve
+    // or through the 16-bit curve; one channel in a single colour mode).
+    void UpdateSampleFormat();
+    // The two panel controls that follow the curve's end handles.
+    void ShowCurveEnds();
     void DisableForCapture();
     void EnableAfterCapture();
     [[nodiscard]] bool CaptureControlsEnabled() const { return controlsEnabled_; }
