@@ -40,11 +40,9 @@ protected:
         }
     }
 
-    std::string Camera() const { return "sim:model=6,speed=0,disk=" + disk_.Path().string(); }
-
     ProcessResult Cli(std::vector<std::string> args) const
     {
-        args.insert(args.begin(), {SCANORA_CLI_PATH, "--no-prefs", "--camera", Camera()});
+        args.insert(args.begin(), {SCANORA_CLI_PATH, "--no-prefs", "--camera", camera_});
         return test::RunProcess(args, 30s);
     }
 
@@ -66,6 +64,7 @@ protected:
 
     test::TempDir disk_;
     test::TempDir out_;
+    std::string camera_ = "sim:model=6,speed=0,disk=" + disk_.Path().string();
 };
 
 TEST_F(CliRetrievalTargetTest, AMissingFolderIsMadeWithItsParents)
@@ -149,6 +148,8 @@ TEST_F(CliRetrievalTargetTest, PathsThatCannotTakeTheImagesFailAndLeaveNothing)
 
 TEST_F(CliRetrievalTargetTest, ScanRetrieveTakesAFileNameAndNeverReplacesAFile)
 {
+    // A new camera disk: the images recorded above carry a later time than any new scan.
+    camera_ = "sim:model=6,speed=0,samples=off,disk=" + (out_.Path() / "disk").string();
     const std::vector<std::string> scan{"scan", "--crop", "20,20,40,40", "--step",
                                         "10",   "--name", "Pond",        "--retrieve"};
     const fs::path file = out_.Path() / "made" / "pond-morning";
