@@ -73,7 +73,7 @@ TEST(Completion, OffersTheCommandsAndOptionsOfHelp)
                 UnorderedElementsAreArray({"move", "jog", "calibrate", "position", "home"}));
 }
 
-TEST(Completion, OffersTheCameraSpecsAndEverySimulatorKeyAndFault)
+TEST(Completion, OffersTheCameraLinksAndEverySimulatorKeyAndFault)
 {
     // bash replaces the part of the word after its last ':' or '=': the candidates are that part.
     const auto offered =

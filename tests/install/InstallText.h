@@ -62,10 +62,10 @@ inline std::set<std::string> HelpCommands(const std::string& help, bool withSubc
 
 // The names in the simulator's "(known: a, b:X, c)" list of a refused key or fault, each up to
 // its first ':' (kept): "model", "noreply:", ...
-inline std::set<std::string> SimulatorKnows(const std::string& spec)
+inline std::set<std::string> SimulatorKnows(const std::string& camera)
 {
     const ProcessResult result =
-        RunProcess({SCANORA_CLI_PATH, "--no-prefs", "--camera", spec, "info"});
+        RunProcess({SCANORA_CLI_PATH, "--no-prefs", "--camera", camera, "info"});
     std::set<std::string> names;
     const std::size_t start = result.err.find("(known: ");
     if (start == std::string::npos)
