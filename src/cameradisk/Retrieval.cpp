@@ -150,8 +150,12 @@ bool Retrieval::RetrieveOne(const Planned& planned, const RetrievalSettings& set
     if (planned.path) {
         item.path = claimed.Claim(*planned.path, planned.replaceAgreed);
     } else {
-        const auto path = RetrievalDestination::AutomaticPath(
-            settings.saveScansFolder, planned.name, format->dng, claimed, ui_);
+        const std::string fileName =
+            settings.saveScansFileName.empty()
+                ? planned.name + std::string(RetrievalDestination::Extension(format->dng))
+                : settings.saveScansFileName;
+        const auto path =
+            RetrievalDestination::AutomaticPath(settings.saveScansFolder, fileName, claimed, ui_);
         if (!path) {
             item.reason = "the folder for scans does not exist";
             return true;
