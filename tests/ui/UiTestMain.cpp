@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace {
@@ -28,9 +27,11 @@ int main(int argc, char** argv)
     // Offscreen unless the run asks for a platform (the screenshots under Xvfb).
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A configuration folder of this process's own: the settings of tests running at the same
+    // time in other processes stay apart. (Qt's test mode would put every process's settings in
+    // one shared folder under the home folder.)
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     QApplication::setOrganizationName("Qorvane Digital Cameras");
     QApplication::setApplicationName("Scanora Tests");
