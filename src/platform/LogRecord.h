@@ -9,7 +9,17 @@ namespace scanora {
 enum class LogLevel { Error, Warning, Info, Debug };
 
 // Which layer of the program wrote a log line.
-enum class LogCategory { Platform, Camera, Acquire, Imaging, Settings, Output, CameraDisk, Cli, Ui };
+enum class LogCategory {
+    Platform,
+    Camera,
+    Acquire,
+    Imaging,
+    Settings,
+    Output,
+    CameraDisk,
+    Cli,
+    Ui
+};
 
 [[nodiscard]] std::string_view LogLevelName(LogLevel level);
 [[nodiscard]] std::string_view LogCategoryName(LogCategory category);

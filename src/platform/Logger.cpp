@@ -174,7 +174,8 @@ void Logger::Rotate()
         return;
     }
     std::filesystem::remove(numbered(kept), ignored);
-    for (int n = kept - 1; n >= 1; --n) std::filesystem::rename(numbered(n), numbered(n + 1), ignored);
+    for (int n = kept - 1; n >= 1; --n)
+        std::filesystem::rename(numbered(n), numbered(n + 1), ignored);
     std::filesystem::rename(options_.file, numbered(1), ignored);
 }
 
@@ -189,7 +190,8 @@ std::optional<LogLevel> Logger::ParseLevel(std::string_view text)
     std::string lower(text);
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    for (const LogLevel level : {LogLevel::Error, LogLevel::Warning, LogLevel::Info, LogLevel::Debug})
+    for (const LogLevel level :
+         {LogLevel::Error, LogLevel::Warning, LogLevel::Info, LogLevel::Debug})
         if (lower == LogLevelName(level))
             return level;
     return std::nullopt;

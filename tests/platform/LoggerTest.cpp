@@ -57,9 +57,10 @@ TEST_F(LoggerTest, ALineSaysWhenWhatWhereAndOnWhichThreadInOneLine)
     }
     const std::vector<std::string> lines = Lines(options.file);
     ASSERT_EQ(lines.size(), 4u);
-    EXPECT_THAT(lines[0],
-                MatchesRegex("[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} "
-                             "error camera \\[[0-9]+ log-test\\] command \"CS\\\\r\" failed\\\\nhere"));
+    EXPECT_THAT(
+        lines[0],
+        MatchesRegex("[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} "
+                     "error camera \\[[0-9]+ log-test\\] command \"CS\\\\r\" failed\\\\nhere"));
     EXPECT_THAT(lines[1], HasSubstr(" warning cameradisk ["));
     EXPECT_THAT(lines[2], HasSubstr(" warning ui ["));
     EXPECT_THAT(lines[2], HasSubstr("] shown: Could not open file"));
@@ -158,8 +159,8 @@ TEST_F(LoggerTest, LinesFromManyThreadsStayWhole)
     for (const std::string& line : lines) {
         int t = -1;
         int i = -1;
-        ASSERT_EQ(std::sscanf(line.substr(line.find("] ") + 2).c_str(), "thread %d line %d", &t, &i),
-                  2)
+        ASSERT_EQ(
+            std::sscanf(line.substr(line.find("] ") + 2).c_str(), "thread %d line %d", &t, &i), 2)
             << line;
         EXPECT_EQ(i, next[t]++) << line;  // each thread's lines in its own order
     }
