@@ -354,6 +354,7 @@ ExposureReadout QVExposure::Readout() const
     ExposureReadout readout;
     readout.lineTimeLabel = GetLineTimeLabel();
     readout.lineTimeInStep = IsLineTimeInStep();
+    readout.lineTimeTable = GetLineTimeTable();
     readout.levelStops = GetLevel();
     readout.iso = GetIsoNumber();
     for (std::size_t c = 0; c < 3; ++c) {
@@ -364,6 +365,7 @@ ExposureReadout QVExposure::Readout() const
     readout.scanSeconds = GetScanSeconds();
     readout.levelUpEnabled = CanLevelUp();
     readout.levelDownEnabled = CanLevelDown();
+    readout.storedExposure = selectedStored_;
     return readout;
 }
 

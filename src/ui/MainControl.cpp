@@ -31,6 +31,20 @@ bool IsUpDown(int id)
            id < MainControl::kFirstUpDown + MainControl::kUpDownCount;
 }
 
+constexpr int kMarkerSize = 14;
+
+// What the line-time marker says, for the lamps a line-time table is made for.
+QString StepText(bool inStep, int table)
+{
+    if (table != 1 && table != 2)
+        return QStringLiteral("Exact line times: no lamp flicker to keep in step with");
+    const QString mains = table == 1 ? QStringLiteral("60 Hz") : QStringLiteral("50 Hz");
+    if (inStep)
+        return QStringLiteral("In step with lamps on %1 mains").arg(mains);
+    return QStringLiteral("Not in step with lamps on %1 mains: their flicker may show as bands")
+        .arg(mains);
+}
+
 QLabel* Caption(const QString& text, QWidget* parent)
 {
     return new QLabel(text, parent);
@@ -97,6 +111,12 @@ MainControl::MainControl(QWidget* parent) : QWidget(parent)
         auto* box = new QHBoxLayout;
         box->setSpacing(1);
         box->addWidget(AddLabel(s.value));
+        if (s.value == kLineTime) {
+            stepMarker_ = new QLabel(this);
+            stepMarker_->setObjectName(QStringLiteral("lineTimeStep"));
+            stepMarker_->setFixedSize(kMarkerSize, kMarkerSize);
+            box->addWidget(stepMarker_);
+        }
         box->addWidget(AddUpDown(s.up, QStyle::SP_ArrowUp));
         box->addWidget(AddUpDown(s.up + 1, QStyle::SP_ArrowDown));
         grid->addWidget(Caption(s.caption, this), row, column);
@@ -152,6 +172,7 @@ MainControl::MainControl(QWidget* parent) : QWidget(parent)
 
     SetCameraIcon(0);
     SetLockIcon(kSizeLock, false);
+    SetLineTimeInStep(true, 1);
 }
 
 QLabel* MainControl::AddLabel(int id, const QString& text)
@@ -257,6 +278,27 @@ void MainControl::SetLockIcon(int id, bool locked)
         label->setToolTip(text);
         label->setProperty("locked", locked);
     }
+}
+
+void MainControl::SetLineTimeInStep(bool inStep, int table)
+{
+    SCANORA_ASSERT_GUI_THREAD();
+    lineTimeInStep_ = inStep;
+    const QString text = StepText(inStep, table);
+    // A warning sign, not a colour, marks a line time out of step; in step the place stays
+    // empty (its size is fixed) so that the value does not move.
+    if (inStep)
+        stepMarker_->clear();
+    else
+        stepMarker_->setPixmap(
+            style()
+                ->standardIcon(QStyle::SP_MessageBoxWarning)
+                .pixmap(QSize(kMarkerSize, kMarkerSize), stepMarker_->devicePixelRatioF()));
+    stepMarker_->setToolTip(inStep ? QString() : text);
+    stepMarker_->setAccessibleName(inStep ? QString() : QStringLiteral("Not in step"));
+    QLabel* value = Label(kLineTime);
+    value->setToolTip(text);
+    value->setAccessibleDescription(text);
 }
 
 void MainControl::SetCameraIcon(int kind)
