@@ -8,6 +8,7 @@
 #include "camera/QVExposure.h"
 #include "camera/QVPanoControl.h"
 #include "context/AppContext.h"
+#include "imaging/QVCurveEditor.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
 #include "settings/SettingLists.h"
@@ -76,6 +77,7 @@ QVUIHandler::~QVUIHandler()
     app_.Size().AttachDisplays(nullptr);
     app_.Exposure().AttachDisplays(nullptr);
     app_.Lists().AttachDisplays(nullptr);
+    app_.CurveEditor().SetListener({});
 }
 
 void QVUIHandler::Initialize()
@@ -84,6 +86,8 @@ void QVUIHandler::Initialize()
     app_.Size().AttachDisplays(sizeDisplays_.get());
     app_.Exposure().AttachDisplays(exposureDisplays_.get());
     app_.Lists().AttachDisplays(listDisplays_.get());
+    // The editor tells of each finished change from the thread that made it.
+    app_.CurveEditor().SetListener([this] { gui_->Run([this] { CurveChanged(); }); });
     tabs_.Initialize();
 
     const CameraPreferences& prefs = app_.CameraSetting().Prefs();
@@ -222,8 +226,21 @@ void QVUIHandler::SelectColorMode(int mode)
     panel_.ColorModeBox()->setCurrentIndex(mode);
     view_.SetColorMode(mode);
     view_.RefreshDisplay();
-    app_.Size().SetSampleFormat(
-        {prefs.use16BitCurve || app_.Tools().IsNone14Mode(), mode != CameraPreferences::kColor});
+    RefreshSampleFormat();
+}
+
+void QVUIHandler::CurveChanged()
+{
+    SCANORA_ASSERT_GUI_THREAD();
+    RefreshSampleFormat();
+    view_.RefreshDisplay();
+}
+
+void QVUIHandler::RefreshSampleFormat()
+{
+    const CameraPreferences& prefs = app_.CameraSetting().Prefs();
+    app_.Size().SetSampleFormat({prefs.use16BitCurve || app_.Tools().IsNone14Mode(),
+                                 prefs.cameraColorMode != CameraPreferences::kColor});
 }
 
 void QVUIHandler::DisableForCapture()
@@ -369,6 +386,7 @@ void QVUIHandler::ShowExposure(const ExposureReadout& readout)
     panel_.SetText(MainControl::kLineTime,
                    QString::fromUtf8(readout.lineTimeLabel.data(),
                                      static_cast<qsizetype>(readout.lineTimeLabel.size())));
+    panel_.SetLineTimeInStep(readout.lineTimeInStep, readout.lineTimeTable);
     isoStep_ = readout.iso;
     ShowIso();
     panel_.SetUpDownEnabled(MainControl::kIsoUp, readout.levelUpEnabled);
