@@ -31,8 +31,6 @@ bool IsUpDown(int id)
            id < MainControl::kFirstUpDown + MainControl::kUpDownCount;
 }
 
-constexpr int kMarkerSize = 14;
-
 // What the line-time marker says, for the lamps a line-time table is made for.
 QString StepText(bool inStep, int table)
 {
@@ -111,12 +109,6 @@ MainControl::MainControl(QWidget* parent) : QWidget(parent)
         auto* box = new QHBoxLayout;
         box->setSpacing(1);
         box->addWidget(AddLabel(s.value));
-        if (s.value == kLineTime) {
-            stepMarker_ = new QLabel(this);
-            stepMarker_->setObjectName(QStringLiteral("lineTimeStep"));
-            stepMarker_->setFixedSize(kMarkerSize, kMarkerSize);
-            box->addWidget(stepMarker_);
-        }
         box->addWidget(AddUpDown(s.up, QStyle::SP_ArrowUp));
         box->addWidget(AddUpDown(s.up + 1, QStyle::SP_ArrowDown));
         grid->addWidget(Caption(s.caption, this), row, column);
@@ -285,18 +277,13 @@ void MainControl::SetLineTimeInStep(bool inStep, int table)
     SCANORA_ASSERT_GUI_THREAD();
     lineTimeInStep_ = inStep;
     const QString text = StepText(inStep, table);
-    // A warning sign, not a colour, marks a line time out of step; in step the place stays
-    // empty (its size is fixed) so that the value does not move.
-    if (inStep)
-        stepMarker_->clear();
-    else
-        stepMarker_->setPixmap(
-            style()
-                ->standardIcon(QStyle::SP_MessageBoxWarning)
-                .pixmap(QSize(kMarkerSize, kMarkerSize), stepMarker_->devicePixelRatioF()));
-    stepMarker_->setToolTip(inStep ? QString() : text);
-    stepMarker_->setAccessibleName(inStep ? QString() : QStringLiteral("Not in step"));
+    // A shape, not a colour, marks a line time out of step: a box around the value. In step
+    // a margin of the box's width takes its place, so that the value does not move.
     QLabel* value = Label(kLineTime);
+    value->setFrameShape(inStep ? QFrame::NoFrame : QFrame::Box);
+    value->setLineWidth(1);
+    value->setIndent(0);
+    value->setMargin(inStep ? 1 : 0);
     value->setToolTip(text);
     value->setAccessibleDescription(text);
 }

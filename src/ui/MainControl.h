@@ -79,10 +79,9 @@ public:
     void SetChecked(int id, bool checked);
     void SetLockIcon(int id, bool locked);
     // Whether the line time is in step with the flicker of the lamps the line-time table is
-    // made for: a marker beside the value when it is not, and the reason in the tooltips.
+    // made for: a box drawn around the value when it is not, and the reason in its tooltip.
     void SetLineTimeInStep(bool inStep, int table);
     [[nodiscard]] bool LineTimeInStep() const { return lineTimeInStep_; }
-    [[nodiscard]] QLabel* LineTimeStepMarker() const { return stepMarker_; }
     void SetCameraIcon(int kind);  // 0 none, 1 panoramic model, 2 camera
 
     // An up/down button whose flag is clear only shows itself pressed.
@@ -120,7 +119,6 @@ private:
     std::array<bool, kUpDownCount> upDownEnabled_{};
     bool cameraPresent_ = false;
     bool lineTimeInStep_ = true;
-    QLabel* stepMarker_ = nullptr;
     bool prescanWanted_ = true;
     bool scanWanted_ = true;
     QComboBox* colorMode_ = nullptr;

@@ -1,6 +1,6 @@
 // Screenshots of the colour page with its stored-exposure choice and Clear Filters, and of the
-// control panel with a line time out of step, at the window's smallest size and at 1024 x 700,
-// saved into the build folder for a person to look at (under Xvfb at scale 1 and 2, see
+// control panel with a line time out of step (boxed), at the window's smallest size and at 1024 x
+// 700, saved into the build folder for a person to look at (under Xvfb at scale 1 and 2, see
 // tests/CMakeLists). MainWindowLayoutTest checks that every control of them fits.
 
 #include <gtest/gtest.h>
@@ -54,7 +54,7 @@ TEST(ColorPageScreenshotTest, StoredExposuresClearFiltersAndTheStepMarker)
         frame.resize(size);
         QTest::qWait(50);
         const QString where = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
-        frame.ControlPanes().ensureWidgetVisible(frame.Panel().LineTimeStepMarker(), 0, 0);
+        frame.ControlPanes().ensureWidgetVisible(frame.Panel().Label(MainControl::kLineTime), 0, 0);
         QApplication::processEvents();
         SaveShot(frame.grab(), ShotPath(ScreenshotName("color-panel-" + where)));
         frame.ControlPanes().ensureWidgetVisible(page.ClearFiltersButton(), 0, 0);
