@@ -90,7 +90,7 @@ std::unique_ptr<PreparedCapture> CaptureRequestBuilder::Common(
     b.sizeStep = sizeStep;
     b.requestedLineTime = values.requestedLineTime;
     b.minLineTime = values.minLineTime;
-    b.totalTenths = {values.totalTenths[0], values.totalTenths[1], values.totalTenths[2]};
+    b.totalTenths = values.totalTenths;
     b.handles = c.handles;
     b.use16BitCurve = prefs.use16BitCurve;
     b.none14 = curve.none14;
@@ -111,6 +111,7 @@ std::unique_ptr<PreparedCapture> CaptureRequestBuilder::Common(
     d.sizePercent = static_cast<int>(size.GetResolutionPercent());
     d.panelText = c.panelText;
     d.lineTimeLabel = c.lineTimeLabel;
+    d.totalTenths = values.settingTenths;
     return capture;
 }
 

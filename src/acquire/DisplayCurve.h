@@ -14,5 +14,9 @@ class ColorCorrectingToneCurve;
 void BuildDisplayCurve(const CurveState& curve, bool embedProfile, ColorCorrectingToneCurve& out);
 // The same for the program's current curve and its "EmbedICCProfile" preference.
 void BuildDisplayCurve(const CaptureTools& app, ColorCorrectingToneCurve& out);
+// The same from the live curve, whose table is current: `out` becomes a copy of it, and only the
+// pass-through case builds a table of its own.
+void CopyDisplayCurve(const ColorCorrectingToneCurve& live, bool none14, bool embedProfile,
+                      ColorCorrectingToneCurve& out);
 
 }  // namespace scanora

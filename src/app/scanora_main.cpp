@@ -21,7 +21,7 @@ int main(int argc, char** argv)
             QApplication::arguments(), qEnvironmentVariable("SCANORA_CAMERA"), options, error)) {
         std::fprintf(stderr,
                      "scanora: %s\nUsage: scanora [--camera SPEC] [--prefs FILE] [--no-prefs] "
-                     "[--reset-prefs]\n",
+                     "[--reset-prefs] [--verbose]\n",
                      qPrintable(error));
         return 2;
     }

@@ -11,7 +11,8 @@ CaptureExposureValues CaptureExposureValues::For(const QVExposure& exposure, Cap
     CaptureExposureValues values;
     values.requestedLineTime = exposure.GetRequestedLineTime();
     for (const Channel channel : {Channel::Red, Channel::Green, Channel::Blue})
-        values.totalTenths[ChannelIndex(channel)] = exposure.GetTotalTenths(channel);
+        values.settingTenths[ChannelIndex(channel)] = exposure.GetTotalTenths(channel);
+    values.totalTenths = values.settingTenths;
     if (kind == CaptureKind::Scan) {
         values.minLineTime = exposure.MinLineTimeForStep(scanSizeStep);
         values.effectiveLineTime = exposure.GetEffectiveLineTime();

@@ -7,7 +7,8 @@ namespace scanora {
 LineTimeLimits LineTimeLimits::FromCamera(const QVCamera& camera)
 {
     return LineTimeLimits{camera.GetMaxLineTimeIndex(), camera.HasNewFirmware(),
-                          camera.GetMaxSizeStep(), camera.GetPixelPitch(), camera.IsOrbiscan()};
+                          camera.GetMaxSizeStep(),      camera.GetPixelPitch(),
+                          camera.IsOrbiscan(),          camera.GetMinSizeStep()};
 }
 
 }  // namespace scanora

@@ -13,6 +13,7 @@ struct LineTimeLimits {
     int maxSizeStep = 8;
     int pixelPitch = 1200;   // 1/100000 mm
     bool panoramic = false;  // the rotating panoramic camera (model code 2)
+    int minSizeStep = 0;     // the model's finest sampling; prescans check their line against it
 
     // The values of the camera's current model.
     [[nodiscard]] static LineTimeLimits FromCamera(const QVCamera& camera);

@@ -241,13 +241,13 @@ std::string ParameterBlocks::BuildDescription(const CaptureBlockInputs& in,
     text += d.lineTimeLabel;
     text += kSeparator;
     text += "R";
-    AppendFixed1(text, in.totalTenths[0]);
+    AppendFixed1(text, d.totalTenths[0]);
     text += kSeparator;
     text += "G";
-    AppendFixed1(text, in.totalTenths[1]);
+    AppendFixed1(text, d.totalTenths[1]);
     text += kSeparator;
     text += "B";
-    AppendFixed1(text, in.totalTenths[2]);
+    AppendFixed1(text, d.totalTenths[2]);
     // The text always ends in its carriage return, even when the items had to be cut.
     if (text.size() >= kMaxText)
         text.resize(kMaxText - 1);

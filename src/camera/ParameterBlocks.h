@@ -42,7 +42,8 @@ struct CaptureBlockInputs {
     // Line period in 1/3000 s: the larger of these two is sent.
     int requestedLineTime = 0;
     int minLineTime = 0;
-    // Gain + filter of red, green and blue in tenths of a decibel.
+    // The gain codes' values for red, green and blue in tenths of a decibel: gain + filter, or
+    // the fast prescan's totals.
     std::array<double, 3> totalTenths{};
     // The tone curve's handles (at most seven are sent).
     std::span<const CurveHandle> handles;
@@ -68,6 +69,9 @@ struct DescriptionInputs {
     int sizePercent = 100;
     std::string_view panelText;
     std::string_view lineTimeLabel;
+    // The exposure setting's gain + filter per channel, tenths of a decibel (a fast prescan
+    // sends other gains, but the text names the setting the user chose).
+    std::array<double, 3> totalTenths{};
 };
 
 // The capture parameters as the camera takes them: four text blocks "H00".."H03" of 131

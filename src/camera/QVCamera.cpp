@@ -58,6 +58,8 @@ QVCamera::QVCamera(CameraLinks links, UiPort& ui, CameraOptions options) : ui_(u
 {
     trace_.store(options.trace);
     transport_ = ConnectTransport(links, openError_);
+    if (!IsConnected() && !openError_.message.empty())
+        ui_.Log(LogLevel::Warning, LogCategory::Camera, "no camera link: " + openError_.message);
     pollInterval_ = options.pollInterval.value_or(
         transport_->Kind() == TransportKind::Usb ? kUsbPollInterval : kScsiPollInterval);
     Identify(Reporting::Show);
@@ -413,7 +415,40 @@ CameraReply QVCamera::Conclude(Outcome outcome, Reporting reporting)
             errors_.ReportBadReply();
         break;
     }
+    LogFailure(outcome, reply.text, show);
     return reply;
+}
+
+void QVCamera::LogFailure(const Outcome& outcome, std::string_view replyText, bool shown) const
+{
+    std::string what;
+    switch (outcome.report) {
+    case Outcome::Report::None: return;
+    case Outcome::Report::Timeout: what = "no reply in time"; break;
+    case Outcome::Report::Transport:
+        what = "the link failed with status " + std::to_string(outcome.value);
+        break;
+    case Outcome::Report::CameraError:
+    case Outcome::Report::LineTimeTooShort: {
+        char code[16];
+        std::snprintf(code, sizeof code, "#E%X", static_cast<unsigned>(outcome.value));
+        what = std::string("the camera answered ") + code;
+        break;
+    }
+    case Outcome::Report::BadReply: what = "an unexpected reply"; break;
+    }
+    std::string command;
+    {
+        std::lock_guard guard(textMutex_);
+        command = lastCommand_;
+    }
+    const char* link = transport_->Kind() == TransportKind::Usb ? "USB" : "SCSI";
+    // A failure the user is not shown (a reconnection attempt, say) is only of interest when
+    // looking closely.
+    std::string line = "command \"" + command + "\" over " + link + ": " + what;
+    if (!replyText.empty())
+        line += ", reply \"" + std::string(replyText) + "\"";
+    ui_.Log(shown ? LogLevel::Error : LogLevel::Debug, LogCategory::Camera, line);
 }
 
 void QVCamera::SetReplyText(std::string text)

@@ -213,6 +213,8 @@ private:
     Outcome SendAndWait(std::string_view text, std::string_view expectedPrefix, int timeoutTicks);
     Outcome WaitForReply(int timeoutTicks, std::string_view expectedPrefix);
     CameraReply Conclude(Outcome outcome, Reporting reporting);
+    // Logs a failed exchange: the command, the link, what went wrong and the reply.
+    void LogFailure(const Outcome& outcome, std::string_view replyText, bool shown) const;
     void StoreStatus(const CameraStatus& status);
     void SetReplyText(std::string text);
     void TraceData(std::string_view operation, CommandTrace::Direction direction,

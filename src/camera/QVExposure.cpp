@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <utility>
 
 #include "camera/NeutralBalance.h"
-#include "camera/QVCamera.h"
 #include "imaging/ColorCorrectingToneCurve.h"
 #include "platform/UiPort.h"
 
@@ -123,9 +121,10 @@ int QVExposure::GetEffectiveLineTime() const
 
 int QVExposure::GetPrescanLineTime() const
 {
-    if (conditions_ && conditions_->FastPrescan())
-        return GetFastPrescanExposure().lineTime;
-    return std::max(GetRequestedLineTime(), MinLineTimeForStep(PrescanSizeStep()));
+    const int requested = conditions_ && conditions_->FastPrescan()
+                              ? GetFastPrescanExposure().lineTime
+                              : GetRequestedLineTime();
+    return std::max(requested, MinLineTimeForStep(PrescanSizeStep()));
 }
 
 int QVExposure::MinLineTimeForStep(int step) const
@@ -171,22 +170,6 @@ bool QVExposure::IsLineTimeInStep() const
     return table_.IsInStep(GetRequestedLineTime());
 }
 
-bool QVExposure::NeedsElectronicExposure(CaptureKind kind) const
-{
-    const int step = kind == CaptureKind::Scan ? ScanSizeStep() : PrescanSizeStep();
-    return MinLineTimeForStep(step) > GetRequestedLineTime();
-}
-
-bool QVExposure::SendElectronicExposure(QVCamera& camera, CaptureKind kind) const
-{
-    if (!NeedsElectronicExposure(kind))
-        return true;
-    std::array<char, 16> text{};
-    const int length = std::snprintf(text.data(), text.size(), "EE%.4X\r",
-                                     static_cast<unsigned>(GetRequestedLineTime()) & 0xFFFFU);
-    return camera.Command(std::string_view(text.data(), static_cast<std::size_t>(length)));
-}
-
 FastPrescanExposure QVExposure::GetFastPrescanExposure() const
 {
     FastPrescanExposure result;
@@ -194,9 +177,10 @@ FastPrescanExposure QVExposure::GetFastPrescanExposure() const
     const int minimum = MinLineTimeForStep(PrescanSizeStep());
     int index = index_;
     const int requested = table_.Value(index);
-    // A requested line already below the minimum runs at the minimum period (the camera then
-    // integrates for the requested time), never at a period the carriage can not follow.
-    result.lineTime = std::max(requested, minimum);
+    // The requested line as it is: where it is shorter than the carriage allows, the capture
+    // runs at the minimum period and integrates for the requested time ("EE"), as a normal
+    // prescan does. Only the lines tried below are raised to the minimum.
+    result.lineTime = requested;
 
     const int last = std::min(table_.FirstIndexAtOrBelow(minimum), GetShortestIndex());
     const ChannelValues base = result.totalTenths;
@@ -586,7 +570,8 @@ ExposureSetting QVExposure::CurrentSetting() const
 
 int QVExposure::ScanSizeStep() const
 {
-    return conditions_ ? conditions_->ScanSizeStep() : PrescanSizeStep();
+    // Without a size object to ask, the coarsest step.
+    return conditions_ ? conditions_->ScanSizeStep() : limits_.maxSizeStep - 1;
 }
 
 double QVExposure::HighestTotal() const

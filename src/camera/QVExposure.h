@@ -18,7 +18,6 @@
 namespace scanora {
 
 class ColorCorrectingToneCurve;
-class QVCamera;
 class UiPort;
 
 // The line time and channel totals a fast prescan runs at.
@@ -76,8 +75,8 @@ public:
     // The line period of a scan: the requested value, but at least what the carriage allows at
     // the scan's size step.
     [[nodiscard]] int GetEffectiveLineTime() const;
-    // The same for a prescan, which samples at the coarsest step (GetMaxSizeStep - 1); the fast
-    // prescan's value while prescans are fast.
+    // The same for a prescan, whose line is checked against the camera's minimum size step;
+    // while prescans are fast, the fast prescan's line in place of the requested one.
     [[nodiscard]] int GetPrescanLineTime() const;
     // The shortest line (1/3000 s) the carriage motor (or the rotating stage) can follow at a
     // size step.
@@ -86,12 +85,6 @@ public:
     [[nodiscard]] std::string_view GetLineTimeLabel() const;
     [[nodiscard]] bool IsLineTimeInStep() const;
 
-    // When the requested line time is shorter than the carriage allows, the capture runs at the
-    // longer line period and the camera integrates for the requested time only: "EE" with the
-    // requested value. Sent through the camera; true when nothing was needed or the camera
-    // accepted it.
-    [[nodiscard]] bool NeedsElectronicExposure(CaptureKind kind) const;
-    bool SendElectronicExposure(QVCamera& camera, CaptureKind kind) const;
     // The shortest line time a prescan can reach with at most 13.0 dB total gain per channel.
     [[nodiscard]] FastPrescanExposure GetFastPrescanExposure() const;
 
@@ -212,7 +205,9 @@ public:
 private:
     [[nodiscard]] ExposureSetting CurrentSetting() const;
     [[nodiscard]] bool HasPrescan() const { return prescan_.GetLineTimeStep() >= 0; }
-    [[nodiscard]] int PrescanSizeStep() const { return limits_.maxSizeStep - 1; }
+    // A prescan's line is checked against the minimum for the camera's minimum size step, as
+    // its line period and electronic exposure are.
+    [[nodiscard]] int PrescanSizeStep() const { return limits_.minSizeStep; }
     [[nodiscard]] int ScanSizeStep() const;
     [[nodiscard]] double Total(std::size_t c) const { return gains_[c] + filters_[c]; }
     [[nodiscard]] double HighestTotal() const;

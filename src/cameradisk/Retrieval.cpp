@@ -62,6 +62,20 @@ void Retrieval::Refuse(RetrievalItem& item, std::string_view text, std::string r
     item.reason = std::move(reason);
 }
 
+void Retrieval::LogFileFailure(const RetrievalItem& item, const TIFFFile& file)
+{
+    ui_.Log(
+        LogLevel::Error, LogCategory::CameraDisk,
+        "retrieval to " + item.path.string() + ": " + WithErrno(file.Error(), file.ErrorNumber()));
+}
+
+void Retrieval::FileFailed(RetrievalItem& item, std::string_view text, const TIFFFile& file)
+{
+    LogFileFailure(item, file);
+    Refuse(item, text, "could not write " + item.path.string());
+    item.status = RetrievalStatus::Failed;
+}
+
 bool Retrieval::SavesAutomatically(const RetrievalSettings& settings) const
 {
     return settings.choice.automatic || (settings.autoSave && !settings.saveScansFolder.empty());
@@ -136,8 +150,12 @@ bool Retrieval::RetrieveOne(const Planned& planned, const RetrievalSettings& set
     if (planned.path) {
         item.path = claimed.Claim(*planned.path, planned.replaceAgreed);
     } else {
-        const auto path = RetrievalDestination::AutomaticPath(
-            settings.saveScansFolder, planned.name, format->dng, claimed, ui_);
+        const std::string fileName =
+            settings.saveScansFileName.empty()
+                ? planned.name + std::string(RetrievalDestination::Extension(format->dng))
+                : settings.saveScansFileName;
+        const auto path =
+            RetrievalDestination::AutomaticPath(settings.saveScansFolder, fileName, claimed, ui_);
         if (!path) {
             item.reason = "the folder for scans does not exist";
             return true;
@@ -158,6 +176,7 @@ bool Retrieval::RetrieveOne(const Planned& planned, const RetrievalSettings& set
         entry, header, *format, item.path.stem().string(), settings.metadata);
     TIFFFile file(item.path);
     if (!file.Open(description)) {
+        LogFileFailure(item, file);
         Refuse(item, kCannotOpen, "could not open " + item.path.string());
         return true;
     }
@@ -192,9 +211,7 @@ bool Retrieval::RetrieveOne(const Planned& planned, const RetrievalSettings& set
         return false;
     }
     case RetrievalTransfer::Outcome::WriteFailed:
-        Refuse(item, std::string(kCannotWrite) + ": " + item.path.string(),
-               "could not write " + item.path.string());
-        item.status = RetrievalStatus::Failed;
+        FileFailed(item, std::string(kCannotWrite) + ": " + item.path.string(), file);
         return false;
     case RetrievalTransfer::Outcome::NoMemory:
         camera_.Errors().ReportNoMemory();
@@ -206,9 +223,7 @@ bool Retrieval::RetrieveOne(const Planned& planned, const RetrievalSettings& set
         return true;
     }
     if (!file.Close()) {
-        Refuse(item, std::string(kCannotWrite) + ": " + item.path.string(),
-               "could not write " + item.path.string());
-        item.status = RetrievalStatus::Failed;
+        FileFailed(item, std::string(kCannotWrite) + ": " + item.path.string(), file);
         return false;
     }
     item.status = RetrievalStatus::Written;

@@ -19,6 +19,7 @@ namespace scanora {
 class ClaimedPaths;
 class QVCamera;
 class RetrievalProgress;
+class TIFFFile;
 class UiPort;
 
 // How the retrieval of one image ended.
@@ -116,6 +117,10 @@ private:
     void Show(std::string_view text);
     // Shows `text` and notes `reason` as why the item was not written.
     void Refuse(RetrievalItem& item, std::string_view text, std::string reason);
+    // Logs why the item's file failed: its path, the file's error and errno.
+    void LogFileFailure(const RetrievalItem& item, const TIFFFile& file);
+    // The file could not be written: logged, refused with `text`, and the item has failed.
+    void FileFailed(RetrievalItem& item, std::string_view text, const TIFFFile& file);
 
     QVCamera& camera_;
     UiPort& ui_;

@@ -18,7 +18,7 @@ std::string RetrievalDestination::FileName(std::string_view imageName, UiPort& u
 }
 
 std::optional<std::filesystem::path> RetrievalDestination::AutomaticPath(
-    const std::filesystem::path& folder, const std::string& name, bool dng, ClaimedPaths& claimed,
+    const std::filesystem::path& folder, const std::string& fileName, ClaimedPaths& claimed,
     UiPort& ui)
 {
     std::error_code error;
@@ -26,7 +26,7 @@ std::optional<std::filesystem::path> RetrievalDestination::AutomaticPath(
         ui.ShowMessage(kMissingFolderWarning, MessageIcon::Exclamation, MessageButtons::Ok);
         return std::nullopt;
     }
-    return claimed.Claim(folder / (name + std::string(Extension(dng))), false);
+    return claimed.Claim(folder / fileName, false);
 }
 
 bool RetrievalDestination::HasAcceptedExtension(const std::filesystem::path& path)

@@ -44,11 +44,12 @@ public:
     {
         return dng ? kDngExtension : kTiffExtension;
     }
-    // "<folder>/<name>.tif" (".dng"), with "_1", "_2", ... before the extension until neither a
-    // file nor an earlier image of the same retrieval (`claimed`) has the name; the path is
-    // claimed. Nothing, after the warning, when the folder does not exist.
+    // "<folder>/<fileName>" (the image's name with ".tif" or ".dng"), with "_1", "_2", ...
+    // before the extension until neither a file nor an earlier image of the same retrieval
+    // (`claimed`) has the name; the path is claimed. Nothing, after the warning, when the folder
+    // does not exist.
     static std::optional<std::filesystem::path> AutomaticPath(const std::filesystem::path& folder,
-                                                              const std::string& name, bool dng,
+                                                              const std::string& fileName,
                                                               ClaimedPaths& claimed, UiPort& ui);
     // True when the chosen file's extension, in any case, is "tif", "tiff" or "dng".
     [[nodiscard]] static bool HasAcceptedExtension(const std::filesystem::path& path);

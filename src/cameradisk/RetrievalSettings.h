@@ -16,6 +16,9 @@ struct RetrievalSettings {
     // "Auto save" with "SaveScansFolder": files go to the folder under the image's name.
     bool autoSave = false;
     std::filesystem::path saveScansFolder;
+    // The automatic file's name with its extension, in place of the image's name (the terminal's
+    // "scan --retrieve FILE"); empty: the image's name. Numbered like any other when taken.
+    std::string saveScansFileName;
     // "Open after transfer" with "OpenWithApplicationName".
     bool openAfter = false;
     std::string openWithApplication;

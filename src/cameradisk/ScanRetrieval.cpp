@@ -9,6 +9,7 @@ RetrievalReport ScanRetrieval::Run(const std::atomic<bool>& cancel)
     // The calibration file for DNG files is looked for beside the preferences.
     RetrievalSettings settings =
         RetrievalSettings::From(tools_, tools_.PreferencesPath().parent_path());
+    settings.saveScansFileName = fileName_;
     Retrieval retrieval(tools_.Camera(), tools_.Ui());
     retrieval.SetProgress(progress_);
     if (reader_)

@@ -22,6 +22,9 @@ public:
     void SetProgress(RetrievalProgress* progress) { progress_ = progress; }
     // Reads the directory instead of a plain read (the desktop shows what it read as well).
     void SetDirectoryReader(Retrieval::DirectoryReader reader) { reader_ = std::move(reader); }
+    // The file name, with its extension, the image is saved under in the scans folder instead
+    // of its own (empty: its own).
+    void SetFileName(std::string fileName) { fileName_ = std::move(fileName); }
 
     // Retrieves the newest image; `cancel` ends the transfer after its current block.
     RetrievalReport Run(const std::atomic<bool>& cancel);
@@ -33,6 +36,7 @@ private:
     RetrievalTools tools_;
     RetrievalProgress* progress_ = nullptr;
     Retrieval::DirectoryReader reader_;
+    std::string fileName_;
 };
 
 }  // namespace scanora

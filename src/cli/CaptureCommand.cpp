@@ -20,6 +20,7 @@
 #include "cli/CliUiPort.h"
 #include "cli/GetProgressBar.h"
 #include "cli/OutputFileQuestion.h"
+#include "cli/RetrievalTarget.h"
 #include "context/AppContext.h"
 #include "imaging/LevelSliders.h"
 #include "output/ScanNaming.h"
@@ -211,11 +212,14 @@ std::string CaptureCommand::ApplyOptions()
         prefs.timeLapseSeconds = static_cast<std::int16_t>(interval ? *ParseInt(*interval) : 10);
     }
     if (const std::string* v = Find(options_, "retrieve")) {
-        std::error_code error;
-        if (!std::filesystem::is_directory(*v, error))
-            return "--retrieve needs an existing folder: " + *v;
+        // The scan brings its image home as TIFF, as the header's flags say.
+        std::string error;
+        retrieveTarget_ = RetrievalTarget::Resolve(
+            *v, prefs.timeLapseImages <= 1 || !prefs.timeLapse, false, error);
+        if (!retrieveTarget_)
+            return "--retrieve: " + error;
         prefs.autoSaveScans = true;
-        prefs.saveScansFolder = *v;
+        prefs.saveScansFolder = retrieveTarget_->Folder();
     }
     return {};
 }
@@ -279,6 +283,13 @@ int CaptureCommand::Prescan()
 
 int CaptureCommand::Scan()
 {
+    // The destination is settled before the scan, not found missing after it.
+    if (retrieveTarget_) {
+        if (const std::string error = retrieveTarget_->CreateFolder(); !error.empty()) {
+            std::fprintf(err_, "scanora-cli: %s\n", error.c_str());
+            return kExitCameraFailure;
+        }
+    }
     PreviewImage image;
     CaptureProgressView view(err_, isatty(fileno(err_)) != 0);
     CaptureCommandQueue queue;
@@ -293,6 +304,8 @@ int CaptureCommand::Scan()
     GetProgressBar retrievalBar(err_, isatty(fileno(err_)) != 0);
     ScanRetrieval retrieval(context_.ForRetrieval());
     retrieval.SetProgress(&retrievalBar);
+    if (retrieveTarget_)
+        retrieval.SetFileName(retrieveTarget_->FileName());
     std::atomic<int> retrieved{0};
     sequence.SetAfterScanRetrieval([&] {
         const RetrievalReport report = retrieval.Run(stopRequested_);

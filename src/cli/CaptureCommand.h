@@ -2,9 +2,11 @@
 
 #include <atomic>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "cli/CliOptions.h"
+#include "cli/RetrievalTarget.h"
 
 namespace scanora {
 class AppContext;
@@ -44,6 +46,8 @@ private:
     std::FILE* out_;
     std::FILE* err_;
     const std::atomic<bool>& stopRequested_;
+    // Where --retrieve brings the scans home.
+    std::optional<RetrievalTarget> retrieveTarget_;
 };
 
 }  // namespace scanora::cli

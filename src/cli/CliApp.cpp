@@ -1,6 +1,7 @@
 #include "cli/CliApp.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "camera/QVCamera.h"
@@ -13,6 +14,7 @@
 #include "cli/PrefsCommand.h"
 #include "cli/StageCommand.h"
 #include "context/AppContext.h"
+#include "platform/UserFolders.h"
 
 namespace scanora::cli {
 
@@ -41,8 +43,11 @@ CliApp::CliApp(CliOptions options, std::FILE* out, std::FILE* err, bool interact
       err_(err),
       stopRequested_(stopRequested),
       interactive_(interactive),
+      logger_(Logger::OptionsFor("scanora-cli", options_.verbose, std::getenv("SCANORA_LOG"),
+                                 UserFolders())),
       ui_(err, options_.yes, interactive)
 {
+    ui_.SetLogger(&logger_);
 }
 
 CliApp::~CliApp() = default;
@@ -92,7 +97,23 @@ void CliApp::Print(const CliReport& report) const
 
 int CliApp::Run()
 {
-    return CheckOutput(RunCommand());
+    logger_.Write(LogLevel::Info, LogCategory::Cli, "scanora-cli " + CommandLine());
+    const int status = CheckOutput(RunCommand());
+    if (status == kExitCameraFailure) {
+        // What failed and why is in the log: say where it is.
+        logger_.Write(LogLevel::Error, LogCategory::Cli,
+                      "scanora-cli " + options_.command + " failed (exit status 1)");
+        if (!logger_.File().empty())
+            std::fprintf(err_, "scanora-cli: the log is in %s\n", logger_.File().c_str());
+    }
+    return status;
+}
+
+std::string CliApp::CommandLine() const
+{
+    std::string line = options_.command;
+    for (const std::string& argument : options_.arguments) line += " " + argument;
+    return line;
 }
 
 int CliApp::CheckOutput(int status)

@@ -9,6 +9,7 @@
 #include "cli/CliReport.h"
 #include "cli/CliUiPort.h"
 #include "cli/TraceFile.h"
+#include "platform/Logger.h"
 
 namespace scanora {
 class AppContext;
@@ -45,6 +46,8 @@ public:
 
 private:
     int RunCommand();
+    // The command and its arguments, for the log.
+    [[nodiscard]] std::string CommandLine() const;
     // The command's status, made a failure when its output or the trace did not get out whole.
     int CheckOutput(int status);
     int Info();
@@ -66,6 +69,7 @@ private:
     std::FILE* err_;
     const std::atomic<bool>& stopRequested_;
     const bool interactive_;  // a person can answer questions at the terminal
+    Logger logger_;
     CliUiPort ui_;
     std::unique_ptr<TraceFile> trace_;
     std::unique_ptr<AppContext> context_;

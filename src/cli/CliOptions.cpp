@@ -27,6 +27,10 @@ Options:
   --reset-prefs   first replace the preferences file with the built-in one
   --json          print results as JSON
   --yes           answer yes to every question
+  --verbose       write the log to standard error as well (SCANORA_LOG=error,
+                  warning, info or debug chooses how much without it); the log
+                  file is $XDG_STATE_HOME/Scanora/scanora-cli.log, else
+                  ~/.local/state/Scanora/scanora-cli.log
   --help          show this text
 
 Commands:
@@ -34,10 +38,12 @@ Commands:
   status          the camera's status words, supply voltage and free disk space
   send TEXT       send one raw command (a carriage return is added) and print
                   the camera's reply
-  get SLOT... [-o DIR] [--mode none|scan|tone|dng] [--depth 8|16]
+  get SLOT... [-o PATH] [--mode none|scan|tone|dng] [--depth 8|16]
                   retrieve images from the camera's disk as TIFF (DNG with
-                  --mode dng) files into DIR (default: the scans folder when
-                  automatic saving is on, else the current folder)
+                  --mode dng) files into the folder PATH, made when missing
+                  (default: the scans folder when automatic saving is on,
+                  else the current folder); for one slot a PATH that is no
+                  folder and does not end in "/" names the file
   prescan [-o FILE.tif] [--insert left|top|right|bottom] [--crop W,H,X,Y]
           [--line-time N] [--curve NAME|FILE.cur] [--fast] [--super]
           [--step N] [--size NAME] [--exposure NAME] [--histogram NAME]
@@ -46,10 +52,10 @@ Commands:
                   --super reads the crop's corner at the size step --step)
   scan [--step N] [--crop W,H,X,Y] [--insert ...] [--line-time N]
        [--curve NAME|FILE.cur] [--size NAME] [--exposure NAME]
-       [--name NAME] [--series N --interval S] [--retrieve DIR]
+       [--name NAME] [--series N --interval S] [--retrieve PATH]
                   a full-resolution scan onto the camera's disk; --series
                   takes N images S seconds apart (time lapse); --retrieve
-                  brings each new image home into DIR
+                  brings each new image home into PATH, as get -o does
                   --size, --exposure, --curve and --histogram choose a
                   stored setting by its name in "prefs show" (a --curve
                   that names an existing file loads that curve file);
@@ -138,6 +144,8 @@ bool ParseCliOptions(const std::vector<std::string>& argv, const char* cameraEnv
             options.json = true;
         } else if (arg == "--yes" || arg == "-y") {
             options.yes = true;
+        } else if (arg == "--verbose" || arg == "-v") {
+            options.verbose = true;
         } else if (arg == "--no-prefs") {
             options.noPrefs = true;
         } else if (arg == "--reset-prefs") {

@@ -14,6 +14,7 @@ struct CliOptions {
     bool json = false;        // --json
     bool help = false;        // --help
     bool yes = false;         // --yes: answer questions with yes
+    bool verbose = false;     // --verbose: the log on standard error as well
     std::string prefsFile;    // --prefs: the preferences file instead of the default one
     bool noPrefs = false;     // --no-prefs: start from the defaults, do not read the file
     bool resetPrefs = false;  // --reset-prefs: rewrite the file from the built-in text first

@@ -11,9 +11,17 @@ CliUiPort::CliUiPort(std::FILE* errors, bool answerYes, bool interactive)
 {
 }
 
-MessageResult CliUiPort::ShowMessage(std::string_view text, MessageIcon /*icon*/,
+void CliUiPort::Log(LogLevel level, LogCategory category, std::string_view text)
+{
+    if (logger_)
+        logger_->Write(level, category, text);
+}
+
+MessageResult CliUiPort::ShowMessage(std::string_view text, MessageIcon icon,
                                      MessageButtons buttons)
 {
+    if (logger_)
+        logger_->WriteShown(icon, text);
     std::lock_guard guard(mutex_);
     lastMessage_ = std::string(text);
     shown_.store(true);

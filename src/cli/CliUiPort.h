@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/Logger.h"
 #include "platform/UiPort.h"
 
 namespace scanora::cli {
@@ -21,6 +22,11 @@ public:
                               MessageButtons buttons) override;
     void PostCommand(WindowCommand command, std::string_view text) override;
     void Beep() override;
+    void Log(LogLevel level, LogCategory category, std::string_view text) override;
+
+    // The program's log: every message shown and every line the core logs go there too. Set
+    // before the command runs.
+    void SetLogger(Logger* logger) { logger_ = logger; }
 
     // Where window commands other than status texts go (a capture's command loop); none drops
     // them.
@@ -38,6 +44,7 @@ private:
     mutable std::mutex mutex_;
     std::string lastMessage_;
     std::function<void(WindowCommand)> sink_;
+    Logger* logger_ = nullptr;
     std::atomic<bool> shown_{false};
 };
 

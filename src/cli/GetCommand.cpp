@@ -3,9 +3,8 @@
 #include <unistd.h>
 
 #include <charconv>
-#include <filesystem>
 #include <memory>
-#include <system_error>
+#include <optional>
 
 #include "cameradisk/DiskDirectory.h"
 #include "cameradisk/Retrieval.h"
@@ -14,6 +13,7 @@
 #include "cli/CliReport.h"
 #include "cli/DiskSlotArguments.h"
 #include "cli/GetProgressBar.h"
+#include "cli/RetrievalTarget.h"
 #include "context/AppContext.h"
 #include "settings/QVCameraSetting.h"
 
@@ -67,10 +67,18 @@ std::string GetCommand::CheckArguments(const CliOptions& options)
 
 int GetCommand::Run()
 {
-    std::error_code error;
-    if (!options_.outputDir.empty() && !std::filesystem::is_directory(options_.outputDir, error)) {
-        std::fprintf(err_, "scanora-cli: %s is not a folder\n", options_.outputDir.c_str());
-        return kExitUsage;
+    const RetrievalMode mode = options_.retrieveMode.empty()
+                                   ? RetrievalMode::SavedWithScan
+                                   : *RetrievalFormat::ParseMode(options_.retrieveMode);
+    std::optional<RetrievalTarget> target;
+    if (!options_.outputDir.empty()) {
+        std::string error;
+        target = RetrievalTarget::Resolve(options_.outputDir, options_.arguments.size() == 1,
+                                          mode == RetrievalMode::Dng, error);
+        if (!target) {
+            std::fprintf(err_, "scanora-cli: %s\n", error.c_str());
+            return kExitUsage;
+        }
     }
     QVCamera& camera = context_.Camera();
     // "DNGColor" lives beside the preferences file.
@@ -78,9 +86,7 @@ int GetCommand::Run()
         RetrievalSettings::From(context_.ForRetrieval(), context_.PreferencesPath().parent_path());
     RetrievalChoice& choice = settings.choice;
     choice.automatic = false;
-    choice.mode = options_.retrieveMode.empty()
-                      ? RetrievalMode::SavedWithScan
-                      : *RetrievalFormat::ParseMode(options_.retrieveMode);
+    choice.mode = mode;
     if (!options_.retrieveDepth.empty())
         choice.depth = options_.retrieveDepth == "16" ? 16 : 8;
     else if (choice.mode == RetrievalMode::FromTonePanel)
@@ -109,9 +115,15 @@ int GetCommand::Run()
     }
 
     std::unique_ptr<RetrievalFolderChooser> chooser;
-    if (!options_.outputDir.empty()) {
+    if (target) {
+        // The folder is made once the images are known to be there.
+        if (const std::string error = target->CreateFolder(); !error.empty()) {
+            std::fprintf(err_, "scanora-cli: %s\n", error.c_str());
+            return kExitCameraFailure;
+        }
         settings.autoSave = false;
-        chooser = std::make_unique<RetrievalFolderChooser>(options_.outputDir, context_.Ui());
+        chooser = std::make_unique<RetrievalFolderChooser>(target->Folder(), context_.Ui(),
+                                                           target->FileName());
     } else if (!settings.autoSave || settings.saveScansFolder.empty()) {
         chooser = std::make_unique<RetrievalFolderChooser>(".", context_.Ui());
     }

@@ -16,9 +16,10 @@ namespace scanora::cli {
 
 // "get SLOT... [-o DIR] [--mode none|scan|tone|dng] [--depth 8|16]": retrieves images from the
 // camera's disk by their directory slot (1-based, as listed) into TIFF or DNG files. With -o the
-// files go into DIR under their image names (an existing file is replaced only when the user
-// agrees; images of the same name get "_1", "_2", ... names); without it they go where automatic
-// saving puts them, or into the current folder.
+// files go into a folder, made when missing, under their image names, or for one image into the
+// file named (see RetrievalTarget); an existing file is replaced only when the user agrees, and
+// images of the same name get "_1", "_2", ... names. Without -o they go where automatic saving
+// puts them, or into the current folder.
 // A progress bar with the remaining time is drawn on a terminal, plain lines otherwise.
 class GetCommand {
 public:

@@ -21,12 +21,14 @@ bool TIFFFile::Open(const TIFFDescription& description)
 {
     description_ = description;
     error_.clear();
+    errorNumber_ = 0;
     writer_.reset();
     OutputStream* stream = stream_;
     if (!stream) {
         file_ = std::make_unique<AtomicFile>(path_);
         if (!file_->Open()) {
             error_ = file_->Error();
+            errorNumber_ = file_->ErrorNumber();
             file_.reset();
             return false;
         }
@@ -34,8 +36,14 @@ bool TIFFFile::Open(const TIFFDescription& description)
     }
     writer_ = std::make_unique<TiffWriter>(*stream);
     if (!writer_->Open(description)) {
-        error_ =
-            stream->Failed() ? "cannot write the file" : "the image cannot be stored in a TIFF";
+        // The file's own words say which file and why.
+        if (file_ && file_->Failed()) {
+            error_ = file_->Error();
+            errorNumber_ = file_->ErrorNumber();
+        } else {
+            error_ =
+                stream->Failed() ? "cannot write the file" : "the image cannot be stored in a TIFF";
+        }
         writer_.reset();
         file_.reset();
         return false;
@@ -53,6 +61,20 @@ bool TIFFFile::WriteSamples(std::span<const std::uint16_t> samples)
     return writer_ && writer_->WriteSamples(samples);
 }
 
+std::string TIFFFile::Error() const
+{
+    if (error_.empty() && file_ && file_->Failed())
+        return file_->Error();
+    return error_;
+}
+
+int TIFFFile::ErrorNumber() const
+{
+    if (error_.empty() && file_ && file_->Failed())
+        return file_->ErrorNumber();
+    return errorNumber_;
+}
+
 bool TIFFFile::Close()
 {
     if (!writer_)
@@ -60,11 +82,14 @@ bool TIFFFile::Close()
     bool closed = writer_->Close();
     writer_.reset();
     if (!closed) {
-        error_ = file_ && file_->Failed() ? file_->Error() : "the image was not written completely";
+        const bool fileFailed = file_ && file_->Failed();
+        error_ = fileFailed ? file_->Error() : "the image was not written completely";
+        errorNumber_ = fileFailed ? file_->ErrorNumber() : 0;
     }
     if (file_) {
         if (closed && !file_->Commit()) {
             error_ = file_->Error();
+            errorNumber_ = file_->ErrorNumber();
             closed = false;
         }
         file_.reset();  // without a commit, the temporary file goes with it
@@ -85,6 +110,7 @@ bool TIFFFile::ReadImage(std::vector<std::uint8_t>& pixels)
 bool TIFFFile::Read(std::vector<std::uint8_t>* pixels)
 {
     error_.clear();
+    errorNumber_ = 0;
     FileTiffInput input;
     if (!input.Open(path_)) {
         error_ = input.Error();

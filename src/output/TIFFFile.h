@@ -53,8 +53,11 @@ public:
     // What Open was given, or what was read.
     [[nodiscard]] const TIFFDescription& Description() const { return description_; }
     [[nodiscard]] const std::filesystem::path& Path() const { return path_; }
-    // Why the last operation failed, for a log or a detail line.
-    [[nodiscard]] const std::string& Error() const { return error_; }
+    // Why the last operation failed, for a log or a detail line; while the file is being
+    // written, the first write that failed.
+    [[nodiscard]] std::string Error() const;
+    // The errno behind Error() when the file itself failed (0 otherwise).
+    [[nodiscard]] int ErrorNumber() const;
 
 private:
     bool Read(std::vector<std::uint8_t>* pixels);
@@ -65,6 +68,7 @@ private:
     std::unique_ptr<TiffWriter> writer_;
     TIFFDescription description_;
     std::string error_;
+    int errorNumber_ = 0;
 };
 
 }  // namespace scanora

@@ -60,8 +60,10 @@ AtomicFile::~AtomicFile()
 
 void AtomicFile::Fail(int error)
 {
-    if (!failed_)
+    if (!failed_) {
         error_ = "cannot write " + target_.string() + ": " + std::strerror(error);
+        errorNumber_ = error;
+    }
     failed_ = true;
 }
 

@@ -55,6 +55,8 @@ public:
     [[nodiscard]] const std::filesystem::path& Target() const { return target_; }
     // Why the last step failed, in words for the user: "cannot write <target>: <reason>".
     [[nodiscard]] const std::string& Error() const { return error_; }
+    // The errno of the first failure (0 when none, or when it had none).
+    [[nodiscard]] int ErrorNumber() const { return errorNumber_; }
 
     // Whether a file can be written at `target` now, found out by making (and dropping) the
     // temporary file, or for a device by its permissions. Nothing is changed; false with
@@ -87,6 +89,7 @@ private:
     std::uint64_t size_ = 0;
     bool failed_ = false;
     std::string error_;
+    int errorNumber_ = 0;
 };
 
 }  // namespace scanora

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/LogRecord.h"
+
 namespace scanora {
 
 // Window commands the worker threads post to the main window. The numbers are the program's own.
@@ -36,6 +38,10 @@ public:
     // Plays the sound file at `path`; with `wait` the call returns when the sound has ended.
     // Plays nothing unless the implementation can play sounds.
     virtual void PlaySound(std::string_view /*path*/, bool /*wait*/) {}
+    // A line for the program's log, never shown: the cause behind a message (the errno and
+    // path of a file, the command, reply and link of a camera exchange). Nothing unless the
+    // implementation keeps a log.
+    virtual void Log(LogLevel /*level*/, LogCategory /*category*/, std::string_view /*text*/) {}
 };
 
 // A UiPort that shows nothing and declines every question (No or Cancel), so nothing is deleted or

@@ -119,6 +119,14 @@ std::filesystem::path UserFolders::DataHome() const
     return home.empty() ? home : home / ".local" / "share";
 }
 
+std::filesystem::path UserFolders::StateHome() const
+{
+    if (auto state = AbsoluteVariable("XDG_STATE_HOME"); !state.empty())
+        return state;
+    const auto home = Home();
+    return home.empty() ? home : home / ".local" / "state";
+}
+
 std::filesystem::path UserFolders::PicturesFolder() const
 {
     const auto home = Home();

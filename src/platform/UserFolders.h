@@ -23,6 +23,8 @@ public:
     [[nodiscard]] std::filesystem::path ConfigHome() const;
     // $XDG_DATA_HOME when it is an absolute path, else ~/.local/share.
     [[nodiscard]] std::filesystem::path DataHome() const;
+    // $XDG_STATE_HOME when it is an absolute path, else ~/.local/state (logs go here).
+    [[nodiscard]] std::filesystem::path StateHome() const;
     // The user's pictures folder: XDG_PICTURES_DIR of user-dirs.dirs, else ~/Pictures when it
     // exists, else the home folder.
     [[nodiscard]] std::filesystem::path PicturesFolder() const;

@@ -8,6 +8,7 @@
 #include "ui/PPFocus.h"
 #include "ui/PPPano.h"
 #include "ui/PPSize.h"
+#include "ui/PPTone.h"
 
 namespace scanora::ui {
 
@@ -17,8 +18,8 @@ CTabControls::CTabControls(AppContext& app, QWidget* parent) : QTabWidget(parent
     color_ = new PPColor(app_, this);
     addTab(size_, "Size");
     addTab(color_, "Color");
-    // The tone page keeps its place in the tab order.
-    addTab(new QWidget(this), "Tone");
+    tone_ = new PPTone(app_, this);
+    addTab(tone_, "Tone");
     focus_ = new PPFocus(app_, this);
     addTab(focus_, "Focus");
     pano_ = new PPPano(app_, this);
@@ -29,7 +30,8 @@ CTabControls::CTabControls(AppContext& app, QWidget* parent) : QTabWidget(parent
         size_->Refresh(SizeReadout::Of(app_.Size()));
     });
     for (QVPropertyPage* page :
-         {static_cast<QVPropertyPage*>(size_), static_cast<QVPropertyPage*>(color_)})
+         {static_cast<QVPropertyPage*>(size_), static_cast<QVPropertyPage*>(color_),
+          static_cast<QVPropertyPage*>(tone_)})
         connect(page, &QVPropertyPage::abortKeyPressed, this, &CTabControls::abortKeyPressed);
 }
 
@@ -38,6 +40,7 @@ QVPropertyPage* CTabControls::PageFor(SettingKind kind) const
     switch (kind) {
     case SettingKind::Size: return size_;
     case SettingKind::Exposure: return color_;
+    case SettingKind::Curve: return tone_;
     case SettingKind::Histogram: return histogram_;
     default: return nullptr;
     }
@@ -48,6 +51,7 @@ void CTabControls::Initialize()
     SCANORA_ASSERT_GUI_THREAD();
     size_->ShowList();
     color_->ShowList();
+    tone_->ShowList();
     if (histogram_)
         histogram_->ShowList();
     size_->ShowOutputSize(SizeReadout::Of(app_.Size()));
@@ -55,6 +59,7 @@ void CTabControls::Initialize()
     color_->ShowExposure(app_.Exposure().Readout());
     color_->RefreshReadouts();
     color_->ShowProfiles();
+    tone_->Refresh();
     pano_->Refresh();
 }
 
@@ -63,6 +68,7 @@ void CTabControls::SetCapturePagesEnabled(bool enabled)
     SCANORA_ASSERT_GUI_THREAD();
     size_->SetControlsEnabled(enabled);
     color_->SetControlsEnabled(enabled);
+    tone_->SetControlsEnabled(enabled);
     pano_->SetControlsEnabled(enabled);
 }
 

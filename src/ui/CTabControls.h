@@ -14,6 +14,7 @@ class PPColor;
 class PPFocus;
 class PPPano;
 class PPSize;
+class PPTone;
 class QVPropertyPage;
 
 // The tab panel beside the image: the size, colour, tone, focus and panorama pages.
@@ -27,6 +28,7 @@ public:
 
     [[nodiscard]] PPSize& SizePage() const { return *size_; }
     [[nodiscard]] PPColor& ColorPage() const { return *color_; }
+    [[nodiscard]] PPTone& TonePage() const { return *tone_; }
     [[nodiscard]] PPFocus& FocusPage() const { return *focus_; }
     [[nodiscard]] PPPano& PanoPage() const { return *pano_; }
     // The page that lists the settings of a kind; null when no page does yet.
@@ -47,6 +49,7 @@ private:
     AppContext& app_;
     PPSize* size_ = nullptr;
     PPColor* color_ = nullptr;
+    PPTone* tone_ = nullptr;
     PPFocus* focus_ = nullptr;
     PPPano* pano_ = nullptr;
     QVPropertyPage* histogram_ = nullptr;

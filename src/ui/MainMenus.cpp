@@ -2,18 +2,24 @@
 
 #include <QApplication>
 #include <QBoxLayout>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
+#include <QUrl>
+
+#include <filesystem>
 
 #include "camera/QVExposure.h"
 #include "context/AppContext.h"
 #include "imaging/ZoomLevels.h"
 #include "output/ScanNaming.h"
 #include "platform/BusyMessages.h"
+#include "platform/Logger.h"
+#include "platform/UserFolders.h"
 #include "settings/CameraPreferences.h"
 #include "settings/InsertRotation.h"
 #include "settings/PreferenceCommands.h"
@@ -326,6 +332,9 @@ void MainMenus::BuildViewMenu(QMenu* view)
 
 void MainMenus::BuildHelpMenu(QMenu* help)
 {
+    commands_->Add(help, QVMainFrame::kShowLogFolder, "Show Log Folder").Runs([this] {
+        ShowLogFolder();
+    });
     commands_->Add(help, QVMainFrame::kAbout, "About").Runs([this] { ShowAbout(); });
 }
 
@@ -455,6 +464,24 @@ void MainMenus::SetInsert(std::int32_t code)
 {
     app_.Size().SetInsertRotation(
         code, QVSize::TurnsCrop(app_.CameraSetting().Prefs().rotateCrop, AltHeld()));
+}
+
+void MainMenus::SetFolderOpener(std::function<void(const QString&)> opener)
+{
+    folderOpener_ = std::move(opener);
+}
+
+void MainMenus::ShowLogFolder()
+{
+    const std::filesystem::path folder = Logger::Folder(UserFolders());
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    const QString path = QString::fromStdString(folder.string());
+    if (folderOpener_)
+        folderOpener_(path);
+    else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        ui_.ShowMessage("The log folder could not be opened: " + folder.string(),
+                        MessageIcon::Exclamation, MessageButtons::Ok);
 }
 
 void MainMenus::ShowAbout()

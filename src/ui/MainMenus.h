@@ -2,7 +2,10 @@
 
 #include <QObject>
 
+#include <QString>
+
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "ui/ToolKind.h"
@@ -39,6 +42,8 @@ public:
     void Update();
     [[nodiscard]] QToolBar* FirstToolBar() const { return firstToolBar_; }
     [[nodiscard]] QToolBar* MainToolBar() const { return mainToolBar_; }
+    // What opens a folder for the user (the desktop's file manager unless a test sets it).
+    void SetFolderOpener(std::function<void(const QString&)> opener);
 
 private:
     void BuildFileMenu(QMenu* menu);
@@ -63,6 +68,8 @@ private:
     void ImportCurve();
     void SetInsert(std::int32_t code);
     void ShowAbout();
+    // The log's folder, made when it is not there yet, opened for the user.
+    void ShowLogFolder();
 
     QVMainFrame& frame_;
     AppContext& app_;
@@ -72,6 +79,7 @@ private:
     QToolBar* firstToolBar_ = nullptr;
     QToolBar* mainToolBar_ = nullptr;
     mutable bool previewTaken_ = false;
+    std::function<void(const QString&)> folderOpener_;
 };
 
 }  // namespace scanora::ui

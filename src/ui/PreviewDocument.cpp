@@ -11,6 +11,8 @@
 #include "camera/QVCamera.h"
 #include "camera/QVExposure.h"
 #include "context/AppContext.h"
+#include "imaging/QVCurveEditor.h"
+#include "settings/QVCameraSetting.h"
 #include "settings/QVSize.h"
 #include "ui/RectConversion.h"
 
@@ -115,7 +117,12 @@ void PreviewDocument::LoadSavedPreview(const FileChooser& choose)
 
 void PreviewDocument::PrepareDisplayCurve()
 {
-    BuildDisplayCurve(app_.ForCapture(), displayCurve_);
+    // The editor's table is current after every finished change: the display takes a copy of
+    // it rather than building its own, so one change of the curve builds one table. The renderer
+    // is idle whenever this runs, and the editor changes only on this thread.
+    const QVCurveEditor& editor = app_.CurveEditor();
+    CopyDisplayCurve(editor.Curve(), editor.IsNone14(),
+                     app_.CameraSetting().Prefs().embedICCProfile, displayCurve_);
 }
 
 void PreviewDocument::Render(double zoom, const ImageRect& histogramCrop, int colorMode)
@@ -163,6 +170,13 @@ LevelHistogram::Bins PreviewDocument::HistogramBins() const
 {
     const std::lock_guard lock(renderMutex_);
     return published_.Levels();
+}
+
+std::vector<std::int32_t> PreviewDocument::RawHistogram() const
+{
+    const std::lock_guard lock(renderMutex_);
+    const std::span<const std::int32_t> raw = published_.Raw();
+    return {raw.begin(), raw.end()};
 }
 
 void PreviewDocument::HoldForCapture()

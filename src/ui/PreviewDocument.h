@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "acquire/CaptureSequence.h"
 #include "acquire/PaintEvent.h"
@@ -81,6 +82,8 @@ public:
     // The part of the display window on screen, at `zoom`: tiles outside it are not waited for.
     void SetVisibleWindow(const ImageRect& window, double zoom);
     [[nodiscard]] LevelHistogram::Bins HistogramBins() const;
+    // The raw histogram counted with it: one count per mean 16-bit level, over every pixel.
+    [[nodiscard]] std::vector<std::int32_t> RawHistogram() const;
     // Set by every paint of the display; the renderer and the capture wait on it.
     [[nodiscard]] PaintEvent& Painted() { return painted_; }
 

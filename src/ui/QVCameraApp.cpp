@@ -7,7 +7,10 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 
+#include "platform/Logger.h"
+#include "platform/UserFolders.h"
 #include "ui/QVMainFrame.h"
 #include "ui/QtUiPort.h"
 
@@ -59,6 +62,8 @@ bool QVCameraApp::ParseArguments(const QStringList& args, const QString& envCame
             options.prefs.path = arg.mid(8).toStdString();
         } else if (arg == "--no-prefs") {
             options.prefs.skip = true;
+        } else if (arg == "--verbose" || arg == "-v") {
+            options.verbose = true;
         } else if (arg == "--reset-prefs") {
             options.prefs.reset = true;
         } else {
@@ -99,7 +104,11 @@ QVCameraApp::StartResult QVCameraApp::Start(const StartOptions& options)
         return StartResult::OtherInstanceActivated;
     }
 
+    logger_ = std::make_unique<Logger>(
+        Logger::OptionsFor("scanora", options.verbose, std::getenv("SCANORA_LOG"), UserFolders()));
+    logger_->Write(LogLevel::Info, LogCategory::Ui, "scanora started");
     ui_ = std::make_unique<QtUiPort>();
+    ui_->SetLogger(logger_.get());
     if (options.messagePresenter)
         ui_->SetMessagePresenter(options.messagePresenter);
     std::string error;

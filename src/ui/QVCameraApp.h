@@ -14,6 +14,10 @@
 
 class QLocalServer;
 
+namespace scanora {
+class Logger;
+}
+
 namespace scanora::ui {
 
 class QtUiPort;
@@ -30,6 +34,8 @@ struct StartOptions {
     CaptureTiming timing;
     // Remember and restore the window position.
     bool savedPosition = true;
+    // --verbose: the log on standard error as well.
+    bool verbose = false;
     // Answers the program's messages instead of message boxes (tests).
     std::function<MessageResult(const QString&, MessageIcon, MessageButtons)> messagePresenter;
     // Where a line for the terminal goes; standard error when unset.
@@ -51,7 +57,8 @@ public:
     QVCameraApp();
     ~QVCameraApp() override;
 
-    // Reads --camera SPEC, --prefs FILE, --no-prefs and --reset-prefs (args[0] is the program).
+    // Reads --camera SPEC, --prefs FILE, --no-prefs, --reset-prefs and --verbose (args[0] is
+    // the program).
     // The camera defaults to `envCamera` when set. False with `error` set on a bad argument.
     static bool ParseArguments(const QStringList& args, const QString& envCamera,
                                StartOptions& options, QString& error);
@@ -77,6 +84,8 @@ private:
     void BringForward();
     void ShutDown();
 
+    // Declared before the port that writes to it, so that it outlives the port.
+    std::unique_ptr<Logger> logger_;
     std::unique_ptr<QtUiPort> ui_;
     std::unique_ptr<AppContext> app_;
     std::unique_ptr<QVMainFrame> frame_;  // the top-level window; destroyed before the tools

@@ -98,9 +98,11 @@ public:
         kZoomToFit = 32855,
         kZoomActual = 32857,
         kAbout = 57664,
-        // Our own: the abort key as a menu command, and the point marker among the tools.
+        // Our own: the abort key as a menu command, the point marker among the tools, and the
+        // log's folder in the file manager.
         kAbort = 57900,
         kToolMarker = 57901,
+        kShowLogFolder = 57902,
     };
 
     static constexpr std::string_view kScanningRunning = "Scanning in Progress";
@@ -124,6 +126,7 @@ public:
     // Runs a command as the menu would (false when it is unknown or disabled).
     bool Execute(int command);
     [[nodiscard]] QAction* Action(int command) const;
+    [[nodiscard]] MainMenus& Menus() const { return *menus_; }
     // Enables and checks every command for the state the program is in.
     void UpdateCommands();
 

@@ -22,6 +22,7 @@
 #include "ui/MainControl.h"
 #include "ui/PPColor.h"
 #include "ui/PPSize.h"
+#include "ui/PPTone.h"
 #include "ui/QVNotesWindow.h"
 #include "ui/QVPropertyPage.h"
 #include "ui/QorvaneView.h"
@@ -59,6 +60,16 @@ QVUIHandler::QVUIHandler(AppContext& app, QorvaneView& view, MainControl& panel,
     connect(&panel_, &MainControl::abortKeyPressed, &view_, &QorvaneView::AbortKey);
     connect(&tabs_.ColorPage(), &PPColor::displayProfileChanged, &view_,
             &QorvaneView::RefreshDisplay);
+    // A finished change of the curve converts the preview again; the graph follows the preview.
+    PPTone& tone = tabs_.TonePage();
+    connect(&tone, &PPTone::curveChanged, this, [this] {
+        view_.RefreshDisplay();
+        UpdateSampleFormat();
+    });
+    connect(&tone, &PPTone::curveEndsChanged, this, &QVUIHandler::ShowCurveEnds);
+    connect(&tone, &PPTone::sampleFormatChanged, this, &QVUIHandler::UpdateSampleFormat);
+    connect(&view_, &QorvaneView::previewChanged, &tone,
+            [this, &tone] { tone.ShowPreviewHistogram(view_.Document().RawHistogram()); });
     connect(&view_, &QorvaneView::superViewChanged, this,
             [this](bool shown) { panel_.SetChecked(MainControl::kView, shown); });
     connect(&view_, &QorvaneView::captureControlsEnabled, this, [this](bool enabled) {
@@ -77,7 +88,6 @@ QVUIHandler::~QVUIHandler()
     app_.Size().AttachDisplays(nullptr);
     app_.Exposure().AttachDisplays(nullptr);
     app_.Lists().AttachDisplays(nullptr);
-    app_.CurveEditor().SetListener({});
 }
 
 void QVUIHandler::Initialize()
@@ -86,14 +96,14 @@ void QVUIHandler::Initialize()
     app_.Size().AttachDisplays(sizeDisplays_.get());
     app_.Exposure().AttachDisplays(exposureDisplays_.get());
     app_.Lists().AttachDisplays(listDisplays_.get());
-    // The editor tells of each finished change from the thread that made it.
-    app_.CurveEditor().SetListener([this] { gui_->Run([this] { CurveChanged(); }); });
     tabs_.Initialize();
 
     const CameraPreferences& prefs = app_.CameraSetting().Prefs();
     for (int id = MainControl::kFirstUpDown;
          id < MainControl::kFirstUpDown + MainControl::kUpDownCount; ++id)
         panel_.SetUpDownEnabled(id, true);
+    ShowCurveEnds();
+    UpdateSampleFormat();
     panel_.SetCameraPresent(CameraPoll::Present(app_.Camera()));
     panel_.ColorModeBox()->setCurrentIndex(std::clamp<int>(prefs.cameraColorMode, 0, 3));
     // With automatic suffixes the name field shows the name of the last suffix used.
@@ -226,21 +236,28 @@ void QVUIHandler::SelectColorMode(int mode)
     panel_.ColorModeBox()->setCurrentIndex(mode);
     view_.SetColorMode(mode);
     view_.RefreshDisplay();
-    RefreshSampleFormat();
+    UpdateSampleFormat();
 }
 
-void QVUIHandler::CurveChanged()
+void QVUIHandler::UpdateSampleFormat()
 {
     SCANORA_ASSERT_GUI_THREAD();
-    RefreshSampleFormat();
-    view_.RefreshDisplay();
-}
-
-void QVUIHandler::RefreshSampleFormat()
-{
     const CameraPreferences& prefs = app_.CameraSetting().Prefs();
     app_.Size().SetSampleFormat({prefs.use16BitCurve || app_.Tools().IsNone14Mode(),
                                  prefs.cameraColorMode != CameraPreferences::kColor});
+}
+
+void QVUIHandler::ShowCurveEnds()
+{
+    SCANORA_ASSERT_GUI_THREAD();
+    // The line time steps along the same axis as the curve, in stops of exposure: the longer
+    // line time is offered while the curve's black end is above the graph's left edge, the
+    // shorter one while its white end is below the right edge.
+    const QVCurveEditor& editor = app_.CurveEditor();
+    panel_.SetUpDownEnabled(MainControl::kLineTimeUp, editor.FirstHandleAboveZero());
+    panel_.SetUpDownEnabled(MainControl::kLineTimeDown, editor.LastHandleBelowTop());
+    if (controlsEnabled_)
+        panel_.SetCaptureControlsEnabled(true, ScanAllowed());
 }
 
 void QVUIHandler::DisableForCapture()
@@ -408,6 +425,7 @@ void QVUIHandler::RefreshColourPage()
 {
     SCANORA_ASSERT_GUI_THREAD();
     tabs_.ColorPage().RefreshReadouts();
+    tabs_.TonePage().RefreshSampleMarks();
 }
 
 void QVUIHandler::AddName(SettingKind kind, std::string_view name)

@@ -49,10 +49,11 @@ public:
     // A button or check box of the panel.
     void DispatchControl(int id, bool checked);
     void SelectColorMode(int mode);
-    // The current tone curve changed (a record applied, an edit finished): the file size
-    // follows the 14-bit mode and the preview is converted again through the curve, or shown
-    // through the raw path while there is none.
-    void CurveChanged();
+    // The output's samples as the curve and the colour mode make them (16 bits without a curve
+    // or through the 16-bit curve; one channel in a single colour mode).
+    void UpdateSampleFormat();
+    // The two panel controls that follow the curve's end handles.
+    void ShowCurveEnds();
     void DisableForCapture();
     void EnableAfterCapture();
     [[nodiscard]] bool CaptureControlsEnabled() const { return controlsEnabled_; }
@@ -94,8 +95,6 @@ Q_SIGNALS:
 private:
     void ShowPollResult(const CameraPollResult& result);
     void ShowIso();
-    // 16-bit output with the 14-bit mode or the 16-bit curve, one channel in a single colour.
-    void RefreshSampleFormat();
     [[nodiscard]] bool CaptureRunning() const;
     [[nodiscard]] bool ScanAllowed() const;
 

@@ -99,8 +99,16 @@ MessageResult QtUiPort::Present(const QString& text, MessageIcon icon, MessageBu
     return ShowMessageBox(modal ? modal : dialogParent_, text, icon, buttons);
 }
 
+void QtUiPort::Log(LogLevel level, LogCategory category, std::string_view text)
+{
+    if (logger_)
+        logger_->Write(level, category, text);
+}
+
 MessageResult QtUiPort::ShowMessage(std::string_view text, MessageIcon icon, MessageButtons buttons)
 {
+    if (logger_)
+        logger_->WriteShown(icon, text);
     const QString message = ToQString(text);
     if (QThread::currentThread() == thread())
         return closed_ ? SafeAnswer(buttons) : Present(message, icon, buttons);

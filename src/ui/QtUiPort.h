@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/Logger.h"
 #include "platform/UiPort.h"
 
 namespace scanora::ui {
@@ -31,7 +32,11 @@ public:
     void PostCommand(WindowCommand command, std::string_view text) override;
     void Beep() override;
     void PlaySound(std::string_view path, bool wait) override;
+    void Log(LogLevel level, LogCategory category, std::string_view text) override;
 
+    // The program's log: every message shown and every line the core logs go there too. Set
+    // before any worker runs.
+    void SetLogger(Logger* logger) { logger_ = logger; }
     // Replaces the message box (tests answer messages without a modal loop).
     void SetMessagePresenter(MessagePresenter presenter);
     // The window that message boxes are centred on.
@@ -61,6 +66,7 @@ private:
 
     MessagePresenter presenter_;
     QWidget* dialogParent_ = nullptr;
+    Logger* logger_ = nullptr;
     std::mutex waitMutex_;
     std::condition_variable answered_;
     std::atomic<bool> closed_{false};

@@ -77,5 +77,31 @@ TEST(DisplayCurveTest, TheCurveIsUsedUnlessBothSwitchesAreOn)
     EXPECT_EQ(Displayed(0x1234, curve), curved);
 }
 
+TEST(DisplayCurveTest, ACopyOfTheLiveCurveGivesTheTableBuiltFromItsState)
+{
+    // The live curve as the editor keeps it: a byte table over every 16-bit sample.
+    for (const bool negative : {false, true}) {
+        ColorCorrectingToneCurve live;
+        live.SetRawBits(16);
+        live.SetHandles(Curve(false).handles);
+        live.SetNegative(negative);
+        live.BuildRawTable();
+        for (const auto& [none14, embed] :
+             {std::pair{false, false}, {false, true}, {true, false}, {true, true}}) {
+            CurveState state = Curve(none14);
+            state.negative = negative;
+            ColorCorrectingToneCurve built;
+            BuildDisplayCurve(state, embed, built);
+            // Copied over a curve that held the other mode, so no state of its own survives.
+            ColorCorrectingToneCurve copied;
+            BuildDisplayCurve(Curve(!none14), !embed, copied);
+            CopyDisplayCurve(live, none14, embed, copied);
+            EXPECT_TRUE(std::ranges::equal(copied.RawTable(), built.RawTable()))
+                << negative << none14 << embed;
+            EXPECT_EQ(Displayed(0x1234, copied), Displayed(0x1234, built));
+        }
+    }
+}
+
 }  // namespace
 }  // namespace scanora

@@ -190,8 +190,9 @@ TEST(ParameterBlocksTest, CombinedTextSplitsOverH02AndH03)
 TEST(ParameterBlocksTest, DescriptionText)
 {
     CaptureBlockInputs in = Prescan();
-    in.totalTenths = {30.103, -6.0, 0.04};
+    in.totalTenths = {118.7, 118.7, 118.7};  // a fast prescan's gains: not in the text
     DescriptionInputs d;
+    d.totalTenths = {30.103, -6.0, 0.04};
     d.date = "2026-12-08";
     d.time = "05:35:00";
     d.outputWidth = 3000;

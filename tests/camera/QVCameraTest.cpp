@@ -147,6 +147,11 @@ TEST_F(QVCameraTest, CameraErrorReplies)
     EXPECT_THAT(ui_.MessageTexts(), ElementsAre("Camera Reported Error: The camera disk is full",
                                                 "Camera Reported Error: Unknown Error",
                                                 "Camera Reported Error: Math Error"));
+    // The log has what the message leaves out: the command, the link and the reply.
+    EXPECT_THAT(ui_.LogLines(LogLevel::Error),
+                ElementsAre("camera: command \"CDI\r\" over USB: the camera answered #E33",
+                            "camera: command \"EE0100\r\" over USB: the camera answered #E44",
+                            "camera: command \"EE0200\r\" over USB: the camera answered #E3"));
 }
 
 TEST_F(QVCameraTest, MathErrorWithRotatingStageMeansLineTimeTooShort)
@@ -175,6 +180,9 @@ TEST_F(QVCameraTest, WrongPrefixIsABadReplyWithoutMessage)
     EXPECT_EQ(camera.Errors().Kind(), CameraErrorKind::BadReply);
     EXPECT_EQ(camera.ReplyText(), "#OK") << "the reply is kept for the caller";
     EXPECT_TRUE(ui_.MessageTexts().empty());
+    EXPECT_THAT(ui_.LogLines(LogLevel::Error),
+                ElementsAre("camera: command \"MD1000\r\" over USB: an unexpected reply, "
+                            "reply \"#OK\""));
 
     Transport().Answer("XX", "");
     EXPECT_TRUE(camera.Command("XX\r", "#OK")) << "an empty reply passes the prefix check";

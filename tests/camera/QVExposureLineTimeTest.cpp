@@ -176,7 +176,8 @@ TEST_F(LineTimeTest, EffectiveAndPrescanLinesAreAtLeastTheCarriageMinimum)
     exposure_.SetLineTimeIndex(23);
     EXPECT_EQ(exposure_.GetRequestedLineTime(), 1);
     EXPECT_EQ(exposure_.GetEffectiveLineTime(), 2);
-    EXPECT_EQ(exposure_.GetPrescanLineTime(), 13);  // the prescan samples at step 7
+    // A prescan's line is held to the minimum size step's (0 here), whatever step it samples.
+    EXPECT_EQ(exposure_.GetPrescanLineTime(), 2);
     exposure_.SetLineTimeIndex(6);
     EXPECT_EQ(exposure_.GetEffectiveLineTime(), 100);
     EXPECT_EQ(exposure_.GetPrescanLineTime(), 100);
@@ -190,59 +191,13 @@ TEST_F(LineTimeTest, TimeEstimatesRoundHalfUp)
     exposure_.SetLineTimeIndex(6);                 // 100
     EXPECT_EQ(exposure_.GetPrescanSeconds(), 33);  // 33.33
     EXPECT_EQ(exposure_.GetScanSeconds(), 267);    // 266.67
-    exposure_.SetLineTimeIndex(23);                // scan at 2, prescan at 13
+    exposure_.SetLineTimeIndex(23);                // both at 2
     EXPECT_EQ(exposure_.GetScanSeconds(), 5);      // 5.33
-    EXPECT_EQ(exposure_.GetPrescanSeconds(), 4);   // 4.33
+    EXPECT_EQ(exposure_.GetPrescanSeconds(), 1);   // 0.67
+    exposure_.SetLineTimeIndex(15);                // 13
     conditions_.prescanLines = 1500;               // 6.5
     exposure_.Refresh();
     EXPECT_EQ(displays_.shown.back().prescanSeconds, 7);
-}
-
-class ElectronicExposureTest : public LineTimeTest {
-protected:
-    QVCamera& Camera()
-    {
-        auto transport = std::make_unique<ScriptedTransport>(TransportKind::Usb);
-        transport->Answer("MM", "MM4");
-        transport->Answer("MV", "MV019E");
-        link_ = transport.get();
-        camera_ = std::make_unique<QVCamera>(std::move(transport), ui_,
-                                             CameraOptions{std::chrono::milliseconds(1)});
-        return *camera_;
-    }
-    std::vector<std::string> SentAfterIdentity() const
-    {
-        auto sent = link_->Sent();
-        sent.erase(sent.begin(), sent.begin() + 3);  // MM, MV, CMX00
-        return sent;
-    }
-
-    ScriptedTransport* link_ = nullptr;
-    std::unique_ptr<QVCamera> camera_;
-};
-
-TEST_F(ElectronicExposureTest, ShortRequestsAreSentSeparately)
-{
-    QVCamera& camera = Camera();
-    conditions_.scanSizeStep = 0;
-    exposure_.SetLineTimeIndex(23);  // 1 < 2
-    EXPECT_TRUE(exposure_.SendElectronicExposure(camera, CaptureKind::Scan));
-    exposure_.SetLineTimeIndex(16);  // 10: long enough for the scan, not for the prescan (13)
-    EXPECT_TRUE(exposure_.SendElectronicExposure(camera, CaptureKind::Scan));
-    EXPECT_TRUE(exposure_.SendElectronicExposure(camera, CaptureKind::Prescan));
-    exposure_.SetLineTimeIndex(15);  // 13: exactly the minimum
-    EXPECT_FALSE(exposure_.NeedsElectronicExposure(CaptureKind::Prescan));
-    EXPECT_TRUE(exposure_.SendElectronicExposure(camera, CaptureKind::Prescan));
-    EXPECT_THAT(SentAfterIdentity(), ElementsAre("EE0001", "EE000A"));
-}
-
-TEST_F(ElectronicExposureTest, ARefusedValueIsReported)
-{
-    QVCamera& camera = Camera();
-    link_->Answer("EE0001", "#E02");
-    exposure_.SetLineTimeIndex(23);
-    EXPECT_FALSE(exposure_.SendElectronicExposure(camera, CaptureKind::Prescan));
-    EXPECT_THAT(ui_.MessageTexts(), ElementsAre("Camera Reported Error: Value Error"));
 }
 
 TEST_F(LineTimeTest, FastPrescanTakesTheShortestLineWithinThirteenDecibels)
@@ -264,16 +219,6 @@ TEST_F(LineTimeTest, FastPrescanTakesTheShortestLineWithinThirteenDecibels)
     // The prescan uses it while prescans are fast.
     conditions_.fastPrescan = true;
     EXPECT_EQ(exposure_.GetPrescanLineTime(), 25);
-}
-
-TEST_F(LineTimeTest, FastPrescanNeverRunsBelowTheCarriageMinimum)
-{
-    exposure_.SetLineTimeIndex(20);  // 4, below the prescan minimum of 13
-    const FastPrescanExposure fast = exposure_.GetFastPrescanExposure();
-    EXPECT_EQ(fast.lineTime, 13);
-    for (const double total : fast.totalTenths)
-        EXPECT_NEAR(total, kStop, 1e-9);  // the camera integrates for 4 ("EE")
-    EXPECT_TRUE(exposure_.NeedsElectronicExposure(CaptureKind::Prescan));
 }
 
 }  // namespace

@@ -35,7 +35,8 @@ TEST(RetrievalDestination, AutomaticNamesCountUpPastExistingAndClaimedFiles)
     test::RecordingUiPort ui;
     ClaimedPaths claimed;
     const auto automatic = [&](bool dng) {
-        return RetrievalDestination::AutomaticPath(folder.Path(), "Scan", dng, claimed, ui);
+        return RetrievalDestination::AutomaticPath(
+            folder.Path(), std::string("Scan") + (dng ? ".dng" : ".tif"), claimed, ui);
     };
     Touch(folder.Path() / "Scan.tif");
     EXPECT_EQ(automatic(false), folder.Path() / "Scan_1.tif");
@@ -49,8 +50,8 @@ TEST(RetrievalDestination, AutomaticNamesCountUpPastExistingAndClaimedFiles)
     EXPECT_TRUE(ui.Messages().empty());
 
     EXPECT_FALSE(
-        RetrievalDestination::AutomaticPath(folder.Path() / "gone", "Scan", false, claimed, ui));
-    EXPECT_FALSE(RetrievalDestination::AutomaticPath({}, "Scan", false, claimed, ui));
+        RetrievalDestination::AutomaticPath(folder.Path() / "gone", "Scan.tif", claimed, ui));
+    EXPECT_FALSE(RetrievalDestination::AutomaticPath({}, "Scan.tif", claimed, ui));
     EXPECT_EQ(ui.MessageTexts(),
               std::vector<std::string>(
                   2, "Warning - the Save Scan Directory does not exist, retrieve file manualy"));

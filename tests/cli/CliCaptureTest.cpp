@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 #include "CliProcess.h"
 #include "output/FileTiffInput.h"
@@ -99,6 +102,80 @@ TEST_F(CliScanTest, ScanWithRetrieveBringsEachImageHome)
     TiffReader reader(input);
     ASSERT_TRUE(reader.ReadDescription()) << reader.Error();
     EXPECT_GT(reader.Description().width, 0u);
+}
+
+// What the last capture of a trace was sent: H00's line period and red gain code, the "EE"
+// value (-1: none) and the description text (H02's first part).
+struct SentExposure {
+    int linePeriod = -1;
+    int redGainCode = -1;
+    int electronic = -1;
+    std::string description;
+};
+
+SentExposure LastExposure(const std::filesystem::path& trace)
+{
+    std::ifstream in(trace);
+    SentExposure sent;
+    for (std::string line; std::getline(in, line);) {
+        const auto at = line.find(">> ");
+        if (at == std::string::npos)
+            continue;
+        const std::string sentText = line.substr(at + 3);
+        if (sentText.starts_with("H00")) {
+            // Groups of three fields, two blanks apart: the sixth holds the line period, the
+            // seventh the gain codes.
+            std::vector<std::string> groups;
+            for (std::size_t from = 3, to = 0; to != std::string::npos; from = to + 2) {
+                to = sentText.find("  ", from);
+                groups.push_back(sentText.substr(from, to == std::string::npos ? to : to - from));
+            }
+            if (groups.size() > 6) {
+                sent.linePeriod = std::stoi(groups[5].substr(0, 4), nullptr, 16);
+                sent.redGainCode = std::stoi(groups[6].substr(0, 4), nullptr, 16);
+            }
+            sent.electronic = -1;
+        } else if (sentText.starts_with("EE")) {
+            sent.electronic = std::stoi(sentText.substr(2, 4), nullptr, 16);
+        } else if (sentText.starts_with("H02")) {
+            sent.description = sentText.substr(4, sentText.find("\\r") - 4);
+        }
+    }
+    return sent;
+}
+
+TEST_F(CliScanTest, AFastPrescanIsNeverSlowerThanTheNormalOne)
+{
+    const auto prescan = [&](const char* model, const char* index, bool fast) {
+        const std::filesystem::path trace = dir_.Path() / "prescan.trace";
+        std::vector<std::string> args{"--camera", std::string("sim:speed=0,model=") + model,
+                                      "--trace",  trace.string(),
+                                      "prescan",  "--line-time",
+                                      index};
+        if (fast)
+            args.emplace_back("--fast");
+        const ProcessResult result = Cli(args);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        return LastExposure(trace);
+    };
+    // At 1/3000 s the requested line is shorter than the carriage allows at the finest step:
+    // both prescans run at that minimum and integrate for the requested time.
+    for (const bool fast : {false, true}) {
+        const SentExposure sent = prescan("5", "23", fast);
+        EXPECT_EQ(sent.linePeriod, 2) << fast;
+        EXPECT_EQ(sent.electronic, 1) << fast;
+        EXPECT_EQ(sent.redGainCode, 1027) << fast;  // 1 stop: 30.103 x 25.5 + 260
+    }
+    // At 1/320 s (10) the fast prescan goes on to the minimum with the gain it adds, and the
+    // description still names the setting's line time and gains.
+    const SentExposure normal = prescan("5", "16", false);
+    const SentExposure fast = prescan("5", "16", true);
+    EXPECT_EQ(normal.linePeriod, 10);
+    EXPECT_EQ(fast.linePeriod, 2);
+    EXPECT_EQ(fast.electronic, -1);
+    EXPECT_EQ(fast.redGainCode, 2810);  // + 69.9 tenths for a line five times shorter
+    EXPECT_THAT(fast.description, HasSubstr("1/320 s, R30.1, G30.1, B30.1"));
+    EXPECT_EQ(prescan("7", "23", true).linePeriod, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, CliCaptureTest, ::testing::Values("usb", "scsi"));

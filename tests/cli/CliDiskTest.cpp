@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "CliProcess.h"
 #include "cameradisk/ImageNotes.h"
 #include "cameradisk/SimDiskImages.h"
 #include "camsim/SimDisk.h"
@@ -213,7 +214,7 @@ TEST_P(CliDiskUnreadTest, SlotsTheCameraDidNotDescribeAreListedAsSuchAndFailTheL
     const ProcessResult late = Cli({"ls"});
     EXPECT_EQ(late.exitCode, 1);
     EXPECT_EQ(late.out, "");
-    EXPECT_EQ(late.err, "Camera Reported Error: Camera timed out\n");
+    EXPECT_EQ(test::Shown(late), "Camera Reported Error: Camera timed out\n");
 
     for (const char* fault : {"noreply:CDR", "xfer:CDR"}) {
         fault_ = fault;
@@ -232,8 +233,8 @@ TEST_P(CliDiskUnreadTest, SlotsTheCameraDidNotDescribeAreListedAsSuchAndFailTheL
         // The camera's own message once, then what it means for the list.
         const std::string counted = "scanora-cli: 4 of 4 slots could not be read from the camera\n";
         EXPECT_THAT(ls.err, ::testing::StartsWith("Camera Reported Error: ")) << fault;
-        EXPECT_THAT(ls.err, ::testing::EndsWith(counted)) << fault;
-        EXPECT_EQ(std::count(ls.err.begin(), ls.err.end(), '\n'), 2) << fault << ": " << ls.err;
+        EXPECT_THAT(test::Shown(ls), ::testing::EndsWith(counted)) << fault;
+        EXPECT_EQ(std::ranges::count(test::Shown(ls), '\n'), 2) << fault << ": " << ls.err;
 
         const ProcessResult json = Cli({"--json", "ls"});
         EXPECT_EQ(json.exitCode, 1) << fault;

@@ -17,6 +17,7 @@
 #include <sstream>
 #include <thread>
 
+#include "CliProcess.h"
 #include "support/ProcessRunner.h"
 
 namespace scanora {
@@ -132,7 +133,7 @@ TEST(CliFaults, NoReplyTimesOutWithinTheTimeoutOnBothLinks)
         const ProcessResult status =
             Cli({"--camera", std::string("sim:speed=0,fault=noreply:CS,link=") + link, "status"});
         EXPECT_EQ(status.exitCode, 1);
-        EXPECT_EQ(status.err, "Camera Reported Error: Camera timed out\n");
+        EXPECT_EQ(test::Shown(status), "Camera Reported Error: Camera timed out\n");
         // The status query waits 200 ticks (3.33 s), and not much longer.
         EXPECT_GE(status.elapsed, 3200ms);
         EXPECT_LT(status.elapsed, 5000ms);
@@ -143,12 +144,12 @@ TEST(CliFaults, CameraErrorCodeShowsItsText)
 {
     const ProcessResult full = Cli({"--camera", "sim:speed=0,fault=error:CS:33", "status"});
     EXPECT_EQ(full.exitCode, 1);
-    EXPECT_EQ(full.err, "Camera Reported Error: The camera disk is full\n");
+    EXPECT_EQ(test::Shown(full), "Camera Reported Error: The camera disk is full\n");
 
     const ProcessResult busy =
         Cli({"--camera", "sim:speed=0,link=scsi,fault=error:MN:11", "--json", "info"});
     EXPECT_EQ(busy.exitCode, 1);
-    EXPECT_EQ(busy.err, "Camera Reported Error: Busy\n");
+    EXPECT_EQ(test::Shown(busy), "Camera Reported Error: Busy\n");
     EXPECT_EQ(busy.out, "{\"error\": \"Camera Reported Error: Busy\"}\n");
 }
 
@@ -158,7 +159,7 @@ TEST(CliFaults, FailedReplyTransferIsATransportError)
         const ProcessResult status =
             Cli({"--camera", std::string("sim:speed=0,fault=xfer:CS,link=") + link, "status"});
         EXPECT_EQ(status.exitCode, 1);
-        EXPECT_THAT(status.err, testing::MatchesRegex("Camera Reported Error: [0-9]+\n"));
+        EXPECT_THAT(test::Shown(status), testing::MatchesRegex("Camera Reported Error: [0-9]+\n"));
         EXPECT_LT(status.elapsed, 2000ms);
     }
 }
@@ -260,15 +261,15 @@ TEST_F(CliOverSocket, FaultsReachTheHostThroughTheSocket)
     Serve({"--fault", "error:CS:33+xfer:MN"});
     const ProcessResult full = Cli({"--camera", Spec(), "status"});
     EXPECT_EQ(full.exitCode, 1);
-    EXPECT_EQ(full.err, "Camera Reported Error: The camera disk is full\n");
+    EXPECT_EQ(test::Shown(full), "Camera Reported Error: The camera disk is full\n");
     const ProcessResult lost = Cli({"--camera", Spec(), "info"});
     EXPECT_EQ(lost.exitCode, 1);
-    EXPECT_THAT(lost.err, testing::MatchesRegex("Camera Reported Error: [0-9]+\n"));
+    EXPECT_THAT(test::Shown(lost), testing::MatchesRegex("Camera Reported Error: [0-9]+\n"));
 
     Serve({"--fault", "noreply:CS"});
     const ProcessResult silent = Cli({"--camera", Spec(), "status"});
     EXPECT_EQ(silent.exitCode, 1);
-    EXPECT_EQ(silent.err, "Camera Reported Error: Camera timed out\n");
+    EXPECT_EQ(test::Shown(silent), "Camera Reported Error: Camera timed out\n");
     EXPECT_LT(silent.elapsed, 5000ms);
 
     Serve({"--fault", "drop:3"});
@@ -320,7 +321,7 @@ TEST_F(CliOverSocket, ACameraInUseByAnotherProgramIsSaidToBeAtOnce)
             const ProcessResult busy = Cli({"--camera", Spec(), command});
             EXPECT_EQ(busy.exitCode, 1) << command;
             EXPECT_THAT(busy.err, ::testing::StartsWith("The camera is in use by another program"));
-            EXPECT_EQ(std::count(busy.err.begin(), busy.err.end(), '\n'), 1) << busy.err;
+            EXPECT_EQ(std::ranges::count(test::Shown(busy), '\n'), 1) << busy.err;
             EXPECT_LT(busy.elapsed, 2000ms) << command;
         }
         const ProcessResult json = Cli({"--camera", Spec(), "--json", "info"});
@@ -339,7 +340,7 @@ TEST_F(CliOverSocket, AStoppedSimulatorIsFoundOutWithinSeconds)
     server_->Signal(SIGCONT);
     EXPECT_EQ(stopped.exitCode, 1);
     EXPECT_THAT(stopped.err, ::testing::StartsWith("The camera does not answer"));
-    EXPECT_EQ(std::count(stopped.err.begin(), stopped.err.end(), '\n'), 1) << stopped.err;
+    EXPECT_EQ(std::ranges::count(test::Shown(stopped), '\n'), 1) << stopped.err;
     EXPECT_LT(stopped.elapsed, 6000ms);
 
     // The connection it left behind does not stand in the way once the simulator runs again.

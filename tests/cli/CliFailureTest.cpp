@@ -38,7 +38,7 @@ TEST(CliFailureTest, ACameraThatDoesNotTellItsModelIsNoCamera)
     const ProcessResult info = Cli({"--camera", "sim:speed=0,fault=noreply:MM", "info"});
     EXPECT_EQ(info.exitCode, 1);
     EXPECT_EQ(info.out, "") << "no \"Model: No Camera\" as if it were the camera's";
-    EXPECT_EQ(info.err, "Camera Reported Error: Camera timed out\n");
+    EXPECT_EQ(test::Shown(info), "Camera Reported Error: Camera timed out\n");
 
     const ProcessResult json =
         Cli({"--camera", "sim:speed=0,fault=noreply:MM", "--json", "status"});
@@ -78,13 +78,13 @@ TEST(CliFailureTest, OutputThatCannotBeWrittenIsAFailure)
     // A full disk under standard output.
     const ProcessResult full = CliInto("--camera sim:speed=0 info", "/dev/full");
     EXPECT_EQ(full.exitCode, 1);
-    EXPECT_EQ(full.err, "scanora-cli: cannot write the output: No space left on device\n");
+    EXPECT_EQ(test::Shown(full), "scanora-cli: cannot write the output: No space left on device\n");
 
     // A trace on a full disk: the command itself went well, but the trace is incomplete.
     const ProcessResult trace = Cli({"--camera", "sim:speed=0", "--trace", "/dev/full", "status"});
     EXPECT_EQ(trace.exitCode, 1);
     EXPECT_THAT(trace.out, HasSubstr("Supply voltage"));
-    EXPECT_EQ(trace.err,
+    EXPECT_EQ(test::Shown(trace),
               "scanora-cli: cannot write the trace file /dev/full: No space left on device\n");
 }
 

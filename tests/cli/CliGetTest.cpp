@@ -10,6 +10,8 @@
 #include "camsim/SimDisk.h"
 #include "cli/CliReport.h"
 #include "output/TIFFFile.h"
+#include "platform/Logger.h"
+#include "platform/UserFolders.h"
 #include "support/ProcessRunner.h"
 #include "support/TempDir.h"
 
@@ -17,6 +19,7 @@ namespace scanora {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 using namespace std::chrono_literals;
 
 class CliGetTest : public ::testing::TestWithParam<const char*> {
@@ -75,7 +78,9 @@ TEST_P(CliGetTest, RefusesWhatItCannotDo)
     EXPECT_EQ(Get({"x"}).exitCode, 2);
     EXPECT_EQ(Get({"1", "--mode", "raw"}).exitCode, 2);
     EXPECT_EQ(Get({"1", "--depth", "12"}).exitCode, 2);
-    EXPECT_EQ(Get({"1", "-o", (out_.Path() / "gone").string()}).exitCode, 2);
+    EXPECT_EQ(Get({"1", "2", "-o", (out_.Path() / "gone" / "x.tif").string()}).exitCode, 0)
+        << "a missing folder is made";
+    std::filesystem::remove_all(out_.Path() / "gone");
     const test::ProcessResult free = Get({"3", "-o", out_.Path().string()});
     EXPECT_EQ(free.exitCode, 1);
     EXPECT_THAT(free.err, HasSubstr("slot 3 holds no image"));
@@ -88,6 +93,41 @@ TEST_P(CliGetTest, RefusesWhatItCannotDo)
     EXPECT_THAT(refused.err, HasSubstr("Tower.tif already exists."));
     EXPECT_THAT(refused.err, HasSubstr("Retrieval cancelled."));
     EXPECT_EQ(std::filesystem::file_size(out_.Path() / "Tower.tif"), 4u);
+}
+
+// The lines of the CLI's log (where the tests' environment puts it) that name `text`.
+std::vector<std::string> LogLinesNaming(const std::string& text)
+{
+    std::ifstream in(Logger::Folder(UserFolders()) / "scanora-cli.log");
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        if (line.find(text) != std::string::npos)
+            lines.push_back(line);
+    return lines;
+}
+
+TEST_P(CliGetTest, AFailedRetrievalLeavesItsPathAndErrnoInTheLog)
+{
+    // The image's file name leads to a device with no room (the program writes into devices
+    // it is pointed at): whoever runs the test, the write fails.
+    const std::filesystem::path target = out_.Path() / "Harbour.tif";
+    std::filesystem::create_symlink("/dev/full", target);
+    const test::ProcessResult result = Get({"1", "-o", out_.Path().string(), "--yes"});
+    EXPECT_EQ(result.exitCode, 1);
+    const std::string logFile = (Logger::Folder(UserFolders()) / "scanora-cli.log").string();
+    EXPECT_THAT(result.err, HasSubstr("scanora-cli: the log is in " + logFile + "\n"));
+    const std::vector<std::string> lines = LogLinesNaming(target.string());
+    ASSERT_FALSE(lines.empty()) << logFile;
+    EXPECT_THAT(lines.back(), HasSubstr(" error cameradisk ["));
+    EXPECT_THAT(lines.back(), HasSubstr("No space left on device (errno 28 ENOSPC)"));
+    EXPECT_TRUE(std::filesystem::is_symlink(target));
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+
+    // A command that worked does not point at the log.
+    std::filesystem::remove(target);
+    const test::ProcessResult worked = Get({"1", "-o", out_.Path().string()});
+    ASSERT_EQ(worked.exitCode, 0) << worked.err;
+    EXPECT_THAT(worked.err, Not(HasSubstr("the log is in")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, CliGetTest, ::testing::Values("usb", "scsi"));

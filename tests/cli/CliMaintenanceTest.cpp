@@ -56,7 +56,7 @@ TEST(CliClean, AFailedMoveFailsTheCommand)
 {
     const ProcessResult clean = RunCli({"--camera", "sim:speed=0,fault=error:CMV:3", "clean"});
     EXPECT_EQ(clean.exitCode, 1);
-    EXPECT_EQ(clean.err, "Camera Reported Error: Math Error\n");
+    EXPECT_EQ(test::Shown(clean), "Camera Reported Error: Math Error\n");
     EXPECT_EQ(clean.out, "");
 }
 
@@ -75,7 +75,8 @@ TEST(CliDiag, ShowsTheVersionAsTheDiagnosticsWindowDoes)
     const ProcessResult refused = RunCli({"--camera", "sim:speed=0,fault=error:MV:3", "diag"});
     EXPECT_EQ(refused.exitCode, 1);
     // (The firmware query of the start-up says so too.)
-    EXPECT_TRUE(refused.err.ends_with("Camera Reported Error: Math Error\n")) << refused.err;
+    EXPECT_TRUE(test::Shown(refused).ends_with("Camera Reported Error: Math Error\n"))
+        << test::Shown(refused);
     EXPECT_EQ(refused.out, "");
 }
 

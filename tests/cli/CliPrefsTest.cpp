@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "CliProcess.h"
 #include "support/ProcessRunner.h"
 #include "support/TempDir.h"
 
@@ -197,10 +198,12 @@ TEST_F(CliPrefsTest, CheckReportsWhatAFileHoldsAndWhatItCanNotRead)
 
     const ProcessResult missing = Cli({"prefs", "check", (Home() / "none.snp").string()});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.err, "scanora-cli: cannot read " + (Home() / "none.snp").string() + "\n");
+    EXPECT_EQ(test::Shown(missing),
+              "scanora-cli: cannot read " + (Home() / "none.snp").string() + "\n");
     const ProcessResult folder = Cli({"prefs", "check", Home().string()});
     EXPECT_EQ(folder.exitCode, 1);
-    EXPECT_EQ(folder.err, "scanora-cli: cannot read " + Home().string() + ": it is a folder\n");
+    EXPECT_EQ(test::Shown(folder),
+              "scanora-cli: cannot read " + Home().string() + ": it is a folder\n");
 }
 
 TEST_F(CliPrefsTest, APreferencesFileThatCannotBeUsedStopsTheCommand)
@@ -211,7 +214,8 @@ TEST_F(CliPrefsTest, APreferencesFileThatCannotBeUsedStopsTheCommand)
             Cli({"--camera", "sim:speed=0", "--prefs", Home().string(), command});
         EXPECT_EQ(folder.exitCode, 1) << command;
         EXPECT_EQ(folder.out, "") << command;
-        EXPECT_EQ(folder.err, "scanora-cli: cannot read " + Home().string() + ": it is a folder\n");
+        EXPECT_EQ(test::Shown(folder),
+                  "scanora-cli: cannot read " + Home().string() + ": it is a folder\n");
     }
     const ProcessResult show = Cli({"--prefs", Home().string(), "prefs", "show"});
     EXPECT_EQ(show.exitCode, 1);
@@ -253,7 +257,7 @@ TEST_F(CliPrefsTest, CameraCommandsReadThePreferencesAtStartUp)
     std::filesystem::create_directories(PrefsFile());
     const ProcessResult status = Cli({"--camera", "sim:speed=0", "status"});
     EXPECT_EQ(status.exitCode, 1);
-    EXPECT_EQ(status.err,
+    EXPECT_EQ(test::Shown(status),
               "scanora-cli: cannot read " + PrefsFile().string() + ": it is a folder\n");
 }
 

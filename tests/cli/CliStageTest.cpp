@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "CliProcess.h"
 #include "support/ProcessRunner.h"
 
 namespace scanora {
@@ -90,7 +91,7 @@ TEST(CliStage, UsageErrorsAndCameraFailures)
     }
     const ProcessResult refused = Stage(",fault=error:CMG:11", {"stage", "move", "30000"});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_EQ(refused.err, "Rotating stage...\nCamera Reported Error: Busy\n");
+    EXPECT_EQ(test::Shown(refused), "Rotating stage...\nCamera Reported Error: Busy\n");
     const ProcessResult json = Stage(",fault=error:CMG:11", {"--json", "stage", "calibrate"});
     EXPECT_EQ(json.exitCode, 1);
     EXPECT_THAT(json.out, HasSubstr("{\"error\": \"Camera Reported Error: "));

@@ -54,12 +54,29 @@ int RecordingUiPort::Beeps() const
     return beeps_;
 }
 
+void RecordingUiPort::Log(LogLevel level, LogCategory category, std::string_view text)
+{
+    std::lock_guard guard(mutex_);
+    log_.emplace_back(level, std::string(LogCategoryName(category)) + ": " + std::string(text));
+}
+
+std::vector<std::string> RecordingUiPort::LogLines(LogLevel level) const
+{
+    std::lock_guard guard(mutex_);
+    std::vector<std::string> lines;
+    for (const auto& [lineLevel, text] : log_)
+        if (lineLevel <= level)
+            lines.push_back(text);
+    return lines;
+}
+
 void RecordingUiPort::Clear()
 {
     std::lock_guard guard(mutex_);
     messages_.clear();
     posted_.clear();
     beeps_ = 0;
+    log_.clear();
 }
 
 }  // namespace scanora::test

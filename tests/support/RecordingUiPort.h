@@ -2,6 +2,7 @@
 
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/UiPort.h"
@@ -25,6 +26,7 @@ public:
                               MessageButtons buttons) override;
     void PostCommand(WindowCommand command, std::string_view text) override;
     void Beep() override;
+    void Log(LogLevel level, LogCategory category, std::string_view text) override;
 
     // The answer given to every question (Yes/No and OK/Cancel boxes); Ok boxes answer Ok.
     void SetAnswer(MessageResult answer);
@@ -33,6 +35,8 @@ public:
     [[nodiscard]] std::vector<std::string> MessageTexts() const;
     [[nodiscard]] std::vector<Posted> PostedCommands() const;
     [[nodiscard]] int Beeps() const;
+    // The lines logged at `level` or above, as "<category>: <text>".
+    [[nodiscard]] std::vector<std::string> LogLines(LogLevel level = LogLevel::Debug) const;
     void Clear();
 
 private:
@@ -40,6 +44,7 @@ private:
     std::vector<Message> messages_;
     std::vector<Posted> posted_;
     int beeps_ = 0;
+    std::vector<std::pair<LogLevel, std::string>> log_;
     MessageResult answer_ = MessageResult::Yes;
 };
 

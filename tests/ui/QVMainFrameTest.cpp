@@ -13,6 +13,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <vector>
 
@@ -20,9 +21,11 @@
 #include "camsim/SimCamera.h"
 #include "settings/InsertRotation.h"
 #include "settings/QVSize.h"
+#include "support/TempDir.h"
 #include "ui/CRulerView.h"
 #include "ui/CTabControls.h"
 #include "ui/MainControl.h"
+#include "ui/MainMenus.h"
 #include "ui/PPSize.h"
 #include "ui/QVHistogram.h"
 #include "ui/QVImagePalette.h"
@@ -386,6 +389,26 @@ TEST(QVMainFrameTest, CommandsThatNeedAPrescanWaitForOne)
     frame.UpdateCommands();
     EXPECT_FALSE(frame.Action(QVMainFrame::kZoomIn)->isEnabled());
     EXPECT_TRUE(frame.Action(QVMainFrame::kZoomOut)->isEnabled());
+}
+
+TEST(QVMainFrameTest, ShowLogFolderOpensTheFolderTheProgramLogsInto)
+{
+    StartedApp started;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    QVMainFrame& frame = started.Frame();
+    const scanora::test::TempDir state;
+    const QByteArray previous = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state.Path().string()));
+    QString opened;
+    frame.Menus().SetFolderOpener([&](const QString& folder) { opened = folder; });
+    QAction* action = frame.Action(QVMainFrame::kShowLogFolder);
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->text(), "Show Log Folder");
+    action->trigger();
+    qputenv("XDG_STATE_HOME", previous);
+    const std::filesystem::path folder = state.Path() / "Scanora";
+    EXPECT_EQ(opened.toStdString(), folder.string());
+    EXPECT_TRUE(std::filesystem::is_directory(folder)) << "made when missing";
 }
 
 TEST(QVMainFrameTest, MenusShowTheirKeysAndEitherOrChoicesAsRadioItems)
