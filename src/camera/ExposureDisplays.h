@@ -11,6 +11,7 @@ namespace scanora {
 struct ExposureReadout {
     std::string_view lineTimeLabel;  // " 1/30 s"
     bool lineTimeInStep = true;      // in step with the flicker the line-time table is made for
+    int lineTimeTable = 1;           // 0 "Exact", 1 "60Hz", 2 "50Hz"
     double levelStops = 0.0;         // the green channel's total gain
     std::uint16_t iso = 100;         // round(100 * 2^level)
     ChannelValues gainTenths{};      // tenths of a decibel
@@ -19,6 +20,7 @@ struct ExposureReadout {
     int scanSeconds = 0;
     bool levelUpEnabled = true;
     bool levelDownEnabled = true;
+    int storedExposure = 1;  // which of the two stored exposures is current, 1 or 2
 };
 
 // The controls that show the exposure: the main control panel, the colour page and the preview.

@@ -338,6 +338,7 @@ ExposureReadout QVExposure::Readout() const
     ExposureReadout readout;
     readout.lineTimeLabel = GetLineTimeLabel();
     readout.lineTimeInStep = IsLineTimeInStep();
+    readout.lineTimeTable = GetLineTimeTable();
     readout.levelStops = GetLevel();
     readout.iso = GetIsoNumber();
     for (std::size_t c = 0; c < 3; ++c) {
@@ -348,6 +349,7 @@ ExposureReadout QVExposure::Readout() const
     readout.scanSeconds = GetScanSeconds();
     readout.levelUpEnabled = CanLevelUp();
     readout.levelDownEnabled = CanLevelDown();
+    readout.storedExposure = selectedStored_;
     return readout;
 }
 

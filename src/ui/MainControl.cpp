@@ -31,6 +31,18 @@ bool IsUpDown(int id)
            id < MainControl::kFirstUpDown + MainControl::kUpDownCount;
 }
 
+// What the line-time marker says, for the lamps a line-time table is made for.
+QString StepText(bool inStep, int table)
+{
+    if (table != 1 && table != 2)
+        return QStringLiteral("Exact line times: no lamp flicker to keep in step with");
+    const QString mains = table == 1 ? QStringLiteral("60 Hz") : QStringLiteral("50 Hz");
+    if (inStep)
+        return QStringLiteral("In step with lamps on %1 mains").arg(mains);
+    return QStringLiteral("Not in step with lamps on %1 mains: their flicker may show as bands")
+        .arg(mains);
+}
+
 QLabel* Caption(const QString& text, QWidget* parent)
 {
     return new QLabel(text, parent);
@@ -152,6 +164,7 @@ MainControl::MainControl(QWidget* parent) : QWidget(parent)
 
     SetCameraIcon(0);
     SetLockIcon(kSizeLock, false);
+    SetLineTimeInStep(true, 1);
 }
 
 QLabel* MainControl::AddLabel(int id, const QString& text)
@@ -257,6 +270,22 @@ void MainControl::SetLockIcon(int id, bool locked)
         label->setToolTip(text);
         label->setProperty("locked", locked);
     }
+}
+
+void MainControl::SetLineTimeInStep(bool inStep, int table)
+{
+    SCANORA_ASSERT_GUI_THREAD();
+    lineTimeInStep_ = inStep;
+    const QString text = StepText(inStep, table);
+    // A shape, not a colour, marks a line time out of step: a box around the value. In step
+    // a margin of the box's width takes its place, so that the value does not move.
+    QLabel* value = Label(kLineTime);
+    value->setFrameShape(inStep ? QFrame::NoFrame : QFrame::Box);
+    value->setLineWidth(1);
+    value->setIndent(0);
+    value->setMargin(inStep ? 1 : 0);
+    value->setToolTip(text);
+    value->setAccessibleDescription(text);
 }
 
 void MainControl::SetCameraIcon(int kind)

@@ -78,6 +78,10 @@ public:
     void SetText(int id, const QString& text);
     void SetChecked(int id, bool checked);
     void SetLockIcon(int id, bool locked);
+    // Whether the line time is in step with the flicker of the lamps the line-time table is
+    // made for: a box drawn around the value when it is not, and the reason in its tooltip.
+    void SetLineTimeInStep(bool inStep, int table);
+    [[nodiscard]] bool LineTimeInStep() const { return lineTimeInStep_; }
     void SetCameraIcon(int kind);  // 0 none, 1 panoramic model, 2 camera
 
     // An up/down button whose flag is clear only shows itself pressed.
@@ -114,6 +118,7 @@ private:
 
     std::array<bool, kUpDownCount> upDownEnabled_{};
     bool cameraPresent_ = false;
+    bool lineTimeInStep_ = true;
     bool prescanWanted_ = true;
     bool scanWanted_ = true;
     QComboBox* colorMode_ = nullptr;

@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "camera/QVExposure.h"
@@ -41,6 +42,24 @@ PPColor::PPColor(AppContext& app, QWidget* parent)
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(SettingsBox());
 
+    // Two exposures to switch between (a scene lit two ways, say): choosing one keeps the
+    // current exposure in the other.
+    auto* storedRow = new QHBoxLayout;
+    for (int number = 1; number <= 2; ++number) {
+        QRadioButton*& button = stored_[static_cast<std::size_t>(number - 1)];
+        button = new QRadioButton(QStringLiteral("Exposure %1").arg(number), this);
+        button->setToolTip(
+            QStringLiteral("Use stored exposure %1; the current one is kept for the other")
+                .arg(number));
+        storedRow->addWidget(button);
+        connect(button, &QRadioButton::clicked, this, [this, number] {
+            if (!showing_)
+                app_.Exposure().SelectStoredExposure(number);
+        });
+    }
+    storedRow->addStretch(1);
+    layout->addLayout(storedRow);
+
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel("Gain (dB)", this), 0, 1);
     grid->addWidget(new QLabel("Filter (dB)", this), 0, 2);
@@ -71,8 +90,14 @@ PPColor::PPColor(AppContext& app, QWidget* parent)
     }
     layout->addLayout(grid);
 
+    auto* isoRow = new QHBoxLayout;
     iso_ = new QLabel(this);
-    layout->addWidget(iso_);
+    clearFilters_ = new QPushButton("Clear Filters", this);
+    clearFilters_->setToolTip("Every filter to 0 dB; a gain keeps within 0 to 13 dB");
+    isoRow->addWidget(iso_, 1);
+    isoRow->addWidget(clearFilters_);
+    layout->addLayout(isoRow);
+    connect(clearFilters_, &QPushButton::clicked, this, [this] { app_.Exposure().ClearFilters(); });
     samples_ = new QLabel(this);
     samples_->setWordWrap(true);
     layout->addWidget(samples_);
@@ -121,6 +146,11 @@ QDoubleSpinBox* PPColor::FilterBox(Channel channel) const
     return filters_[ChannelIndex(channel)];
 }
 
+QRadioButton* PPColor::StoredExposureButton(int number) const
+{
+    return number == 2 ? stored_[1] : stored_[0];
+}
+
 void PPColor::ShowExposure(const ExposureReadout& readout)
 {
     SCANORA_ASSERT_GUI_THREAD();
@@ -132,6 +162,7 @@ void PPColor::ShowExposure(const ExposureReadout& readout)
     }
     const double baseline = app_.CameraSetting().Prefs().baselineISO;
     iso_->setText(QString::asprintf("ISO %3.0f", baseline * readout.iso / 100.0));
+    StoredExposureButton(readout.storedExposure)->setChecked(true);
     showing_ = false;
 }
 
@@ -183,8 +214,9 @@ void PPColor::BrowseProfile()
 void PPColor::SetControlsEnabled(bool enabled)
 {
     SCANORA_ASSERT_GUI_THREAD();
-    for (QWidget* control : std::initializer_list<QWidget*>{SettingsBox(), balance_, clearMeter_,
-                                                            profiles_, browse_, embed_})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{SettingsBox(), stored_[0], stored_[1], clearFilters_,
+                                         balance_, clearMeter_, profiles_, browse_, embed_})
         control->setEnabled(enabled);
     for (std::size_t c = 0; c < 3; ++c) {
         gains_[c]->setEnabled(enabled);

@@ -10,12 +10,14 @@ class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
 class QPushButton;
+class QRadioButton;
 
 namespace scanora::ui {
 
-// The colour page: the gain and filter of each channel in decibels, the ISO, the neutral
-// balance from the sample points with their readouts, and the colour profile list with its
-// browse button and embed switch, wired to the exposure.
+// The colour page: the choice between the two stored exposures, the gain and filter of each
+// channel in decibels with Clear Filters, the ISO, the neutral balance from the sample points
+// with their readouts, and the colour profile list with its browse button and embed switch,
+// wired to the exposure.
 class PPColor : public QVPropertyPage {
     Q_OBJECT
 
@@ -28,6 +30,9 @@ public:
     [[nodiscard]] QCheckBox* EmbedBox() const { return embed_; }
     [[nodiscard]] QLabel* SampleLabel() const { return samples_; }
     [[nodiscard]] QComboBox* ProfileBox() const { return profiles_; }
+    // The button that makes stored exposure 1 or 2 the current one.
+    [[nodiscard]] QRadioButton* StoredExposureButton(int number) const;
+    [[nodiscard]] QPushButton* ClearFiltersButton() const { return clearFilters_; }
 
     void ShowExposure(const ExposureReadout& readout);
     // The sample points' values and the pending balance corrections.
@@ -46,6 +51,8 @@ private:
 
     std::array<QDoubleSpinBox*, 3> gains_{};
     std::array<QDoubleSpinBox*, 3> filters_{};
+    std::array<QRadioButton*, 2> stored_{};
+    QPushButton* clearFilters_ = nullptr;
     QLabel* iso_ = nullptr;
     QLabel* samples_ = nullptr;
     QPushButton* balance_ = nullptr;

@@ -403,6 +403,7 @@ void QVUIHandler::ShowExposure(const ExposureReadout& readout)
     panel_.SetText(MainControl::kLineTime,
                    QString::fromUtf8(readout.lineTimeLabel.data(),
                                      static_cast<qsizetype>(readout.lineTimeLabel.size())));
+    panel_.SetLineTimeInStep(readout.lineTimeInStep, readout.lineTimeTable);
     isoStep_ = readout.iso;
     ShowIso();
     panel_.SetUpDownEnabled(MainControl::kIsoUp, readout.levelUpEnabled);
