@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QLabel>
 
+#include <utility>
+
 #include "camera/QVExposure.h"
 #include "camera/QVPanoControl.h"
 #include "context/AppContext.h"
@@ -273,10 +275,12 @@ void QVUIHandler::DisableForCapture()
 void QVUIHandler::EnableAfterCapture()
 {
     SCANORA_ASSERT_GUI_THREAD();
-    controlsEnabled_ = true;
+    // A capture's end comes here twice (when its thread lets go and after the finishing
+    // pause); only the first time has the controls to give back.
+    const bool wasEnabled = std::exchange(controlsEnabled_, true);
     panel_.SetCaptureControlsEnabled(true, ScanAllowed());
     tabs_.SetCapturePagesEnabled(true);
-    if (poll_) {
+    if (poll_ && !wasEnabled) {
         // The camera is looked at again at once: a capture that failed because the camera went
         // away shows "No Camera" now, and a scan's new free space shows without waiting. The
         // nudge comes first, so the iteration the resume starts answers it.
