@@ -3,10 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 
+#include "CliDiskImages.h"
 #include "camsim/SimDisk.h"
 #include "cli/CliReport.h"
 #include "output/TIFFFile.h"
@@ -27,18 +27,8 @@ protected:
     void SetUp() override
     {
         camsim::SimDisk disk(disk_.Path().string());
-        for (const char* name : {"Harbour", "Tower"}) {
-            camsim::RecordedImage image;
-            image.header.fill(' ');
-            std::copy_n(name, std::strlen(name), image.header.begin() + 192);
-            image.header[256] = 0;
-            image.recipe.geometry.model = 6;
-            image.recipe.geometry.sizeStep = 10;
-            image.recipe.geometry.pixelsPerLine = 200;
-            image.recipe.geometry.lines = 150;
-            image.captureTime = 3'900'000'000u;
-            ASSERT_TRUE(disk.Record(image));
-        }
+        for (const char* name : {"Harbour", "Tower"})
+            ASSERT_TRUE(disk.Record(test::NamedImage(name, 200, 150)));
     }
 
     test::ProcessResult Get(std::vector<std::string> args)
@@ -140,18 +130,8 @@ protected:
     {
         camsim::SimDisk disk(disk_.Path().string());
         std::uint32_t width = 100;
-        for (const char* name : {"Untitled", "Untitled", "Left:Right", "Why?"}) {
-            camsim::RecordedImage image;
-            image.header.fill(' ');
-            std::copy_n(name, std::strlen(name), image.header.begin() + 192);
-            image.header[256] = 0;
-            image.recipe.geometry.model = 6;
-            image.recipe.geometry.sizeStep = 10;
-            image.recipe.geometry.pixelsPerLine = width++;  // tells the files apart
-            image.recipe.geometry.lines = 80;
-            image.captureTime = 3'900'000'000u;
-            ASSERT_TRUE(disk.Record(image));
-        }
+        for (const char* name : {"Untitled", "Untitled", "Left:Right", "Why?"})
+            ASSERT_TRUE(disk.Record(test::NamedImage(name, width++, 80)));  // widths tell apart
     }
 
     test::ProcessResult Get(std::vector<std::string> args)

@@ -4,10 +4,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 
+#include "CliDiskImages.h"
 #include "camsim/SimDisk.h"
 #include "output/TIFFFile.h"
 #include "support/ProcessRunner.h"
@@ -26,18 +26,8 @@ protected:
     void SetUp() override
     {
         camsim::SimDisk disk(disk_.Path().string());
-        for (const char* name : {"Harbour", "Tower"}) {
-            camsim::RecordedImage image;
-            image.header.fill(' ');
-            std::copy_n(name, std::strlen(name), image.header.begin() + 192);
-            image.header[256] = 0;
-            image.recipe.geometry.model = 6;
-            image.recipe.geometry.sizeStep = 10;
-            image.recipe.geometry.pixelsPerLine = 120;
-            image.recipe.geometry.lines = 90;
-            image.captureTime = 3'900'000'000u;
-            ASSERT_TRUE(disk.Record(image));
-        }
+        for (const char* name : {"Harbour", "Tower"})
+            ASSERT_TRUE(disk.Record(test::NamedImage(name, 120, 90)));
     }
 
     ProcessResult Cli(std::vector<std::string> args) const

@@ -31,6 +31,18 @@ std::vector<std::string> Lines(const std::filesystem::path& file)
     return lines;
 }
 
+// Everything written to `file` so far; closes it.
+std::string ReadBackAndClose(std::FILE* file)
+{
+    std::rewind(file);
+    std::string text;
+    char buffer[512];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        text.append(buffer, n);
+    std::fclose(file);
+    return text;
+}
+
 class LoggerTest : public ::testing::Test {
 protected:
     LoggerOptions FileOnly(LogLevel level = LogLevel::Info) const
@@ -83,12 +95,9 @@ TEST_F(LoggerTest, TheTerminalGetsItsOwnLevel)
         logger.Write(LogLevel::Debug, LogCategory::Acquire, "detail");
         logger.Write(LogLevel::Error, LogCategory::Acquire, "failure");
     }
-    std::rewind(terminal);
-    char text[512] = {};
-    const std::size_t read = std::fread(text, 1, sizeof text - 1, terminal);
-    std::fclose(terminal);
-    EXPECT_THAT(std::string(text, read), HasSubstr("debug acquire"));
-    EXPECT_THAT(std::string(text, read), HasSubstr("error acquire"));
+    const std::string shown = ReadBackAndClose(terminal);
+    EXPECT_THAT(shown, HasSubstr("debug acquire"));
+    EXPECT_THAT(shown, HasSubstr("error acquire"));
     const std::vector<std::string> lines = Lines(options.file);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_THAT(lines[0], HasSubstr("failure"));
@@ -181,11 +190,7 @@ TEST_F(LoggerTest, AFileThatCannotBeWrittenLeavesTheProgramAndTheTerminalAlone)
         logger.Write(LogLevel::Error, LogCategory::Settings, "first");
         logger.Write(LogLevel::Error, LogCategory::Settings, "second");
     }
-    std::rewind(terminal);
-    char text[512] = {};
-    const std::size_t read = std::fread(text, 1, sizeof text - 1, terminal);
-    std::fclose(terminal);
-    EXPECT_THAT(std::string(text, read), HasSubstr("second"));
+    EXPECT_THAT(ReadBackAndClose(terminal), HasSubstr("second"));
     EXPECT_FALSE(std::filesystem::exists(options.file));
 }
 

@@ -23,16 +23,11 @@
 namespace scanora::ui {
 namespace {
 
+using test::ExpectWholeControls;
 using test::SaveShot;
+using test::ShotName;
 using test::ShotPath;
 using test::StartedApp;
-using test::VisiblePart;
-
-QString ShotName(const char* what)
-{
-    const QString name = qEnvironmentVariable("SCANORA_SCREENSHOT_NAME");
-    return QString(what) + (name.isEmpty() ? QStringLiteral("-offscreen") : "-" + name);
-}
 
 TEST(FocusPageScreenshotTest, ScoresSamplesAndHistoryFitThePage)
 {
@@ -52,23 +47,7 @@ TEST(FocusPageScreenshotTest, ScoresSamplesAndHistoryFitThePage)
     frame.ControlPanes().ensureWidgetVisible(&page, 0, 0);
     QTest::qWait(50);
 
-    for (const QWidget* control : page.findChildren<QWidget*>()) {
-        if (!control->isVisibleTo(&page))
-            continue;
-        const QRect full(control->mapTo(&page, QPoint(0, 0)), control->size());
-        EXPECT_EQ(VisiblePart(*control, page), full)
-            << control->metaObject()->className() << " is cut off by the page";
-        EXPECT_GE(control->height(), control->minimumSizeHint().height())
-            << control->metaObject()->className() << " is squashed";
-        if (const auto* label = qobject_cast<const QLabel*>(control)) {
-            EXPECT_GE(label->width(), label->sizeHint().width())
-                << "'" << label->text().toStdString() << "' is cut short";
-        }
-        if (const auto* button = qobject_cast<const QAbstractButton*>(control)) {
-            EXPECT_GE(button->width(), button->sizeHint().width())
-                << "'" << button->text().toStdString() << "' is cut short";
-        }
-    }
+    ExpectWholeControls(page);
     SaveShot(frame.grab(), ShotPath(ShotName("focus-window")));
     SaveShot(page.grab(), ShotPath(ShotName("focus-page")));
 

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QPixmap>
 #include <QRect>
 #include <QString>
@@ -44,6 +46,37 @@ inline void SaveShot(const QPixmap& shot, const QString& path)
     std::cout << "screenshot: " << path.toStdString() << " (" << shot.width() << " x "
               << shot.height() << ", device pixel ratio " << shot.devicePixelRatio() << ", "
               << QGuiApplication::platformName().toStdString() << ")\n";
+}
+
+// `what` with the name of the run ("-main-window@2x" under Xvfb), or "-offscreen".
+inline QString ShotName(const QString& what)
+{
+    const QString name = qEnvironmentVariable("SCANORA_SCREENSHOT_NAME");
+    return what + (name.isEmpty() ? QStringLiteral("-offscreen") : "-" + name);
+}
+
+// Every control `page` shows is whole and at least its minimum size, and every label and
+// button at least as wide as its text needs.
+inline void ExpectWholeControls(const QWidget& page)
+{
+    for (const QWidget* control : page.findChildren<QWidget*>()) {
+        if (!control->isVisibleTo(&page))
+            continue;
+        const char* kind = control->metaObject()->className();
+        const QRect full(control->mapTo(&page, QPoint(0, 0)), control->size());
+        EXPECT_EQ(VisiblePart(*control, page), full) << kind << " is cut off by the page";
+        EXPECT_GE(control->height(), control->minimumSizeHint().height()) << kind << " is squashed";
+        EXPECT_GE(control->width(), control->minimumSizeHint().width()) << kind << " is squashed";
+        QString text;
+        if (const auto* label = qobject_cast<const QLabel*>(control))
+            text = label->text();
+        else if (const auto* button = qobject_cast<const QAbstractButton*>(control))
+            text = button->text();
+        else
+            continue;
+        EXPECT_GE(control->width(), control->sizeHint().width())
+            << "'" << text.toStdString() << "' is cut short";
+    }
 }
 
 }  // namespace scanora::ui::test

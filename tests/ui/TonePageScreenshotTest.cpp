@@ -23,35 +23,11 @@
 namespace scanora::ui {
 namespace {
 
+using test::ExpectWholeControls;
 using test::SaveShot;
+using test::ShotName;
 using test::ShotPath;
 using test::StartedApp;
-using test::VisiblePart;
-
-QString ShotName(const QString& what)
-{
-    const QString name = qEnvironmentVariable("SCANORA_SCREENSHOT_NAME");
-    return what + (name.isEmpty() ? QStringLiteral("-offscreen") : "-" + name);
-}
-
-void ExpectWholeControls(const QWidget& page)
-{
-    for (const QWidget* control : page.findChildren<QWidget*>()) {
-        if (!control->isVisibleTo(&page))
-            continue;
-        const QRect full(control->mapTo(&page, QPoint(0, 0)), control->size());
-        EXPECT_EQ(VisiblePart(*control, page), full)
-            << control->metaObject()->className() << " is cut off by the page";
-        EXPECT_GE(control->height(), control->minimumSizeHint().height())
-            << control->metaObject()->className() << " is squashed";
-        EXPECT_GE(control->width(), control->minimumSizeHint().width())
-            << control->metaObject()->className() << " is squashed";
-        if (const auto* button = qobject_cast<const QAbstractButton*>(control)) {
-            EXPECT_GE(button->width(), button->sizeHint().width())
-                << "'" << button->text().toStdString() << "' is cut short";
-        }
-    }
-}
 
 TEST(TonePageScreenshotTest, GraphAndButtonsFitThePage)
 {
