@@ -77,6 +77,12 @@ const SimConfig& SimCamera::Config() const
     return impl_->controller.Config();
 }
 
+bool SimCamera::LinkDead() const
+{
+    const std::lock_guard lock(impl_->mutex);
+    return impl_->controller.IsLinkDead();
+}
+
 std::string SimCamera::DiskError() const
 {
     const std::lock_guard lock(impl_->mutex);

@@ -48,6 +48,9 @@ public:
                     std::size_t length, std::size_t& transferred);
 
     [[nodiscard]] const SimConfig& Config() const;
+    // True once the link has died (a `drop` fault): every later transfer fails, as with a cable
+    // pulled out. A transfer that failed on a live link (an `xfer` fault) leaves it false.
+    [[nodiscard]] bool LinkDead() const;
     // Why the camera cannot keep its disk in the `disk=` folder (a file of that name, a
     // read-only folder), in words; empty when it can or keeps it in memory. Such a camera should
     // not be used: what it records would be lost.

@@ -92,15 +92,21 @@ std::vector<std::string> SgScsiDeviceFinder::Candidates()
 std::unique_ptr<ScsiDevice> SgScsiDeviceFinder::Open(const std::string& name, DeviceError& why)
 {
     why = {};
+    // Only a character device is opened: a disk's block node (which answers SG_IO too) or a
+    // plain file is refused before anything is sent to it.
+    struct stat info {};
+    if (::stat(name.c_str(), &info) != 0) {
+        why = OpenError(name, errno);
+        return nullptr;
+    }
+    if (!S_ISCHR(info.st_mode)) {
+        why = {DeviceError::Kind::Failed, name + " is not a generic SCSI device."};
+        return nullptr;
+    }
     // Non-blocking for the open only, so a node held exclusively elsewhere answers EBUSY at once.
     UniqueFd device(::open(name.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC));
     if (!device.IsValid()) {
         why = OpenError(name, errno);
-        return nullptr;
-    }
-    struct stat info {};
-    if (::fstat(device.Get(), &info) != 0 || !S_ISCHR(info.st_mode)) {
-        why = {DeviceError::Kind::Failed, name + " is not a generic SCSI device."};
         return nullptr;
     }
     const int flags = ::fcntl(device.Get(), F_GETFL);
