@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <thread>
 
@@ -16,7 +17,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-pid_t Spawn(const std::vector<std::string>& argv, int outFd, int errFd)
+pid_t Spawn(const std::vector<std::string>& argv, int outFd, int errFd, int inFd = -1)
 {
     std::vector<char*> args;
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
@@ -26,8 +27,7 @@ pid_t Spawn(const std::vector<std::string>& argv, int outFd, int errFd)
         setpgid(0, 0);
         dup2(outFd, STDOUT_FILENO);
         dup2(errFd, STDERR_FILENO);
-        const int devNull = open("/dev/null", O_RDONLY);
-        dup2(devNull, STDIN_FILENO);
+        dup2(inFd >= 0 ? inFd : open("/dev/null", O_RDONLY), STDIN_FILENO);
         execv(args[0], args.data());
         _exit(127);
     }
@@ -94,16 +94,44 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, std::chrono::mill
     return result;
 }
 
-BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv)
+BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv,
+                                     BackgroundStreams streams)
 {
     int outPipe[2];
     if (pipe(outPipe) != 0)
         return;
-    const int errFd = open("/dev/null", O_WRONLY);
-    pid_ = Spawn(argv, outPipe[1], errFd);
+    int inPipe[2] = {-1, -1};
+    if (streams.input)
+        signal(SIGPIPE, SIG_IGN);  // a program that has ended fails Send, not the test
+    if (streams.input && pipe2(inPipe, O_CLOEXEC) != 0) {
+        close(outPipe[0]);
+        close(outPipe[1]);
+        return;
+    }
+    const int errFd = streams.errors ? outPipe[1] : open("/dev/null", O_WRONLY);
+    pid_ = Spawn(argv, outPipe[1], errFd, inPipe[0]);
     close(outPipe[1]);
-    close(errFd);
+    if (errFd != outPipe[1])
+        close(errFd);
+    if (streams.input) {
+        close(inPipe[0]);
+        inFd_ = inPipe[1];
+    }
     outFd_ = outPipe[0];
+}
+
+bool BackgroundProcess::Send(const std::string& text)
+{
+    std::size_t sent = 0;
+    while (inFd_ >= 0 && sent < text.size()) {
+        const ssize_t wrote = write(inFd_, text.data() + sent, text.size() - sent);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0)
+            return false;
+        sent += static_cast<std::size_t>(wrote);
+    }
+    return inFd_ >= 0;
 }
 
 BackgroundProcess::~BackgroundProcess()
@@ -117,18 +145,35 @@ BackgroundProcess::~BackgroundProcess()
     }
     if (outFd_ >= 0)
         close(outFd_);
+    if (inFd_ >= 0)
+        close(inFd_);
+}
+
+std::size_t BackgroundProcess::Find(const std::string& text, std::size_t from,
+                                    std::chrono::milliseconds limit)
+{
+    const auto deadline = Clock::now() + limit;
+    while (seen_.find(text, from) == std::string::npos) {
+        if (Clock::now() >= deadline)
+            return std::string::npos;
+        pollfd fd{outFd_, POLLIN, 0};
+        if (poll(&fd, 1, 50) > 0 && !Drain(outFd_, seen_))
+            break;
+    }
+    return seen_.find(text, from);
 }
 
 bool BackgroundProcess::WaitForOutput(const std::string& text, std::chrono::milliseconds limit)
 {
-    const auto deadline = Clock::now() + limit;
-    while (seen_.find(text) == std::string::npos) {
-        if (Clock::now() >= deadline)
-            return false;
-        pollfd fd{outFd_, POLLIN, 0};
-        if (poll(&fd, 1, 50) > 0 && !Drain(outFd_, seen_))
-            return seen_.find(text) != std::string::npos;
-    }
+    return Find(text, 0, limit) != std::string::npos;
+}
+
+bool BackgroundProcess::WaitForNextOutput(const std::string& text, std::chrono::milliseconds limit)
+{
+    const std::size_t at = Find(text, nextFrom_, limit);
+    if (at == std::string::npos)
+        return false;
+    nextFrom_ = at + text.size();
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 namespace scanora::mockkernel {
 
@@ -14,6 +15,7 @@ MockDevice::MockDevice(UMockdevTestbed* testbed) : testbed_(testbed)
 
 MockDevice::~MockDevice()
 {
+    const std::lock_guard lock(mutex_);
     if (vanishSource_ != 0)
         g_source_remove(vanishSource_);
     for (const auto& handler : handlers_) g_signal_handlers_disconnect_by_data(handler.get(), this);
@@ -21,7 +23,7 @@ MockDevice::~MockDevice()
 
 bool MockDevice::Plug(std::string& error)
 {
-    if (Plugged())
+    if (Plugged())  // only this thread changes it
         return true;
     std::string node;
     std::string path = AddSysfsEntry(testbed_, ++pluggings_, node);
@@ -51,8 +53,12 @@ bool MockDevice::Plug(std::string& error)
         return false;
     }
     handlers_.push_back(std::move(handler));
-    sysfsPath_ = std::move(path);
-    devNode_ = std::move(node);
+    {
+        const std::lock_guard lock(mutex_);
+        Reset();
+        sysfsPath_ = std::move(path);
+        devNode_ = std::move(node);
+    }
     umockdev_testbed_uevent(testbed_, sysfsPath_.c_str(), "add");
     return true;
 }
@@ -61,10 +67,15 @@ void MockDevice::Unplug()
 {
     if (!Plugged())
         return;
-    umockdev_testbed_uevent(testbed_, sysfsPath_.c_str(), "remove");
-    umockdev_testbed_remove_device(testbed_, sysfsPath_.c_str());
+    // Gone first, as in the kernel: by the time the program hears of it, its node fails.
+    std::string path;
+    {
+        const std::lock_guard lock(mutex_);
+        path = std::exchange(sysfsPath_, {});
+    }
+    umockdev_testbed_uevent(testbed_, path.c_str(), "remove");
+    umockdev_testbed_remove_device(testbed_, path.c_str());
     g_unlink((RootDir() + devNode_).c_str());
-    sysfsPath_.clear();
 }
 
 std::string MockDevice::RootDir() const
@@ -82,7 +93,10 @@ void MockDevice::VanishAfterThisCall()
     vanishSource_ = g_idle_add(
         [](gpointer self) -> gboolean {
             auto& device = *static_cast<MockDevice*>(self);
-            device.vanishSource_ = 0;
+            {
+                const std::lock_guard lock(device.mutex_);
+                device.vanishSource_ = 0;
+            }
             device.Unplug();
             return G_SOURCE_REMOVE;
         },
@@ -108,6 +122,7 @@ gboolean MockDevice::Dispatch(UMockdevIoctlBase* /*base*/, UMockdevIoctlClient* 
                               gpointer self)
 {
     auto& device = *static_cast<MockDevice*>(self);
+    const std::lock_guard lock(device.mutex_);
     // Only the node of the current plugging reaches a device; any other is one that was pulled.
     if (!device.Plugged() || device.devNode_ != umockdev_ioctl_client_get_devnode(client))
         device.HandleIoctlWhenGone(client);

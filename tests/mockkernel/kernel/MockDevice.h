@@ -2,6 +2,7 @@
 
 #include <umockdev.h>
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,9 @@
 namespace scanora::mockkernel {
 
 // One device node of the mocked kernel: its sysfs entry, its /dev node and a handler answering
-// the ioctls a program sends to it. Plugging it in adds the entry and sends the "add" uevent;
+// the ioctls a program sends to it. umockdev answers ioctls on a worker thread of its own while
+// plugging and unplugging happen on the main loop's thread: one mutex keeps the device's state
+// whole between them. Plugging it in adds the entry and sends the "add" uevent;
 // pulling it out sends "remove" and takes the entry away, and from then on every ioctl on a node
 // the program still holds open fails with ENODEV, as the kernel does. Each plugging is a new
 // device with a new node, as on a real bus.
@@ -32,16 +35,18 @@ public:
 
 protected:
     // Adds the sysfs entry of plugging number `plugging` (1 for the first); returns its sysfs
-    // path and sets `devNode`.
+    // path and sets `devNode`. Touches nothing that the ioctl handlers use.
     virtual std::string AddSysfsEntry(UMockdevTestbed* testbed, int plugging,
                                       std::string& devNode) = 0;
+    // A new device's state, before its node answers (under the lock).
+    virtual void Reset() {}
     // Answers one ioctl; the device is plugged in when it is called.
     virtual void HandleIoctl(UMockdevIoctlClient* client) = 0;
     // Answers an ioctl on the node of a device that has gone: ENODEV unless overridden.
     virtual void HandleIoctlWhenGone(UMockdevIoctlClient* client);
 
     // The device goes away on its own, as a camera whose cable is pulled during a transfer:
-    // done once the current ioctl has been answered.
+    // done on the main loop once the current ioctl has been answered (called from a handler).
     void VanishAfterThisCall();
 
     static void Complete(UMockdevIoctlClient* client, long result = 0);
@@ -52,6 +57,7 @@ private:
 
     UMockdevTestbed* testbed_;
     std::vector<GObjectPtr<UMockdevIoctlBase>> handlers_;  // one per plugging
+    std::mutex mutex_;  // guards what follows and the derived class's state
     std::string sysfsPath_;
     std::string devNode_;
     int pluggings_ = 0;

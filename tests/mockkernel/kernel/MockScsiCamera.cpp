@@ -50,10 +50,10 @@ std::string MockScsiCamera::AddSysfsEntry(UMockdevTestbed* testbed, int plugging
     devNode = "/dev/" + name;
     const std::string minor = std::to_string(number);
     const std::string dev = std::to_string(kSgMajor) + ":" + minor;
-    gchar* path = umockdev_testbed_add_device(testbed, "scsi_generic", name.c_str(), nullptr, "dev",
-                                              dev.c_str(), nullptr, "DEVNAME", devNode.c_str(),
-                                              "MAJOR", std::to_string(kSgMajor).c_str(), "MINOR",
-                                              minor.c_str(), nullptr);
+    gchar* path = umockdev_testbed_add_device(
+        testbed, "scsi_generic", name.c_str(), nullptr, "dev", (dev + "\n").c_str(), nullptr,
+        "DEVNAME", devNode.c_str(), "MAJOR", std::to_string(kSgMajor).c_str(), "MINOR",
+        minor.c_str(), nullptr);
     if (path == nullptr)
         return {};
     std::string sysfs = path;

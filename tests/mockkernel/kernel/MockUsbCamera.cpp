@@ -36,6 +36,12 @@ std::string Hex4(unsigned value)
     return text;
 }
 
+// A sysfs attribute's text: the value and a line break, as the kernel writes it.
+std::string Line(int value)
+{
+    return std::to_string(value) + "\n";
+}
+
 // The ioctl's argument resolved as `size` bytes of the caller's memory.
 UMockdevIoctlData* Resolve(UMockdevIoctlData* data, std::size_t offset, std::size_t size)
 {
@@ -69,10 +75,10 @@ std::string MockUsbCamera::AddSysfsEntry(UMockdevTestbed* testbed, int plugging,
     gchar* path = umockdev_testbed_add_device(
         testbed, "usb", name.c_str(), nullptr,
         // attributes
-        "busnum", std::to_string(kBus).c_str(), "devnum", std::to_string(device).c_str(), "speed",
-        "480", "idVendor", vendor.c_str(), "idProduct", product.c_str(), "bConfigurationValue", "1",
-        "bNumConfigurations", "1", "bDeviceClass", "00", "manufacturer", "Qorvanix", "product",
-        "Camera Back", "serial", "1234", "dev", dev.c_str(), nullptr,
+        "busnum", Line(kBus).c_str(), "devnum", Line(device).c_str(), "speed", "480\n", "idVendor",
+        (vendor + "\n").c_str(), "idProduct", (product + "\n").c_str(), "bConfigurationValue",
+        "1\n", "bNumConfigurations", "1\n", "bDeviceClass", "00\n", "manufacturer", "Qorvanix\n",
+        "product", "Camera Back\n", "serial", "1234\n", "dev", (dev + "\n").c_str(), nullptr,
         // properties
         "DEVNAME", devNode.c_str(), "DEVTYPE", "usb_device", "DRIVER", "usb", "BUSNUM",
         Padded(kBus).c_str(), "DEVNUM", Padded(device).c_str(), "MAJOR",
@@ -85,9 +91,14 @@ std::string MockUsbCamera::AddSysfsEntry(UMockdevTestbed* testbed, int plugging,
     auto descriptors = UsbCameraDescriptors::SysfsDescriptors();
     umockdev_testbed_set_attribute_binary(testbed, sysfs.c_str(), "descriptors", descriptors.data(),
                                           static_cast<gssize>(descriptors.size()));
-    claimed_ = false;
-    reapable_.clear();  // a new device: what the old one left is the old node's alone
     return sysfs;
+}
+
+void MockUsbCamera::Reset()
+{
+    claimed_ = false;
+    transferCut_ = false;
+    reapable_.clear();  // what the old device left is the old node's alone
 }
 
 void MockUsbCamera::HandleIoctl(UMockdevIoctlClient* client)

@@ -30,6 +30,7 @@ public:
 private:
     std::string AddSysfsEntry(UMockdevTestbed* testbed, int plugging,
                               std::string& devNode) override;
+    void Reset() override;
     void HandleIoctl(UMockdevIoctlClient* client) override;
     // URBs that ended when the device went can still be reaped (with their -ENODEV), as the
     // kernel allows; everything else is ENODEV.

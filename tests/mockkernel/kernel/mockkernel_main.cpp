@@ -3,14 +3,19 @@
 // program's own USB (libusb, usbdevfs) or SCSI (sg, SG_IO) code runs unchanged.
 //
 //   scanora-mockkernel --link usb|scsi [--sim KEYS] [--claimed] [--stall N] [--no-permission]
-//                      -- PROGRAM [ARG...]
+//                      [--control] -- PROGRAM [ARG...]
 //
 // --sim takes the simulator's keys as `sim:` does (the link is the one --link names).
 // --claimed: another program holds the USB interface. --stall N: bulk transfer N stalls.
 // --no-permission: the node is root's alone, and the program runs as nobody when started as
-// root. The exit status is the program's (128 + the signal when it was killed), or 125 when the
-// mocked kernel could not be set up.
+// root. --control: the lines "unplug" and "plug" on standard input pull the camera out and plug
+// it back in (with their uevents), each answered on standard error with "mockkernel: unplugged"
+// or "mockkernel: plugged"; the program then gets /dev/null as its input. The exit status is the
+// program's (128 + the signal when it was killed), or 125 when the mocked kernel could not be
+// set up.
 #include <fcntl.h>
+#include <glib-unix.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <umockdev.h>
@@ -43,6 +48,7 @@ struct Options {
     std::string simKeys;
     MockUsbFaults usbFaults;
     bool noPermission = false;
+    bool control = false;
     std::vector<std::string> program;
 };
 
@@ -50,7 +56,7 @@ int Usage(const std::string& why)
 {
     std::fprintf(stderr,
                  "scanora-mockkernel: %s\nusage: scanora-mockkernel --link usb|scsi [--sim KEYS] "
-                 "[--claimed] [--stall N] [--no-permission] -- PROGRAM [ARG...]\n",
+                 "[--claimed] [--stall N] [--no-permission] [--control] -- PROGRAM [ARG...]\n",
                  why.c_str());
     return kSetupFailed;
 }
@@ -102,6 +108,8 @@ std::optional<Options> Parse(int argc, char** argv, std::string& error)
             options.usbFaults.stallTransfer = static_cast<unsigned>(n);
         } else if (arg == "--no-permission") {
             options.noPermission = true;
+        } else if (arg == "--control") {
+            options.control = true;
         } else {
             error = "unknown option " + std::string(arg);
             return std::nullopt;
@@ -142,6 +150,11 @@ pid_t Start(const Options& options, const std::string& testbedRoot)
     const pid_t pid = fork();
     if (pid != 0)
         return pid;
+    if (options.control) {
+        const int null = open("/dev/null", O_RDONLY);
+        if (null >= 0)
+            dup2(null, STDIN_FILENO);
+    }
     if (options.noPermission && geteuid() == 0) {
         // Root may open any node: the program runs as nobody, who may read the testbed but not
         // open the camera's node.
@@ -159,8 +172,32 @@ pid_t Start(const Options& options, const std::string& testbedRoot)
 
 struct Run {
     GMainLoop* loop = nullptr;
+    MockDevice* device = nullptr;
     int status = kSetupFailed;
 };
+
+gboolean OnControl(GIOChannel* channel, GIOCondition /*condition*/, gpointer data)
+{
+    auto& run = *static_cast<Run*>(data);
+    gchar* line = nullptr;
+    if (g_io_channel_read_line(channel, &line, nullptr, nullptr, nullptr) != G_IO_STATUS_NORMAL)
+        return G_SOURCE_REMOVE;  // the end of the input: the camera stays as it is
+    const std::string command = g_strstrip(line);
+    g_free(line);
+    if (command == "unplug") {
+        run.device->Unplug();
+        std::fprintf(stderr, "mockkernel: unplugged\n");
+    } else if (command == "plug") {
+        std::string error;
+        if (run.device->Plug(error))
+            std::fprintf(stderr, "mockkernel: plugged\n");
+        else
+            std::fprintf(stderr, "mockkernel: cannot plug: %s\n", error.c_str());
+    } else if (!command.empty()) {
+        std::fprintf(stderr, "mockkernel: unknown control \"%s\"\n", command.c_str());
+    }
+    return G_SOURCE_CONTINUE;
+}
 
 }  // namespace
 
@@ -219,6 +256,7 @@ int main(int argc, char** argv)
 
     Run run;
     run.loop = g_main_loop_new(nullptr, FALSE);
+    run.device = device.get();
     const pid_t child = Start(*options, root);
     if (child < 0)
         return Usage(std::string("cannot start the program: ") + std::strerror(errno));
@@ -230,7 +268,26 @@ int main(int argc, char** argv)
             g_main_loop_quit(run.loop);
         },
         &run);
+    // Stopping this program stops the one it runs, which would otherwise outlive it.
+    static pid_t running = 0;
+    running = child;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        g_unix_signal_add(
+            signal,
+            [](gpointer number) -> gboolean {
+                kill(running, GPOINTER_TO_INT(number));
+                return G_SOURCE_CONTINUE;
+            },
+            GINT_TO_POINTER(signal));
+    }
+    GIOChannel* input = nullptr;
+    if (options->control) {
+        input = g_io_channel_unix_new(STDIN_FILENO);
+        g_io_add_watch(input, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP), &OnControl, &run);
+    }
     g_main_loop_run(run.loop);
+    if (input != nullptr)
+        g_io_channel_unref(input);
     g_main_loop_unref(run.loop);
     device.reset();
     return run.status;
