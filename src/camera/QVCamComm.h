@@ -3,8 +3,11 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string_view>
+
+#include "platform/LinkWatch.h"
 
 namespace scanora {
 
@@ -28,6 +31,12 @@ public:
 
     // Looks for the camera again when it is not connected.
     virtual void Open() {}
+    // True once the camera has gone from the link for good (unplugged): waiting for its reply
+    // is pointless. Links that cannot tell answer false, and the reply wait runs to its end.
+    [[nodiscard]] virtual bool LinkGone() const { return false; }
+    // A watch that calls `changed` the moment a camera is plugged into or pulled out of this
+    // link, or null where the link has no such events and only a poll finds out.
+    virtual std::unique_ptr<LinkWatch> WatchLink(LinkChanged /*changed*/) { return nullptr; }
     // Sends one command text (without terminator handling: the text is sent as given).
     virtual std::int16_t SendCommand(std::string_view text) = 0;
     // Reads the waiting reply into `buffer` (kReplySize bytes). `length` is the caller's buffer

@@ -323,6 +323,12 @@ QVCamera::Outcome QVCamera::WaitForReply(int timeoutTicks, std::string_view expe
         pause = std::min(pause * 2, pollInterval_);
         if (transport_->IsReplyReady())
             break;
+        if (transport_->LinkGone()) {
+            // Unplugged while it worked on the command: no reply is coming.
+            if (trace)
+                trace->OnFailure("the camera has gone from the link");
+            return {false, Outcome::Report::Transport, LinkError::kDeviceNotConnected, {}};
+        }
         if (CurrentTick() >= deadline) {
             if (trace)
                 trace->OnFailure("no reply before the time-out");

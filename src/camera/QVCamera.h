@@ -178,6 +178,12 @@ public:
     [[nodiscard]] bool IsConnected() const;
     [[nodiscard]] TransportKind GetTransportKind() const { return transport_->Kind(); }
     QVCamComm& Transport() { return *transport_; }
+    // Calls `changed` (on a thread of its own) the moment the camera is plugged in or pulled
+    // out, where the link reports it; null otherwise. The camera poll looks then, not later.
+    std::unique_ptr<LinkWatch> WatchLink(LinkChanged changed)
+    {
+        return transport_->WatchLink(std::move(changed));
+    }
     // Why the camera could not be opened, when it could not.
     [[nodiscard]] const DeviceError& OpenError() const { return openError_; }
     // Looks for the camera again (the reconnection attempt while there is none). The attempt

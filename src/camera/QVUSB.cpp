@@ -47,6 +47,7 @@ QVUSB::~QVUSB() = default;
 
 bool QVUSB::Discover()
 {
+    left_.store(kNoneLeft);  // whatever left before, the device found now is here
     device_.reset();
     openError_ = {};
     if (finder_)
@@ -61,6 +62,28 @@ void QVUSB::Open()
 {
     if (!IsConnected() || !device_ || device_->IsGone())
         Discover();
+}
+
+bool QVUSB::LinkGone() const
+{
+    if (!device_)
+        return false;
+    const std::uint16_t left = left_.load();
+    return device_->IsGone() ||
+           (left != kNoneLeft && device_->IsAt(static_cast<std::uint8_t>(left >> 8),
+                                               static_cast<std::uint8_t>(left & 0xFF)));
+}
+
+std::unique_ptr<LinkWatch> QVUSB::WatchLink(LinkChanged changed)
+{
+    if (!finder_ || !changed)
+        return nullptr;
+    // The watch lives no longer than this transport: its owner drops it first.
+    return finder_->WatchLink([this, changed = std::move(changed)](const LinkEvent& event) {
+        if (event.kind == LinkEvent::Kind::Left)
+            left_.store(static_cast<std::uint16_t>(event.bus << 8 | event.address));
+        changed(event);
+    });
 }
 
 std::int16_t QVUSB::FailureStatus() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <memory>
 
@@ -26,6 +27,8 @@ public:
     // Searches the bus again when no camera is open, so a camera plugged in after start-up is
     // found by the next reconnection attempt.
     void Open() override;
+    [[nodiscard]] bool LinkGone() const override;
+    std::unique_ptr<LinkWatch> WatchLink(LinkChanged changed) override;
     std::int16_t SendCommand(std::string_view text) override;
     // Always delivers all 1024 bytes and leaves `length` as it was.
     std::int16_t ReadReply(std::span<std::uint8_t, kReplySize> buffer,
@@ -65,6 +68,9 @@ private:
     [[nodiscard]] std::int16_t FailureStatus() const;
 
     std::unique_ptr<BulkDeviceFinder> finder_;
+    // Bus and address (bus << 8 | address) of the last USB device the link watch saw leave.
+    static constexpr std::uint16_t kNoneLeft = 0;
+    std::atomic<std::uint16_t> left_ = kNoneLeft;
     std::unique_ptr<BulkDevice> device_;
     std::chrono::microseconds commandDelay_;
     DeviceError openError_;

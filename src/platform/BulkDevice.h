@@ -6,6 +6,7 @@
 #include <span>
 
 #include "platform/DeviceError.h"
+#include "platform/LinkWatch.h"
 
 namespace scanora {
 
@@ -24,6 +25,11 @@ public:
     // True once the device has gone away for good (unplugged, socket closed): every later
     // transfer fails at once.
     [[nodiscard]] virtual bool IsGone() const = 0;
+    // True when this is the device at `address` on USB bus `bus`; false for links without one.
+    [[nodiscard]] virtual bool IsAt(std::uint8_t /*bus*/, std::uint8_t /*address*/) const
+    {
+        return false;
+    }
 };
 
 // Finds and opens the USB camera. Called at start-up and again by every reconnection attempt,
@@ -34,6 +40,9 @@ public:
 
     // The opened device, or null with `why` saying what stood in the way.
     virtual std::unique_ptr<BulkDevice> Open(DeviceError& why) = 0;
+    // A watch that calls `changed` when a camera is plugged in or pulled out, or null where the
+    // link has no such events (the caller's poll finds out instead).
+    virtual std::unique_ptr<LinkWatch> WatchLink(LinkChanged /*changed*/) { return nullptr; }
 };
 
 }  // namespace scanora

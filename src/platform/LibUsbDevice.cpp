@@ -21,6 +21,11 @@ LibUsbDevice::LibUsbDevice(LibUsbContextPtr context, LibUsbHandlePtr handle, Lib
                            LibUsbTimeouts timeouts)
     : context_(std::move(context)), handle_(std::move(handle)), pipes_(pipes), timeouts_(timeouts)
 {
+    if (handle_) {
+        libusb_device* device = libusb_get_device(handle_.get());
+        bus_ = libusb_get_bus_number(device);
+        address_ = libusb_get_device_address(device);
+    }
 }
 
 LibUsbDevice::~LibUsbDevice()

@@ -53,6 +53,10 @@ public:
     // The bytes read (at most the buffer's size), or a negative libusb error code.
     int BulkRead(std::span<std::uint8_t> buffer) override;
     [[nodiscard]] bool IsGone() const override { return gone_; }
+    [[nodiscard]] bool IsAt(std::uint8_t bus, std::uint8_t address) const override
+    {
+        return bus == bus_ && address == address_;
+    }
 
 private:
     int Transfer(std::uint8_t endpoint, std::uint8_t* data, int length,
@@ -63,6 +67,8 @@ private:
     LibUsbPipes pipes_;
     LibUsbTimeouts timeouts_;
     std::atomic<bool> gone_ = false;
+    std::uint8_t bus_ = 0;
+    std::uint8_t address_ = 0;
 };
 
 }  // namespace scanora

@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "platform/DeviceMessages.h"
+#include "platform/UsbHotplugWatch.h"
 
 namespace scanora {
 
@@ -147,6 +148,13 @@ std::optional<UsbId> LibUsbDeviceFinder::ParseUsbId(std::string_view text)
         return std::nullopt;
     }
     return UsbId{*vendor, *product};
+}
+
+std::unique_ptr<LinkWatch> LibUsbDeviceFinder::WatchLink(LinkChanged changed)
+{
+    if (!vidPid_.empty() && !wanted_)
+        return nullptr;  // a mistyped id finds nothing to watch either
+    return UsbHotplugWatch::Start(wanted_, std::move(changed));
 }
 
 std::unique_ptr<BulkDevice> LibUsbDeviceFinder::Open(DeviceError& why)

@@ -8,16 +8,9 @@
 
 #include "platform/BulkDevice.h"
 #include "platform/LibUsbDevice.h"
+#include "platform/UsbId.h"
 
 namespace scanora {
-
-// A USB vendor and product id, as the user names a device ("1d6b:0104").
-struct UsbId {
-    std::uint16_t vendor = 0;
-    std::uint16_t product = 0;
-
-    bool operator==(const UsbId&) const = default;
-};
 
 // Finds the USB camera through libusb: the first device with a still-image interface (class 6),
 // or the one device the user names by vendor and product id. Claims the interface (detaching a
@@ -29,6 +22,9 @@ public:
     explicit LibUsbDeviceFinder(std::string_view vidPid = {}, LibUsbTimeouts timeouts = {});
 
     std::unique_ptr<BulkDevice> Open(DeviceError& why) override;
+    // libusb's hot-plug events for the wanted device (any device when none is named), where
+    // this system's libusb has them.
+    std::unique_ptr<LinkWatch> WatchLink(LinkChanged changed) override;
 
     // "1d6b:0104" -> {0x1d6b, 0x0104}; nothing for anything else.
     static std::optional<UsbId> ParseUsbId(std::string_view text);

@@ -58,7 +58,10 @@ void CameraPoll::Iterate()
 
     if (statusPolling_.load() && result.modelName != kNoCamera) {
         CameraStatus status;
-        const int outcome = camera_.QueryStatus(status);
+        // A camera the system saw pulled out is not asked: nothing failed, it is gone, and the
+        // panel's "No Camera" says so.
+        const int outcome =
+            camera_.Transport().LinkGone() ? kStatusFailed : camera_.QueryStatus(status);
         if (outcome == kStatusFailed) {
             statusPolling_.store(false);
             camera_.Transport().SetConnected(false);

@@ -126,6 +126,7 @@ void QVUIHandler::Initialize()
     ShowScanTime(0);
 
     // The poll reports on its own thread; a copy of the result is shown on the GUI thread.
+    linkWatch_.reset();  // it nudges the poll that is about to be replaced
     poll_ = std::make_unique<CameraPoll>(
         app_.Camera(), [this] { return CaptureRunning(); },
         [this](const CameraPollResult& result) {
@@ -134,10 +135,12 @@ void QVUIHandler::Initialize()
     // A camera that comes back gets the stage's motor parameters again, as at start-up.
     poll_->SetReconnected([this] { app_.Pano().StartUp(app_.Pano().CurrentStageValues()); });
     poll_->Start(static_cast<int>(pollInterval_.count()));
+    linkWatch_ = app_.Camera().WatchLink([poll = poll_.get()](const LinkEvent&) { poll->Nudge(); });
 }
 
 void QVUIHandler::StopPoll()
 {
+    linkWatch_.reset();
     if (poll_)
         poll_->StopAndWait();
 }
@@ -157,6 +160,11 @@ void QVUIHandler::ShowPollResult(const CameraPollResult& result)
 {
     SCANORA_ASSERT_GUI_THREAD();
     panel_.SetText(MainControl::kModelName, QString::fromStdString(result.modelName));
+    if (result.modelName != shownModel_) {
+        shownModel_ = result.modelName;
+        app_.Ui().Log(LogLevel::Info, LogCategory::Ui,
+                      "the panel shows the camera: " + shownModel_);
+    }
     panel_.SetCameraIcon(static_cast<int>(result.icon));
     const bool present = result.icon != CameraPollResult::Icon::NoCamera;
     panel_.SetCameraPresent(present);

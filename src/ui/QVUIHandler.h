@@ -5,8 +5,10 @@
 
 #include <chrono>
 #include <memory>
+#include <string>
 
 #include "camera/ExposureDisplays.h"
+#include "platform/LinkWatch.h"
 #include "settings/SettingListDisplays.h"
 #include "ui/SizeDisplaysOnGui.h"
 
@@ -108,6 +110,10 @@ private:
     std::unique_ptr<ExposureDisplaysOnGui> exposureDisplays_;
     std::unique_ptr<SettingListDisplaysOnGui> listDisplays_;
     std::unique_ptr<CameraPoll> poll_;
+    // Plugging and unplugging, where the link reports them: each has the poll look at once.
+    // Declared after the poll, so that it goes first.
+    std::unique_ptr<LinkWatch> linkWatch_;
+    std::string shownModel_;  // the model name the panel shows, for the log of its changes
     bool controlsEnabled_ = true;
     long long lastDiskFree_ = -1;
     std::uint16_t isoStep_ = 100;

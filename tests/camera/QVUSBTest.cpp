@@ -19,6 +19,32 @@ protected:
               std::chrono::microseconds(0)};
 };
 
+TEST_F(QVUSBTest, TheCameraSeenLeavingIsGoneUntilADeviceIsFoundAgain)
+{
+    ASSERT_TRUE(usb.IsConnected());
+    std::vector<LinkEvent::Kind> heard;
+    const auto watch = usb.WatchLink([&](const LinkEvent& event) { heard.push_back(event.kind); });
+    ASSERT_NE(watch, nullptr);
+    ASSERT_TRUE(device->watcher);
+
+    // Another device leaving (a different address on the same bus) is not the camera.
+    device->watcher({LinkEvent::Kind::Left, 1, 9});
+    EXPECT_FALSE(usb.LinkGone());
+    device->watcher({LinkEvent::Kind::Left, 1, 2});
+    EXPECT_TRUE(usb.LinkGone()) << "the camera left: no exchange has to fail to know it";
+
+    // Plugged back in: the device found again is here, whatever address it left from.
+    device->watcher({LinkEvent::Kind::Arrived, 1, 3});
+    usb.SetConnected(false);
+    usb.Open();
+    EXPECT_TRUE(usb.IsConnected());
+    EXPECT_FALSE(usb.LinkGone());
+    EXPECT_EQ(heard,
+              (std::vector{LinkEvent::Kind::Left, LinkEvent::Kind::Left, LinkEvent::Kind::Arrived}))
+        << "every event still reaches the caller";
+    EXPECT_EQ(searches, 2);
+}
+
 TEST_F(QVUSBTest, TextCommandIsOneWriteOfBlockAndText)
 {
     ASSERT_TRUE(usb.IsConnected());

@@ -6,12 +6,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "MockedKernel.h"
 #include "camsim/SimDisk.h"
 #include "cli/CliDiskImages.h"
 #include "cli/CliProcess.h"
+#include "support/ProcessRunner.h"
 #include "support/TempDir.h"
 
 namespace scanora {
@@ -110,6 +113,24 @@ TEST(MockedUsbFault, AStallOnTheReplyFailsTheCommandAndOneOnTheReadyPollIsPolled
         test::RunMockedCli({"usb", "speed=0", {"--stall", "19"}}, {"status"});
     EXPECT_EQ(reply.exitCode, 1);
     EXPECT_EQ(test::Shown(reply), "Camera Reported Error: 1117\n");
+}
+
+TEST(MockedUsbFault, ACameraPulledOutWhileAReplyIsAwaitedEndsTheWaitAtOnce)
+{
+    SCANORA_REQUIRE_MOCKED_KERNEL();
+    // The status query goes unanswered (its wait would last 3.3 s); the camera is pulled out a
+    // second into it.
+    test::BackgroundProcess cli(
+        {SCANORA_MOCKKERNEL_PATH, "--link", "usb", "--sim", "speed=0,fault=noreply:CS", "--control",
+         "--", SCANORA_CLI_PATH, "--no-prefs", "--camera", "usb", "status"},
+        {.errors = true, .input = true});
+    const auto started = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(1s);
+    ASSERT_TRUE(cli.Send("unplug\n"));
+    EXPECT_EQ(cli.Wait(10s), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2500ms)
+        << "the wait ran to its time-out after the camera had gone";
+    EXPECT_TRUE(cli.WaitForOutput("Camera Reported Error: 1167\n", 1s));
 }
 
 }  // namespace

@@ -41,6 +41,23 @@ std::unique_ptr<BulkDevice> FakeBulkFinder::Open(DeviceError& why)
     return std::make_unique<FakeBulkDevice>(shared_);
 }
 
+std::unique_ptr<LinkWatch> FakeBulkFinder::WatchLink(LinkChanged changed)
+{
+    // Ends the reports when it goes, as a real watch does.
+    class Watch final : public LinkWatch {
+    public:
+        explicit Watch(std::shared_ptr<FakeBulkDevice::Shared> shared) : shared_(std::move(shared))
+        {
+        }
+        ~Watch() override { shared_->watcher = nullptr; }
+
+    private:
+        std::shared_ptr<FakeBulkDevice::Shared> shared_;
+    };
+    shared_->watcher = std::move(changed);
+    return std::make_unique<Watch>(shared_);
+}
+
 ScsiResult FakeScsiDevice::Execute(const ScsiRequest& request)
 {
     Request record{Bytes(request.cdb.begin(), request.cdb.end()),

@@ -24,6 +24,9 @@ public:
         std::deque<Bytes> reads;  // answers for the next reads, in order
         int failReadsFrom = -1;   // the read with this index and all later ones fail
         bool gone = false;
+        std::uint8_t bus = 1;  // where the device sits on the USB bus
+        std::uint8_t address = 2;
+        LinkChanged watcher;  // what a link watch made by the finder reports to
     };
 
     explicit FakeBulkDevice(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
@@ -31,6 +34,10 @@ public:
     int BulkWrite(std::span<const std::uint8_t> data) override;
     int BulkRead(std::span<std::uint8_t> buffer) override;
     [[nodiscard]] bool IsGone() const override { return shared_->gone; }
+    [[nodiscard]] bool IsAt(std::uint8_t bus, std::uint8_t address) const override
+    {
+        return bus == shared_->bus && address == shared_->address;
+    }
 
 private:
     std::shared_ptr<Shared> shared_;
@@ -45,6 +52,8 @@ public:
     {
     }
     std::unique_ptr<BulkDevice> Open(DeviceError& why) override;
+    // A watch whose reports the test sends through the shared record's `watcher`.
+    std::unique_ptr<LinkWatch> WatchLink(LinkChanged changed) override;
     bool* PresentFlag() { return &present_; }
 
 private:
