@@ -103,6 +103,15 @@ void MockDevice::VanishAfterThisCall()
         this);
 }
 
+UMockdevIoctlData* MockDevice::Resolve(UMockdevIoctlData* data, std::size_t offset,
+                                       std::size_t size)
+{
+    GError* error = nullptr;
+    UMockdevIoctlData* resolved = umockdev_ioctl_data_resolve(data, offset, size, &error);
+    g_clear_error(&error);
+    return resolved;
+}
+
 void MockDevice::Complete(UMockdevIoctlClient* client, long result)
 {
     umockdev_ioctl_client_complete(client, result, 0);

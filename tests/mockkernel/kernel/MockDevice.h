@@ -2,6 +2,7 @@
 
 #include <umockdev.h>
 
+#include <cstddef>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -49,6 +50,11 @@ protected:
     // done on the main loop once the current ioctl has been answered (called from a handler).
     void VanishAfterThisCall();
 
+    // `size` bytes of the caller's memory that the pointer at `offset` in `data` points to,
+    // copied here and written back when the ioctl completes; null for a null pointer or a
+    // caller's memory that cannot be read.
+    static UMockdevIoctlData* Resolve(UMockdevIoctlData* data, std::size_t offset,
+                                      std::size_t size);
     static void Complete(UMockdevIoctlClient* client, long result = 0);
     static void Fail(UMockdevIoctlClient* client, int error);
 

@@ -25,14 +25,6 @@ constexpr unsigned short kDriverSense = 0x08;
 constexpr std::uint8_t kSenseHardwareError = 0x04;
 constexpr std::uint8_t kSenseIllegalRequest = 0x05;
 
-UMockdevIoctlData* Resolve(UMockdevIoctlData* data, std::size_t offset, std::size_t size)
-{
-    GError* error = nullptr;
-    UMockdevIoctlData* resolved = umockdev_ioctl_data_resolve(data, offset, size, &error);
-    g_clear_error(&error);
-    return resolved;
-}
-
 }  // namespace
 
 MockScsiCamera::MockScsiCamera(UMockdevTestbed* testbed, camsim::SimCamera& camera)

@@ -42,15 +42,6 @@ std::string Line(int value)
     return std::to_string(value) + "\n";
 }
 
-// The ioctl's argument resolved as `size` bytes of the caller's memory.
-UMockdevIoctlData* Resolve(UMockdevIoctlData* data, std::size_t offset, std::size_t size)
-{
-    GError* error = nullptr;
-    UMockdevIoctlData* resolved = umockdev_ioctl_data_resolve(data, offset, size, &error);
-    g_clear_error(&error);
-    return resolved;
-}
-
 }  // namespace
 
 MockUsbCamera::MockUsbCamera(UMockdevTestbed* testbed, camsim::SimCamera& camera,
