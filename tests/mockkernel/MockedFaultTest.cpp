@@ -32,7 +32,8 @@ class MockedFaultTest : public ::testing::TestWithParam<const char*> {
 protected:
     test::MockedRun Run(const std::string& keys, std::vector<std::string> mockOptions = {}) const
     {
-        return {GetParam(), keys.empty() ? "speed=0" : "speed=0," + keys, std::move(mockOptions)};
+        return {
+            GetParam(), keys.empty() ? "speed=0" : "speed=0," + keys, std::move(mockOptions), {}};
     }
     [[nodiscard]] bool Usb() const { return GetParam() == std::string("usb"); }
 };
@@ -86,11 +87,27 @@ TEST_P(MockedFaultTest, ANodeThisUserMayNotOpenSaysHowToAllowIt)
 
 INSTANTIATE_TEST_SUITE_P(Links, MockedFaultTest, ::testing::Values("usb", "scsi"));
 
+TEST(MockedUsbFault, TheCameraNamedByItsIdIsFoundAndAnotherIdFindsNothing)
+{
+    SCANORA_REQUIRE_MOCKED_KERNEL();
+    const test::ProcessResult named =
+        test::RunMockedCli({"usb", "speed=0", {}, "usb:2e7c:0601"}, {"info"});
+    EXPECT_EQ(named.exitCode, 0) << named.err;
+    EXPECT_THAT(named.out, HasSubstr("Model:                    Model Cedar\n"));
+
+    const test::ProcessResult other =
+        test::RunMockedCli({"usb", "speed=0", {}, "usb:2e7c:0602"}, {"info"});
+    EXPECT_EQ(other.exitCode, 1);
+    EXPECT_EQ(test::Shown(other),
+              "No camera found on USB at 2e7c:0602. Check that the camera is "
+              "switched on and its cable is plugged in.\n");
+}
+
 TEST(MockedUsbFault, AnInterfaceHeldByAnotherProgramIsSaidToBe)
 {
     SCANORA_REQUIRE_MOCKED_KERNEL();
     const test::ProcessResult result =
-        test::RunMockedCli({"usb", "speed=0", {"--claimed"}}, {"info"});
+        test::RunMockedCli({"usb", "speed=0", {"--claimed"}, {}}, {"info"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(test::Shown(result),
               "The camera is in use by another program. Close any other "
@@ -104,13 +121,13 @@ TEST(MockedUsbFault, AStallOnTheReplyFailsTheCommandAndOneOnTheReadyPollIsPolled
     // in) and the reply (a block out, the reply in). Identification sends three commands, so
     // the status query's poll is transfers 17 and 18 and its reply 19 and 20.
     const test::ProcessResult poll =
-        test::RunMockedCli({"usb", "speed=0", {"--stall", "17"}}, {"status"});
+        test::RunMockedCli({"usb", "speed=0", {"--stall", "17"}, {}}, {"status"});
     EXPECT_EQ(poll.exitCode, 0) << poll.err;
     EXPECT_THAT(poll.out, HasSubstr("Flags:                0x0000 (idle)\n"));
 
     // The halt is cleared and the command fails as a failed transfer, said once.
     const test::ProcessResult reply =
-        test::RunMockedCli({"usb", "speed=0", {"--stall", "19"}}, {"status"});
+        test::RunMockedCli({"usb", "speed=0", {"--stall", "19"}, {}}, {"status"});
     EXPECT_EQ(reply.exitCode, 1);
     EXPECT_EQ(test::Shown(reply), "Camera Reported Error: 1117\n");
 }

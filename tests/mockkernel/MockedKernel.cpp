@@ -32,7 +32,8 @@ ProcessResult RunMockedCli(const MockedRun& run, const std::vector<std::string>&
     std::vector<std::string> argv{SCANORA_MOCKKERNEL_PATH, "--link", run.link, "--sim",
                                   run.simKeys};
     argv.insert(argv.end(), run.mockOptions.begin(), run.mockOptions.end());
-    argv.insert(argv.end(), {"--", SCANORA_CLI_PATH, "--no-prefs", "--camera", run.link});
+    argv.insert(argv.end(), {"--", SCANORA_CLI_PATH, "--no-prefs", "--camera",
+                             run.camera.empty() ? run.link : run.camera});
     argv.insert(argv.end(), args.begin(), args.end());
     return RunProcess(argv, kLimit);
 }

@@ -13,6 +13,7 @@ struct MockedRun {
     std::string link = "usb";
     std::string simKeys = "speed=0";
     std::vector<std::string> mockOptions;
+    std::string camera;  // scanora-cli's --camera; the link's name when empty
 };
 
 // True when this build can run a program under umockdev's preload library; otherwise `why` says
