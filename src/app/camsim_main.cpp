@@ -1,6 +1,7 @@
 // scanora-camsim: the simulated camera back as a process of its own, serving its USB link on a
 // local socket until it is interrupted.
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -8,7 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include <poll.h>
 #include <pthread.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
 
 #include "camsim/CameraModel.h"
 #include "camsim/SimCamera.h"
@@ -37,9 +41,12 @@ constexpr const char* kUsage =
     "  --bigimage WxL         also a W x L 16-bit colour image on a new disk\n"
     "  --overshoot C/F        steps the stage coasts past a coarse/fine move (default 67/1)\n"
     "  --fault F+F...         faults: noreply:CMD error:CMD:CODE xfer:CMD drop:N\n"
-    "                         dropdata:BYTES slow:MS stall:LINES\n"
+    "                         unplug:N:MS dropdata:BYTES slow:MS stall:LINES\n"
     "  --focus D|sweep:D:S    the lens: D pixels of blur (0 sharp), or a sweep from D pixels\n"
     "                         through best focus after S seconds of focus readings and back\n"
+    "  --control              read \"unplug\" and \"plug\" lines on standard input: the cable\n"
+    "                         pulled out (the socket goes away) and plugged back in; the\n"
+    "                         camera keeps its disk meanwhile\n"
     "  --help                 show this text\n";
 
 int UsageError(const std::string& message)
@@ -51,6 +58,7 @@ int UsageError(const std::string& message)
 struct Options {
     camsim::SimConfig config;
     std::string listen;
+    bool control = false;
     bool help = false;
 };
 
@@ -63,6 +71,10 @@ bool ParseOptions(const std::vector<std::string_view>& arguments, Options& optio
         if (option == "--help" || option == "-h") {
             options.help = true;
             return true;
+        }
+        if (option == "--control") {
+            options.control = true;
+            continue;
         }
         if (!option.starts_with("--")) {
             error = "unexpected argument '" + std::string(option) + "'";
@@ -105,6 +117,94 @@ bool ParseOptions(const std::vector<std::string_view>& arguments, Options& optio
     return true;
 }
 
+// The cable, pulled out and plugged back in from standard input: unplugged, the camera is gone
+// from the link and its socket from the file system, as a USB camera's device node goes.
+class CableControl {
+public:
+    CableControl(camsim::SimCamera& camera, camsim::SimServer& server)
+        : camera_(camera), server_(server), endpoint_(server.Endpoint())
+    {
+    }
+
+    // Carries out one line of standard input; false with `error` set for one it does not know.
+    bool Obey(std::string_view line, std::string& error)
+    {
+        if (line == "unplug") {
+            if (!camera_.Unplugged()) {
+                camera_.Unplug();
+                server_.Stop();
+            }
+            Say("unplugged");
+            return true;
+        }
+        if (line == "plug") {
+            if (camera_.Unplugged()) {
+                if (!server_.Start(endpoint_, error))
+                    return false;
+                camera_.Plug();
+            }
+            Say("plugged in");
+            return true;
+        }
+        error = "unknown control '" + std::string(line) + "' (known: unplug, plug)";
+        return false;
+    }
+
+private:
+    static void Say(const char* what)
+    {
+        std::printf("scanora-camsim: %s\n", what);
+        std::fflush(stdout);
+    }
+
+    camsim::SimCamera& camera_;
+    camsim::SimServer& server_;
+    std::string endpoint_;
+};
+
+// Waits for a stop signal (blocked in `stopSignals`) while carrying out the control lines that
+// arrive on standard input; the end of the input leaves only the signal to wait for.
+void ObeyUntilStopped(const sigset_t& stopSignals, CableControl& control)
+{
+    const int signals = ::signalfd(-1, &stopSignals, SFD_CLOEXEC);
+    if (signals < 0) {
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        return;
+    }
+    bool input = true;
+    std::string pending;
+    while (true) {
+        pollfd fds[2] = {{signals, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+        if (::poll(fds, input ? 2 : 1, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        if (fds[0].revents != 0)
+            break;
+        if (!input || fds[1].revents == 0)
+            continue;
+        char buffer[256];
+        const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (got <= 0) {
+            input = false;
+            continue;
+        }
+        pending.append(buffer, static_cast<std::size_t>(got));
+        for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
+            std::string line = pending.substr(0, end);
+            pending.erase(0, end + 1);
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            std::string error;
+            if (!line.empty() && !control.Obey(line, error))
+                std::fprintf(stderr, "scanora-camsim: %s\n", error.c_str());
+        }
+    }
+    ::close(signals);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -142,8 +242,13 @@ int main(int argc, char** argv)
                 server.Endpoint().c_str());
     std::fflush(stdout);
 
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+    if (options.control) {
+        CableControl control(camera, server);
+        ObeyUntilStopped(stopSignals, control);
+    } else {
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+    }
     server.Stop();
     return 0;
 }

@@ -53,11 +53,46 @@ CameraController::CameraController(SimConfig config, SimTimeSource timeSource, S
     stageCommands_.AddTo(commands_);
 }
 
+bool CameraController::IsUnplugged() const
+{
+    return unplugged_ && !(pluggedBackAt_ && clock_.Now() >= *pluggedBackAt_);
+}
+
+bool CameraController::IsLinkDead() const
+{
+    return linkDead_ || IsUnplugged();
+}
+
+void CameraController::Unplug(std::optional<SimDuration> away)
+{
+    unplugged_ = true;
+    pluggedBackAt_.reset();
+    if (away)
+        pluggedBackAt_ = clock_.Now() + *away;
+    if (reply_.HoldsClosingReply())
+        state_.Capture().ClosingReplyCleared();
+    reply_.Clear();
+}
+
+void CameraController::Plug()
+{
+    unplugged_ = false;
+    pluggedBackAt_.reset();
+}
+
 bool CameraController::ReceiveText(std::span<const std::uint8_t> text)
 {
-    if (linkDead_ || faults_.DropsLinkAfter(received_.size())) {
+    if (IsLinkDead())
+        return false;
+    if (faults_.DropsLinkAfter(received_.size())) {
         linkDead_ = true;
         reply_.Clear();
+        return false;
+    }
+    if (const std::optional<std::chrono::milliseconds> away = faults_.UnplugsAt(received_.size());
+        away && !unplugFaultDone_) {
+        unplugFaultDone_ = true;
+        Unplug(*away);
         return false;
     }
     const ParsedText parsed = ParseText(text);
@@ -132,7 +167,7 @@ std::optional<std::size_t> CameraController::TakeReply(std::span<std::uint8_t> o
 
 bool CameraController::ReadData(const LinkRequest& request, std::span<std::uint8_t> out)
 {
-    if (linkDead_)
+    if (IsLinkDead())
         return false;
     if (request.kind == LinkRequest::Kind::DiskRead) {
         diskBytesRead_ += out.size();
@@ -158,7 +193,7 @@ bool CameraController::ReadData(const LinkRequest& request, std::span<std::uint8
 
 bool CameraController::WriteData(const LinkRequest& request, std::span<const std::uint8_t> data)
 {
-    if (linkDead_)
+    if (IsLinkDead())
         return false;
     state_.Capture().Advance();
     bool taken = false;

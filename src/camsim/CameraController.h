@@ -38,8 +38,17 @@ public:
 
     [[nodiscard]] const SimConfig& Config() const { return config_; }
     [[nodiscard]] const CameraState& State() const { return state_; }
-    // True once a drop fault has killed the link: every transfer fails from then on.
-    [[nodiscard]] bool IsLinkDead() const { return linkDead_; }
+    // True while the link is dead: for good once a drop fault has killed it, and while the cable
+    // is out (Unplug, the unplug fault). Every transfer fails meanwhile.
+    [[nodiscard]] bool IsLinkDead() const;
+    // True while the cable is out: the host finds no camera on the bus.
+    [[nodiscard]] bool IsUnplugged() const;
+    // Pulls the cable out: the command or reply under way is lost; the camera itself goes on (a
+    // capture runs to its end onto the disk). With `away`, it is plugged back in that much
+    // real time later.
+    void Unplug(std::optional<SimDuration> away = std::nullopt);
+    // Plugs the cable back in: the link starts afresh, with no reply waiting.
+    void Plug();
 
     // One command text as it arrived, carriage return included. False when the link dies as it
     // arrives (the command is then lost).
@@ -76,7 +85,10 @@ private:
     ReplySlot reply_;
     std::vector<std::string> received_;
     std::uint64_t diskBytesRead_ = 0;  // image data the host has read from the disk in all
-    bool linkDead_ = false;
+    bool linkDead_ = false;            // for good (drop faults)
+    bool unplugged_ = false;           // until Plug, or until pluggedBackAt_
+    std::optional<SimTimePoint> pluggedBackAt_;
+    bool unplugFaultDone_ = false;  // the unplug fault pulls the cable once
 };
 
 }  // namespace camsim

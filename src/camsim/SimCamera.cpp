@@ -83,6 +83,24 @@ bool SimCamera::LinkDead() const
     return impl_->controller.IsLinkDead();
 }
 
+void SimCamera::Unplug()
+{
+    const std::lock_guard lock(impl_->mutex);
+    impl_->controller.Unplug();
+}
+
+void SimCamera::Plug()
+{
+    const std::lock_guard lock(impl_->mutex);
+    impl_->controller.Plug();
+}
+
+bool SimCamera::Unplugged() const
+{
+    const std::lock_guard lock(impl_->mutex);
+    return impl_->controller.IsUnplugged();
+}
+
 std::string SimCamera::DiskError() const
 {
     const std::lock_guard lock(impl_->mutex);

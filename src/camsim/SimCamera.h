@@ -51,6 +51,12 @@ public:
     // True once the link has died (a `drop` fault): every later transfer fails, as with a cable
     // pulled out. A transfer that failed on a live link (an `xfer` fault) leaves it false.
     [[nodiscard]] bool LinkDead() const;
+    // The cable pulled out and plugged back in (and the `unplug` fault's doing). While it is out
+    // the host finds no camera and every transfer fails; the camera goes on with what it was
+    // doing and keeps its disk. Plugged back in, the link starts afresh.
+    void Unplug();
+    void Plug();
+    [[nodiscard]] bool Unplugged() const;
     // Why the camera cannot keep its disk in the `disk=` folder (a file of that name, a
     // read-only folder), in words; empty when it can or keeps it in memory. Such a camera should
     // not be used: what it records would be lost.

@@ -12,6 +12,7 @@ namespace camsim {
 namespace {
 
 constexpr unsigned kMaxSlowMilliseconds = 600000;  // ten minutes
+constexpr unsigned kMaxUnplugMilliseconds = 600000;
 constexpr std::size_t kMaxFaultCommandLength = 32;
 
 std::string Quoted(std::string_view text)
@@ -167,6 +168,24 @@ bool ParseOneFault(std::string_view text, SimFault& fault, std::string& error)
         fault.value = static_cast<unsigned>(number);
         return true;
     }
+    if (kind == "unplug") {
+        fault.kind = SimFault::Kind::Unplug;
+        const std::size_t colon = rest.find(':');
+        const std::string_view count = rest.substr(0, colon);
+        const std::string_view away =
+            colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+        unsigned long milliseconds = 0;
+        if (!ParseUnsigned(count, 10, number) || number > std::numeric_limits<unsigned>::max() ||
+            !ParseUnsigned(away, 10, milliseconds) || milliseconds > kMaxUnplugMilliseconds) {
+            error = "fault " + Quoted(text) + " needs a command count and 0 to " +
+                    std::to_string(kMaxUnplugMilliseconds) +
+                    " milliseconds away, as in unplug:5:1500";
+            return false;
+        }
+        fault.value = static_cast<unsigned>(number);
+        fault.away = static_cast<unsigned>(milliseconds);
+        return true;
+    }
     if (kind == "dropdata") {
         fault.kind = SimFault::Kind::DropData;
         std::uint64_t bytes = 0;
@@ -200,8 +219,8 @@ bool ParseOneFault(std::string_view text, SimFault& fault, std::string& error)
         return true;
     }
     error = "unknown fault " + Quoted(text) +
-            " (known: noreply:CMD, error:CMD:CODE, xfer:CMD, drop:N, dropdata:BYTES, slow:MS, "
-            "stall:LINES)";
+            " (known: noreply:CMD, error:CMD:CODE, xfer:CMD, drop:N, unplug:N:MS, dropdata:BYTES, "
+            "slow:MS, stall:LINES)";
     return false;
 }
 

@@ -21,10 +21,13 @@ struct SimFault {
                    //               data from the disk: the read that would go past them fails
         Stall,     // stall:LINES   a scan's carriage stops after LINES lines: the count stays
                    //               there and the scan never ends (until it is aborted)
+        Unplug,    // unplug:N:MS   the cable is pulled as command N + 1 arrives and plugged
+                   //               back in MS milliseconds later
     };
     Kind kind = Kind::NoReply;
     std::string command;      // NoReply, Error, Transfer: the command name, e.g. "CS"
-    unsigned value = 0;       // Error: the code; Drop: N; Slow: milliseconds; Stall: LINES
+    unsigned value = 0;       // Error: the code; Drop, Unplug: N; Slow: milliseconds; Stall: LINES
+    unsigned away = 0;        // Unplug: the milliseconds until the cable is plugged back in
     std::uint64_t bytes = 0;  // DropData: BYTES
 };
 

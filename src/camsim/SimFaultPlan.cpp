@@ -41,6 +41,15 @@ bool SimFaultPlan::DropsLinkAfter(std::size_t count) const
     });
 }
 
+std::optional<std::chrono::milliseconds> SimFaultPlan::UnplugsAt(std::size_t count) const
+{
+    for (const SimFault& fault : faults_) {
+        if (fault.kind == SimFault::Kind::Unplug && count == fault.value)
+            return std::chrono::milliseconds(fault.away);
+    }
+    return std::nullopt;
+}
+
 bool SimFaultPlan::DropsDataBeyond(std::uint64_t total) const
 {
     return std::any_of(faults_.begin(), faults_.end(), [total](const SimFault& fault) {

@@ -24,6 +24,9 @@ public:
     [[nodiscard]] bool FailsTransfer(std::string_view command) const;
     // drop:N: true when the link dies as text command number `count` + 1 arrives.
     [[nodiscard]] bool DropsLinkAfter(std::size_t count) const;
+    // unplug:N:MS: how long the cable stays out when it is pulled as text command number
+    // `count` + 1 arrives; nothing for any other command.
+    [[nodiscard]] std::optional<std::chrono::milliseconds> UnplugsAt(std::size_t count) const;
     // dropdata:BYTES: true when a host that has read `total` bytes of image data in all has read
     // more than the link carries before it dies.
     [[nodiscard]] bool DropsDataBeyond(std::uint64_t total) const;

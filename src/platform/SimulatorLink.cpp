@@ -21,7 +21,7 @@ public:
     {
         return camera_.UsbBulkIn(buffer.data(), buffer.size());
     }
-    [[nodiscard]] bool IsGone() const override { return false; }
+    [[nodiscard]] bool IsGone() const override { return camera_.Unplugged(); }
 
 private:
     camsim::SimCamera& camera_;
@@ -34,6 +34,10 @@ public:
     std::unique_ptr<BulkDevice> Open(DeviceError& why) override
     {
         why = {};
+        if (camera_.Unplugged()) {
+            why = {DeviceError::Kind::NotPresent, "the simulated camera is unplugged"};
+            return nullptr;
+        }
         return std::make_unique<SimulatorBulkDevice>(camera_);
     }
 
@@ -67,6 +71,10 @@ public:
     std::unique_ptr<ScsiDevice> Open(const std::string& /*name*/, DeviceError& why) override
     {
         why = {};
+        if (camera_.Unplugged()) {
+            why = {DeviceError::Kind::NotPresent, "the simulated camera is unplugged"};
+            return nullptr;
+        }
         return std::make_unique<SimulatorScsiDevice>(camera_);
     }
 

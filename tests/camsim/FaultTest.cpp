@@ -106,6 +106,63 @@ TEST(Faults, DropKillsTheLinkAfterNCommands)
         << "even identification fails on a dead link";
 }
 
+TEST(Faults, UnplugTakesTheCableOutForAWhileAndTheCameraComesBackAsItWas)
+{
+    ManualTime time;
+    SimCamera camera(WithFaults("unplug:2:1500"), time.Source());
+    EXPECT_EQ(Exchange(camera, kModel), "MM6");
+    ASSERT_EQ(BulkOut(camera, kStatus), 11);
+    EXPECT_FALSE(camera.Unplugged());
+
+    // Pulled out as the third command arrives: it is lost, and the reply owed to the second
+    // is gone with the link.
+    EXPECT_EQ(BulkOut(camera, kModel), -1);
+    EXPECT_TRUE(camera.Unplugged());
+    EXPECT_EQ(BulkOut(camera, kReplyReadyBlock), -1);
+    time.Advance(std::chrono::milliseconds(1499));
+    EXPECT_TRUE(camera.Unplugged());
+    EXPECT_EQ(BulkOut(camera, kModel), -1);
+
+    // Back in: a fresh link with nothing waiting, and the fault does not strike again.
+    time.Advance(std::chrono::milliseconds(1));
+    EXPECT_FALSE(camera.Unplugged());
+    EXPECT_FALSE(camera.LinkDead());
+    EXPECT_FALSE(ReplyWaiting(camera));
+    EXPECT_EQ(Exchange(camera, kModel), "MM6");
+    EXPECT_EQ(Exchange(camera, kModel), "MM6");
+    EXPECT_EQ(camera.ReceivedCommands(), (std::vector<std::string>{"MM", "CS", "MM", "MM"}));
+}
+
+TEST(Faults, ACablePulledByHandStaysOutUntilPluggedBackIn)
+{
+    for (const SimLink link : {SimLink::Usb, SimLink::Scsi}) {
+        SimConfig config;
+        config.speed = 0.0;
+        config.link = link;
+        SimCamera camera(config);
+        const auto image = camera.DiskImage(1);
+        ASSERT_TRUE(image.has_value());
+        camera.Unplug();
+        Bytes text{'C', 'S', '\r'};
+        if (link == SimLink::Usb)
+            EXPECT_EQ(BulkOut(camera, kStatus), -1);
+        else
+            EXPECT_NE(Scsi(camera, kCdbStatus, false, text), 0);
+        EXPECT_TRUE(camera.Unplugged());
+        camera.Plug();
+        EXPECT_FALSE(camera.Unplugged());
+        if (link == SimLink::Usb) {
+            EXPECT_EQ(Exchange(camera, kStatus).substr(0, 2), "#S");
+        } else {
+            EXPECT_EQ(Scsi(camera, kCdbStatus, false, text), 0);
+        }
+        // The disk is as it was.
+        const auto after = camera.DiskImage(1);
+        ASSERT_TRUE(after.has_value());
+        EXPECT_EQ(after->header, image->header);
+    }
+}
+
 TEST(Faults, SlowRaisesTheReadyBitLate)
 {
     ManualTime time;

@@ -140,6 +140,17 @@ TEST(SimFaultParse, DropDataCountsBytesBeyondFourGigabytes)
     EXPECT_EQ(faults[0].bytes, 5000000000u);
 }
 
+TEST(SimFaultParse, UnplugTakesACommandCountAndTheTimeAway)
+{
+    std::vector<SimFault> faults;
+    std::string error;
+    ASSERT_TRUE(ParseSimFaults("unplug:4:2500", faults, error)) << error;
+    ASSERT_EQ(faults.size(), 1u);
+    EXPECT_EQ(faults[0].kind, SimFault::Kind::Unplug);
+    EXPECT_EQ(faults[0].value, 4u);
+    EXPECT_EQ(faults[0].away, 2500u);
+}
+
 TEST(SimFaultParse, BadFaultsAreRefused)
 {
     const char* const bad[] = {
@@ -162,6 +173,11 @@ TEST(SimFaultParse, BadFaultsAreRefused)
         "dropdata:",
         "dropdata:-5",
         "dropdata:1k",
+        "unplug:3",
+        "unplug:3:",
+        "unplug::100",
+        "unplug:x:100",
+        "unplug:3:700000",
     };
     for (const char* text : bad) {
         std::vector<SimFault> faults{SimFault{}};
