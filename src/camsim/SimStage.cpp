@@ -7,7 +7,7 @@ namespace camsim {
 SimStage::SimStage(int coarseOvershoot, int fineOvershoot, std::uint16_t position)
     : coarseOvershoot_(coarseOvershoot),
       fineOvershoot_(fineOvershoot),
-      motor_(StepsPerSecond(), position)
+      motor_(StepsPerSecond(), position, acceleration_)
 {
 }
 
@@ -37,7 +37,7 @@ void SimStage::Stop(const SimClock& clock)
 
 void SimStage::RestAt(std::uint16_t position)
 {
-    motor_ = SimMotor(StepsPerSecond(), position);
+    motor_ = SimMotor(StepsPerSecond(), position, acceleration_);
 }
 
 }  // namespace camsim

@@ -9,8 +9,9 @@
 namespace camsim {
 
 // The turntable stage on the camera's auxiliary motor output. It keeps the motor parameters the
-// host uploads, turns at the cruise rate divided by the speed setting ("MS": 1 coarse, 8 fine),
-// and coasts past the destination of a move by its coarse or fine overshoot, as a real stage's
+// host uploads, runs up at the acceleration ("MA", steps per second per second; 0 none) to the
+// cruise rate ("MR") divided by the speed setting ("MS": 1 coarse, 8 fine) and down again, and
+// coasts past the destination of a move by its coarse or fine overshoot, as a real stage's
 // inertia carries it on after the motor is switched off.
 class SimStage {
 public:

@@ -6,6 +6,7 @@
 #include "CamsimTestHelpers.h"
 #include "camsim/SimCamera.h"
 #include "camsim/SimConfig.h"
+#include "camsim/SimMotor.h"
 
 namespace camsim::test {
 namespace {
@@ -118,6 +119,44 @@ TEST(StageCommands, StageTurnsAtTheCruiseRateAndStopsOnCommand)
     EXPECT_EQ(FlagsAndPosition(camera), "0000 0780");
     time.Advance(milliseconds(1000));
     EXPECT_EQ(FlagsAndPosition(camera), "0000 0780") << "stopped where it was";
+}
+
+TEST(SimMotorTest, RunsUpToItsCruiseRateAndDownOntoTheTarget)
+{
+    ManualTime time;
+    const SimClock clock(1.0, time.Source());
+    // The small stage's rate and acceleration: a quarter second up to 2048 steps a second over
+    // 256 steps, the same down.
+    SimMotor motor(2048.0, 10000, 8192.0);
+    EXPECT_DOUBLE_EQ(motor.SecondsFor(2048), 1.25);
+    motor.MoveTo(12048, clock);
+    time.Advance(milliseconds(125));
+    EXPECT_NEAR(motor.Position(time.Now()), 10000 + 64, 1);  // 8192 x 0.125^2 / 2
+    time.Advance(milliseconds(125));
+    EXPECT_NEAR(motor.Position(time.Now()), 10000 + 256, 1);
+    time.Advance(milliseconds(500));
+    EXPECT_NEAR(motor.Position(time.Now()), 10000 + 256 + 1024, 1);
+    time.Advance(milliseconds(375));
+    EXPECT_NEAR(motor.Position(time.Now()), 12048 - 64, 1);
+    EXPECT_TRUE(motor.IsMoving(time.Now()));
+    time.Advance(milliseconds(125));
+    EXPECT_EQ(motor.Position(time.Now()), 12048);
+    EXPECT_FALSE(motor.IsMoving(time.Now()));
+
+    // A move too short for the cruise rate turns to slowing down half way, going down as up.
+    EXPECT_DOUBLE_EQ(motor.SecondsFor(128), 0.25);
+    motor.MoveTo(12048 - 128, clock);
+    time.Advance(milliseconds(125));
+    EXPECT_NEAR(motor.Position(time.Now()), 12048 - 64, 1);
+    time.Advance(milliseconds(125));
+    EXPECT_EQ(motor.Position(time.Now()), 12048 - 128);
+
+    // Without an acceleration the motor runs at its rate from the start.
+    SimMotor plain(1000.0, 0);
+    EXPECT_DOUBLE_EQ(plain.SecondsFor(500), 0.5);
+    plain.MoveTo(500, clock);
+    time.Advance(milliseconds(100));
+    EXPECT_NEAR(plain.Position(time.Now()), 100, 1);
 }
 
 }  // namespace
