@@ -49,7 +49,9 @@ PPFocus::PPFocus(AppContext& app, QWidget* parent)
     seam_ = std::make_unique<FocusDisplaysOnGui>(
         *gui_, static_cast<FocusDisplays&>(*this),
         [this](std::chrono::steady_clock::duration delay) {
-            delay_.store(std::chrono::duration_cast<std::chrono::microseconds>(delay));
+            delays_.push_back(std::chrono::duration_cast<std::chrono::microseconds>(delay));
+            if (delays_.size() > kDelaysKept)
+                delays_.pop_front();
         });
     focus_ =
         std::make_unique<QVFocus>(app_.Camera(), app_.Pano(), app_.ForCapture().Curve(), *seam_);

@@ -3,8 +3,8 @@
 #include <QWidget>
 
 #include <array>
-#include <atomic>
 #include <chrono>
+#include <deque>
 #include <memory>
 
 #include "camera/FocusDisplays.h"
@@ -63,8 +63,13 @@ public:
     [[nodiscard]] FocusHistoryGraph& HistoryGraph() const { return *graph_; }
     // The large window once opened, else null.
     [[nodiscard]] LargeFocusDialog* LargeWindow() const { return dialog_; }
-    // How long the last reading took from the focus loop to the page's numbers.
-    [[nodiscard]] std::chrono::microseconds LastReadingDelay() const { return delay_.load(); }
+    // How long the readings took from the focus loop to the page's numbers, oldest first (the
+    // last kDelaysKept).
+    [[nodiscard]] const std::deque<std::chrono::microseconds>& ReadingDelays() const
+    {
+        return delays_;
+    }
+    static constexpr std::size_t kDelaysKept = 1000;
 
 Q_SIGNALS:
     // The user wants to pick the focus line on the preview (tool 4).
@@ -93,7 +98,7 @@ private:
     FocusHistory history_;
     bool focusing_ = false;
     int busy_ = 0;
-    std::atomic<std::chrono::microseconds> delay_{std::chrono::microseconds(0)};
+    std::deque<std::chrono::microseconds> delays_;
 
     FocusScoreDisplay* scores_ = nullptr;
     std::array<QCheckBox*, FocusReading::kChannels> channels_{};

@@ -85,6 +85,8 @@ QVUIHandler::QVUIHandler(AppContext& app, QorvaneView& view, MainControl& panel,
 QVUIHandler::~QVUIHandler()
 {
     // Nothing more is shown; a worker that waits for the GUI thread goes on.
+    app_.Pano().SetRedraw({});
+    app_.Pano().SetViewStateChanged({});
     gui_->Close();
     StopPoll();
     app_.Size().AttachDisplays(nullptr);
@@ -132,6 +134,10 @@ void QVUIHandler::Initialize()
         [this](const CameraPollResult& result) {
             gui_->Run([this, result] { ShowPollResult(result); });
         });
+    // The stage's motor waits keep the preview drawn, and the end of a rotation gives the view
+    // back its cursor; both come from whichever thread turns the stage.
+    app_.Pano().SetRedraw([this] { gui_->Run([this] { view_.Redraw(); }); });
+    app_.Pano().SetViewStateChanged([this] { gui_->Run([this] { view_.RestoreViewState(); }); });
     // A camera that comes back gets the stage's motor parameters again, as at start-up.
     poll_->SetReconnected([this] { app_.Pano().StartUp(app_.Pano().CurrentStageValues()); });
     poll_->Start(static_cast<int>(pollInterval_.count()));

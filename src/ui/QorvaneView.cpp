@@ -1,6 +1,7 @@
 #include "ui/QorvaneView.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -517,6 +518,13 @@ QRect QorvaneView::ImageArea() const
 void QorvaneView::Redraw()
 {
     palette_->update();
+}
+
+void QorvaneView::RestoreViewState()
+{
+    SCANORA_ASSERT_GUI_THREAD();
+    UpdateCursor(palette_->mapFromGlobal(QCursor::pos()), QGuiApplication::keyboardModifiers());
+    Redraw();
 }
 
 bool QorvaneView::InViewport(QPoint window) const

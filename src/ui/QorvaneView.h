@@ -125,6 +125,11 @@ public:
     // Converts the preview into the display copy again (after curve or colour changes) and
     // counts the histogram anew.
     void RefreshDisplay();
+    // After the stage has turned: the cursor for the tool and the place under the pointer, and
+    // the preview drawn again.
+    void RestoreViewState();
+    // Draws the preview and its marks again (ToolHost).
+    void Redraw() override;
 
     // Display effects.
     void SetColorMode(int mode);
@@ -216,7 +221,6 @@ private:
     [[nodiscard]] QRect ImageArea() const override;
     [[nodiscard]] bool InViewport(QPoint window) const override;
     [[nodiscard]] bool CaptureRunning() const override { return document_.CaptureRunning(); }
-    void Redraw() override;
     void ShowCursor(ViewCursors::Id id) override { tools_->ShowCursor(id); }
     void UpdateCursor(QPoint window, Qt::KeyboardModifiers modifiers) override
     {

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -172,6 +173,52 @@ TEST_F(QVFocusTest, CarriageComesDownOntoItsTarget)
     EXPECT_THAT(SentSinceMark(), ElementsAre("CS", "MD1D70", "CMV", "MD1D70", "CMV"));
     // Each move ends with the main window told that the camera is free again.
     EXPECT_EQ(ui_.PostedCommands().back().command, WindowCommand::CaptureEnded);
+}
+
+TEST_F(QVFocusTest, WithARotatingStageTheCarriageCentresAndTheStageTurnsToTheLine)
+{
+    QVFocus& focus = Make(TransportKind::Scsi, 4);
+    pano_->SetPanoMode(StageValues::kPanoOn);
+    ASSERT_TRUE(pano_->IsRotatingCapture());
+    Mark();
+    focus.MoveToFocusLine(500);
+    const std::vector<std::string> sent = SentSinceMark();
+    // One carriage move to the middle of its travel (7536 - 3023 / 2 = 6025), no approach from
+    // above; then the motor output goes to the stage, which starts a move (its speed first).
+    const auto carriage = std::find(sent.begin(), sent.end(), "MD1789");
+    ASSERT_NE(carriage, sent.end());
+    ASSERT_NE(carriage + 1, sent.end());
+    EXPECT_EQ(*(carriage + 1), "CMV");
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), "CMV"), 1);
+    const auto stage = std::find(carriage, sent.end(), "CMX01");
+    ASSERT_NE(stage, sent.end()) << ::testing::PrintToString(sent);
+    EXPECT_NE(std::find_if(stage, sent.end(),
+                           [](const std::string& text) { return text.starts_with("MS"); }),
+              sent.end());
+    EXPECT_EQ(ui_.PostedCommands().back().command, WindowCommand::CaptureEnded);
+}
+
+TEST_F(QVFocusTest, StartLoadsTheEightBitCurveTablesWhereTheLinkNeedsThem)
+{
+    // SCSI: table mode 1, the curve's plane written and loaded into the three channels.
+    QVFocus& scsi = Make(TransportKind::Scsi, 4);
+    Mark();
+    scsi.StartFocus();
+    std::vector<std::string> sent = SentSinceMark();
+    const auto window = std::find_if(
+        sent.begin(), sent.end(), [](const std::string& text) { return text.starts_with("EY"); });
+    ASSERT_NE(window, sent.end());
+    const std::vector<std::string> loads(window + 1, sent.end());
+    EXPECT_THAT(loads, ::testing::ElementsAre("CLL04", "CLL05", "CLL06"));
+
+    // USB: the camera takes the samples raw and the host puts them through the curve.
+    QVFocus& usb = Make(TransportKind::Usb, 4);
+    Mark();
+    usb.StartFocus();
+    sent = SentSinceMark();
+    EXPECT_EQ(std::count_if(sent.begin(), sent.end(),
+                            [](const std::string& text) { return text.starts_with("CLL"); }),
+              0);
 }
 
 TEST_F(QVFocusTest, CarriageTargetStaysWithinItsLimits)

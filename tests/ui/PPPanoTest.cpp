@@ -13,6 +13,9 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
+#include <optional>
+#include <thread>
 
 #include "UiTestSupport.h"
 #include "camera/QVPanoControl.h"
@@ -21,6 +24,7 @@
 #include "ui/CTabControls.h"
 #include "ui/PPPano.h"
 #include "ui/PanoSettingsDialog.h"
+#include "ui/QVImagePalette.h"
 #include "ui/StartStopButton.h"
 
 namespace scanora::ui {
@@ -145,6 +149,49 @@ TEST_F(PPPanoTest, PanoSettingsSendsTheNewStagesParameters)
     QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
     QTest::mouseClick(Page().SettingsButton(), Qt::LeftButton);
     EXPECT_EQ(Pano().MotorParams()[0], 3000);
+}
+
+// Counts the paints a widget gets.
+class PaintCounter final : public QObject {
+public:
+    explicit PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+    int paints = 0;
+};
+
+TEST_F(PPPanoTest, ThePreviewIsDrawnWhileTheStageTurnsOnAnotherThread)
+{
+    Start();
+    auto* palette = started_.Frame().findChild<QVImagePalette*>();
+    ASSERT_NE(palette, nullptr);
+    const std::optional<std::uint16_t> from = Pano().StagePosition();
+    ASSERT_TRUE(from.has_value());
+    QCoreApplication::processEvents();
+    PaintCounter counter(*palette);
+    // Whatever the start left to draw is drawn first.
+    QTest::qWait(1000);
+    counter.paints = 0;
+
+    // A coarse turn from a worker, as a series turns the object between its images: the waits
+    // and the end of the turn reach the view through the GUI thread only (a widget touched from
+    // the worker would stop the test).
+    std::atomic<bool> done{false};
+    bool turned = false;
+    std::thread worker([&] {
+        turned = Pano().RotateTo(
+            static_cast<std::uint16_t>(*from > 30000 ? *from - 1000 : *from + 1000));
+        done.store(true);
+    });
+    const bool ended = QTest::qWaitFor([&] { return done.load(); }, 60000);
+    worker.join();
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(turned);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return counter.paints > 0; }, 2000));
 }
 
 TEST_F(PPPanoTest, WithoutPanoramasThePageSaysHowToSwitchThemOn)
