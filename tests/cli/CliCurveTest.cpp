@@ -101,15 +101,18 @@ protected:
         int bits = 0;
         int flags = -1;
     };
-    // A prescan with the curve file and the preferences file `prefs`.
-    Prescan Run(const std::string& prefs, const std::string& name)
+    // A prescan with the curve file (or the curve `curve` names) and the preferences file
+    // `prefs`.
+    Prescan Run(const std::string& prefs, const std::string& name, std::string curve = {})
     {
+        if (curve.empty())
+            curve = curveFile_.string();
         const std::filesystem::path out = dir_.Path() / (name + ".tif");
         const std::filesystem::path trace = dir_.Path() / (name + ".trace");
         std::filesystem::remove(out);
         const ProcessResult result = test::RunProcess(
             {SCANORA_CLI_PATH, "--prefs", prefs, "--camera", "sim:speed=0", "--trace",
-             trace.string(), "prescan", "--curve", curveFile_.string(), "-o", out.string()});
+             trace.string(), "prescan", "--curve", curve, "-o", out.string()});
         EXPECT_EQ(result.exitCode, 0) << result.err;
         Prescan prescan;
         prescan.samples = Samples(out, prescan.bits);
@@ -166,6 +169,22 @@ TEST_F(CliCurveTest, ACurveFileKeepsTheCurrentCurvesNegativeAndBlackOnTop)
         EXPECT_EQ(blackOnTop.flags, sixteenBit);
         EXPECT_EQ(both.flags, 4 | sixteenBit);
     }
+}
+
+TEST_F(CliCurveTest, AStoredCurveByNameBringsItsOwnNegative)
+{
+    // The current curve is a negative one; the stored "bent 6 stops" is not. A curve file gives
+    // its handles to the current curve and keeps its flags; a stored curve chosen by name
+    // becomes the current curve with its own flags, as selecting it does.
+    std::string text = builtIn_;
+    text.replace(text.rfind("Negative false"), 14, "Negative true");
+    WriteText(Prefs("current negative"), text);
+    EXPECT_EQ(Run(Prefs("current negative"), "file").flags, 4);
+    EXPECT_EQ(Run(Prefs("current negative"), "by name", "bent 6 stops").flags, 0);
+
+    const std::string stored = ReplacedAll(builtIn_, "Negative false", "Negative true");
+    WriteText(Prefs("stored negative"), stored);
+    EXPECT_EQ(Run(Prefs("stored negative"), "stored by name", "bent 6 stops").flags, 4);
 }
 
 }  // namespace

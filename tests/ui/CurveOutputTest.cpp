@@ -17,6 +17,7 @@
 #include <iterator>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "UiTestSupport.h"
@@ -175,9 +176,12 @@ TEST(CurveOutputTest, ImportCurveGivesTheFileTheCurveOptionGives)
         {SCANORA_CLI_PATH, "--prefs", terminalPrefs.string(), "prefs", "reset"});
     ASSERT_EQ(reset.exitCode, 0) << reset.err;
     std::string text = ReadText(terminalPrefs);
-    for (std::size_t at = text.find("Negative false"); at != std::string::npos;
-         at = text.find("Negative false", at))
-        text.replace(at, 14, "Negative true");
+    for (const auto& [from, to] :
+         {std::pair<std::string, std::string>{"Negative false", "Negative true"},
+          {"BlackOnTop false", "BlackOnTop true"}}) {
+        for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at))
+            text.replace(at, from.size(), to);
+    }
     std::ofstream(terminalPrefs, std::ios::binary | std::ios::trunc) << text;
     std::ofstream(windowPrefs, std::ios::binary) << text;
     const std::filesystem::path curve = folder / "Contrast.cur";
@@ -189,6 +193,7 @@ TEST(CurveOutputTest, ImportCurveGivesTheFileTheCurveOptionGives)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
     QVCurveEditor& editor = started.Context().CurveEditor();
     ASSERT_TRUE(editor.IsNegative());
+    ASSERT_TRUE(editor.IsBlackOnTop());
     frame.UpdateCommands();
     AnswerFileDialog(curve);
     ASSERT_TRUE(frame.Execute(QVMainFrame::kImportCurve));
@@ -197,6 +202,7 @@ TEST(CurveOutputTest, ImportCurveGivesTheFileTheCurveOptionGives)
     started.Context().Size().FullField();
     ASSERT_EQ(editor.Handles().size(), 5U);
     EXPECT_TRUE(editor.IsNegative()) << "a curve file brings handles only";
+    EXPECT_TRUE(editor.IsBlackOnTop());
     test::PrescanFromPanel(frame);
 
     for (const bool sixteen : {false, true}) {
