@@ -234,7 +234,10 @@ protected:
         std::vector<std::string> args{SCANORA_CAMSIM_PATH, "--listen", socketPath_, "--model", "6",
                                       "--speed",           "0"};
         args.insert(args.end(), extra.begin(), extra.end());
-        server_ = std::make_unique<test::BackgroundProcess>(args);
+        test::BackgroundStreams streams;
+        streams.errors = true;
+        streams.input = true;  // for --control
+        server_ = std::make_unique<test::BackgroundProcess>(args, streams);
         ASSERT_TRUE(server_->WaitForOutput("listening")) << "scanora-camsim did not start";
     }
     std::string Spec() const { return "socket:" + socketPath_; }
@@ -282,6 +285,31 @@ TEST_F(CliOverSocket, FaultsReachTheHostThroughTheSocket)
     const ProcessResult slow = Cli({"--camera", Spec(), "send", "CS"});
     EXPECT_EQ(slow.exitCode, 0) << slow.err;
     EXPECT_GE(slow.elapsed, 4 * 200ms);
+}
+
+TEST_F(CliOverSocket, ACameraUnpluggedAndPluggedBackInIsGoneAndThenTheSameAgain)
+{
+    Serve({"--control", "--samples", "on"});
+    const ProcessResult before = Cli({"--camera", Spec(), "ls"});
+    ASSERT_EQ(before.exitCode, 0) << before.err;
+
+    ASSERT_TRUE(server_->Send("unplug\n"));
+    ASSERT_TRUE(server_->WaitForNextOutput("scanora-camsim: unplugged"));
+    EXPECT_FALSE(std::filesystem::exists(socketPath_)) << "gone from the system, as a device node";
+    const ProcessResult gone = Cli({"--camera", Spec(), "info"});
+    EXPECT_EQ(gone.exitCode, 1);
+    EXPECT_THAT(gone.err, HasSubstr("No simulated camera is listening on " + socketPath_));
+
+    ASSERT_TRUE(server_->Send("plug\n"));
+    ASSERT_TRUE(server_->WaitForNextOutput("scanora-camsim: plugged in"));
+    const ProcessResult after = Cli({"--camera", Spec(), "ls"});
+    ASSERT_EQ(after.exitCode, 0) << after.err;
+    EXPECT_EQ(after.out, before.out) << "the same disk";
+
+    // An unknown line is refused and changes nothing.
+    ASSERT_TRUE(server_->Send("wiggle\n"));
+    EXPECT_TRUE(server_->WaitForNextOutput("unknown control 'wiggle'"));
+    EXPECT_EQ(Cli({"--camera", Spec(), "status"}).exitCode, 0);
 }
 
 // Connects to the simulator and greets it as the camera's program does, holding it.

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <iostream>
+#include <vector>
 
 #include "MockedKernel.h"
 #include "support/ProcessRunner.h"
@@ -17,7 +19,6 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-constexpr auto kPollInterval = 4000ms;
 constexpr const char* kShown = "the panel shows the camera: ";
 
 TEST(MockedHotplug, ThePanelFollowsTheCameraOutAndBackInAtOnce)
@@ -37,27 +38,32 @@ TEST(MockedHotplug, ThePanelFollowsTheCameraOutAndBackInAtOnce)
         {.errors = true, .input = true});
     ASSERT_TRUE(program.WaitForNextOutput(std::string(kShown) + "Model Cedar", 30s));
 
-    // Each way three times: the watch keeps working after the device it watched has gone.
-    for (int round = 1; round <= 3; ++round) {
+    // Each way twenty times: the watch keeps working after the device it watched has gone, and
+    // nothing is left stuck. Unplugging is noticed within 1 s and the camera is identified again
+    // within 3 s, both well inside the poll's 4 s.
+    using std::chrono::duration_cast;
+    using std::chrono::milliseconds;
+    std::vector<milliseconds> gone;
+    std::vector<milliseconds> back;
+    for (int round = 1; round <= 20; ++round) {
         SCOPED_TRACE(round);
         const auto unplugged = Clock::now();
         ASSERT_TRUE(program.Send("unplug\n"));
         ASSERT_TRUE(program.WaitForNextOutput(std::string(kShown) + "No Camera", 10s));
-        const auto gone = Clock::now() - unplugged;
+        gone.push_back(duration_cast<milliseconds>(Clock::now() - unplugged));
 
         const auto plugged = Clock::now();
         ASSERT_TRUE(program.Send("plug\n"));
         ASSERT_TRUE(program.WaitForNextOutput(std::string(kShown) + "Model Cedar", 10s));
-        const auto back = Clock::now() - plugged;
-
-        using std::chrono::duration_cast;
-        using std::chrono::milliseconds;
-        std::cout << "round " << round << ": unplug to \"No Camera\" "
-                  << duration_cast<milliseconds>(gone).count() << " ms, replug to the model "
-                  << duration_cast<milliseconds>(back).count() << " ms\n";
-        EXPECT_LT(gone, kPollInterval / 2) << "the panel waited for the poll";
-        EXPECT_LT(back, kPollInterval / 2) << "the panel waited for the poll";
+        back.push_back(duration_cast<milliseconds>(Clock::now() - plugged));
+        EXPECT_LT(gone.back(), 1000ms) << "the panel waited for the poll";
+        EXPECT_LT(back.back(), 3000ms) << "the panel waited for the poll";
     }
+    std::sort(gone.begin(), gone.end());
+    std::sort(back.begin(), back.end());
+    std::cout << "20 rounds: unplug to \"No Camera\" median " << gone[10].count() << " ms, slowest "
+              << gone.back().count() << " ms; replug to the model median " << back[10].count()
+              << " ms, slowest " << back.back().count() << " ms\n";
 #endif
 }
 
