@@ -150,11 +150,11 @@ void QVCurveEditor::ShiftRight()
 
 void QVCurveEditor::Shift(int by)
 {
+    // Every handle moves first and the rules come after: a handle checked against a neighbour
+    // that has not moved yet would be held back by it.
     HandleList handles = CopyHandles();
-    for (std::size_t i = 0; i < handles.size(); ++i) {
-        handles[i].x = static_cast<std::int16_t>(handles[i].x + by);
-        ApplyRules(handles, i);
-    }
+    for (CurveHandle& handle : handles) handle.x = static_cast<std::int16_t>(handle.x + by);
+    for (std::size_t i = 0; i < handles.size(); ++i) ApplyRules(handles, i);
     curve_.SetHandles(handles);
     Finish();
 }

@@ -188,6 +188,14 @@ TEST_F(QVCurveEditorTest, ShiftMovesEveryHandleUpToTheEdge)
     EXPECT_EQ(finished_, 4);
     EXPECT_TRUE(editor_.FirstHandleAboveZero());
     EXPECT_FALSE(editor_.LastHandleBelowTop());
+
+    // Handles three levels apart move together both ways: none is held back by a neighbour
+    // that has not moved yet.
+    editor_.Apply(Setting({{100, 100}, {103, 110}, {106, 120}, {109, 130}, {112, 140}}));
+    editor_.ShiftRight();
+    EXPECT_THAT(Xs(editor_), ElementsAre(104, 107, 110, 113, 116));
+    editor_.ShiftLeft();
+    EXPECT_THAT(Xs(editor_), ElementsAre(100, 103, 106, 109, 112));
 }
 
 TEST_F(QVCurveEditorTest, CompressAndExpandAboutTheMiddleHandleOrTheReferenceLevel)
