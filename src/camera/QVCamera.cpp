@@ -390,6 +390,9 @@ CameraReply QVCamera::Conclude(Outcome outcome, Reporting reporting)
         if (!show)
             errors_.RecordQuietly(kind, outcome.value);
     };
+    // The cause goes into the log before the message is shown: a message box may stay up for a
+    // long time, and whoever reads the log (or the CLI's events) finds the cause first.
+    LogFailure(outcome, reply.text, show);
     switch (outcome.report) {
     case Outcome::Report::None: break;
     case Outcome::Report::Timeout:
@@ -421,7 +424,6 @@ CameraReply QVCamera::Conclude(Outcome outcome, Reporting reporting)
             errors_.ReportBadReply();
         break;
     }
-    LogFailure(outcome, reply.text, show);
     return reply;
 }
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "acquire/CaptureCommandQueue.h"
@@ -17,8 +18,12 @@
 #include "cameradisk/ScanRetrieval.h"
 #include "cli/CaptureProgressView.h"
 #include "cli/CliApp.h"
+#include "cli/CliReport.h"
 #include "cli/CliUiPort.h"
+#include "cli/EventScope.h"
 #include "cli/GetProgressBar.h"
+#include "cli/JsonCaptureProgress.h"
+#include "cli/JsonRetrievalProgress.h"
 #include "cli/OutputFileQuestion.h"
 #include "cli/RetrievalTarget.h"
 #include "context/AppContext.h"
@@ -241,7 +246,12 @@ int CaptureCommand::Prescan()
          !PrescanSaver(ui_).CheckCanCreate(options_.outputDir)))
         return kExitCameraFailure;
     PreviewImage image;
-    CaptureProgressView view(err_, isatty(fileno(err_)) != 0);
+    const EventScope scope(options_.json, out_, ui_, "prescan");
+    CaptureProgressView shown(err_, isatty(fileno(err_)) != 0);
+    std::optional<JsonCaptureProgress> json;
+    if (scope.Events())
+        json.emplace(*scope.Events(), shown);
+    CaptureView& view = json ? static_cast<CaptureView&>(*json) : shown;
     CaptureCommandQueue queue;
     const QueueSink sink(ui_, queue);
     CaptureSequence sequence(context_.ForCapture(), image, view, &context_.Stage());
@@ -263,21 +273,31 @@ int CaptureCommand::Prescan()
         sequence.SetPreviewMarks({{}, {table.begin(), table.end()}});
     }
     if (!sequence.Prescan(choice))
-        return kExitCameraFailure;
+        return Failed("the prescan could not start");
     queue.RunUntilIdle(sequence, stopRequested_);
-    view.Finish();
+    shown.Finish();
     if (stopRequested_.load()) {
         std::fprintf(err_, "Prescan stopped.\n");
-        return kExitStopped;
+        return Stopped("the prescan was stopped");
     }
     if (!sequence.LastPrescanSucceeded())
-        return kExitCameraFailure;
-    std::fprintf(out_, "Prescan: %d x %d pixels\n", image.DisplayWidth(), image.DisplayHeight());
-    if (!options_.outputDir.empty()) {
-        if (!sequence.SavePreview(options_.outputDir))
-            return kExitCameraFailure;
-        std::fprintf(out_, "Saved %s\n", options_.outputDir.c_str());
+        return Failed("the prescan failed");
+    const bool save = !options_.outputDir.empty();
+    if (save && !sequence.SavePreview(options_.outputDir))
+        return Failed("the prescan could not be saved");
+    if (options_.json) {
+        JsonObject result;
+        result.Integer("width", image.DisplayWidth()).Integer("height", image.DisplayHeight());
+        if (save)
+            result.Text("file", options_.outputDir);
+        else
+            result.Null("file");
+        scope.Events()->Result(result);
+        return kExitSuccess;
     }
+    std::fprintf(out_, "Prescan: %d x %d pixels\n", image.DisplayWidth(), image.DisplayHeight());
+    if (save)
+        std::fprintf(out_, "Saved %s\n", options_.outputDir.c_str());
     return kExitSuccess;
 }
 
@@ -291,51 +311,98 @@ int CaptureCommand::Scan()
         }
     }
     PreviewImage image;
-    CaptureProgressView view(err_, isatty(fileno(err_)) != 0);
-    CaptureCommandQueue queue;
-    const QueueSink sink(ui_, queue);
-    CaptureSequence sequence(context_.ForCapture(), image, view, &context_.Stage());
-
     const int images = context_.CameraSetting().Prefs().timeLapse
                            ? context_.CameraSetting().Prefs().timeLapseImages
                            : 1;
     const std::string name = context_.CameraSetting().Prefs().scanName;
+    const EventScope scope(
+        options_.json, out_, ui_, "scan",
+        JsonObject().Integer("images", images).Text("name", DiskDirectory::StoredName(name)));
+    CaptureProgressView shown(err_, isatty(fileno(err_)) != 0);
+    std::optional<JsonCaptureProgress> json;
+    if (scope.Events())
+        json.emplace(*scope.Events(), shown);
+    CaptureView& view = json ? static_cast<CaptureView&>(*json) : shown;
+    CaptureCommandQueue queue;
+    const QueueSink sink(ui_, queue);
+    CaptureSequence sequence(context_.ForCapture(), image, view, &context_.Stage());
+
     // With automatic saving each new image comes home after its scan.
     GetProgressBar retrievalBar(err_, isatty(fileno(err_)) != 0);
+    std::optional<JsonRetrievalProgress> retrievalEvents;
+    if (scope.Events())
+        retrievalEvents.emplace(*scope.Events(), retrievalBar);
     ScanRetrieval retrieval(context_.ForRetrieval());
-    retrieval.SetProgress(&retrievalBar);
+    retrieval.SetProgress(retrievalEvents ? static_cast<RetrievalProgress*>(&*retrievalEvents)
+                                          : &retrievalBar);
     if (retrieveTarget_)
         retrieval.SetFileName(retrieveTarget_->FileName());
     std::atomic<int> retrieved{0};
+    std::vector<std::string> files;  // written by the retrieval's thread, read after the scan
     sequence.SetAfterScanRetrieval([&] {
         const RetrievalReport report = retrieval.Run(stopRequested_);
         retrieved += static_cast<int>(report.Count(RetrievalStatus::Written));
         for (const RetrievalItem& item : report.items) {
-            if (item.status == RetrievalStatus::Written)
+            if (item.status != RetrievalStatus::Written)
+                continue;
+            files.push_back(item.path.string());
+            if (scope.Events())
+                scope.Events()->Emit("file", JsonObject()
+                                                 .Integer("slot", item.slot)
+                                                 .Text("name", item.name)
+                                                 .Text("path", item.path.string()));
+            else
                 std::fprintf(out_, "Retrieved %s\n", item.path.c_str());
         }
         return std::string();  // the lines above say what arrived
     });
     if (!sequence.Scan())
-        return kExitCameraFailure;
+        return Failed("the scan could not start");
     queue.RunUntilIdle(sequence, stopRequested_);
-    view.Finish();
+    shown.Finish();
     if (stopRequested_.load()) {
         std::fprintf(err_, "Scan stopped.\n");
-        return kExitStopped;
+        return Stopped("the scan was stopped");
     }
     // The core has told the user what went wrong: a refused start, a camera that stopped
     // counting or answering, a missing closing reply.
     if (!sequence.ScansSucceeded())
-        return kExitCameraFailure;
+        return Failed("the scan failed");
     const CameraWindow window = context_.Size().ScanWindow();
+    const bool allRetrieved = !Find(options_, "retrieve") || retrieved >= images;
+    if (options_.json) {
+        std::string paths = "[";
+        for (const std::string& file : files)
+            paths += (paths.size() > 1 ? ", " : "") + CliReport::JsonString(file);
+        JsonObject result;
+        result.Integer("images", images)
+            .Text("name", DiskDirectory::StoredName(name))
+            .Integer("width", window.pixelsPerLine)
+            .Integer("height", window.lines)
+            .Raw("retrieved", paths + "]");
+        if (!allRetrieved)
+            result.Text("error", "not every image was retrieved");
+        scope.Events()->Result(result);
+        return allRetrieved ? kExitSuccess : kExitCameraFailure;
+    }
     std::fprintf(out_, "Scanned %d image%s \"%s\": %d x %d pixels, on the camera's disk\n", images,
                  images == 1 ? "" : "s",
                  TextConversion::ForTerminal(DiskDirectory::StoredName(name)).c_str(),
                  window.pixelsPerLine, window.lines);
-    if (Find(options_, "retrieve") && retrieved < images)
-        return kExitCameraFailure;
-    return kExitSuccess;
+    return allRetrieved ? kExitSuccess : kExitCameraFailure;
+}
+
+int CaptureCommand::Failed(const std::string& fallback) const
+{
+    return options_.json ? CliApp::CameraFailed(out_, err_, true, ui_, fallback)
+                         : kExitCameraFailure;
+}
+
+int CaptureCommand::Stopped(const std::string& why) const
+{
+    if (options_.json)
+        std::fprintf(out_, "{\"error\": %s}\n", CliReport::JsonString(why).c_str());
+    return kExitStopped;
 }
 
 }  // namespace scanora::cli

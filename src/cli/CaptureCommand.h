@@ -39,6 +39,11 @@ private:
     std::string ApplyOptions();
     int Prescan();
     int Scan();
+    // The exit status of a capture that failed, and with --json its result line: the message
+    // the user was shown, else `fallback`.
+    int Failed(const std::string& fallback) const;
+    // The same for a capture stopped by Ctrl+C.
+    int Stopped(const std::string& why) const;
 
     const CliOptions& options_;
     AppContext& context_;

@@ -228,13 +228,13 @@ int CliApp::RunCommand()
     if (stage)
         return StageCommand(options_, *context_, ui_, out_, err_, stopRequested_).Run();
     if (options_.command == "get")
-        return GetCommand(options_, *context_, out_, err_, stopRequested_).Run();
+        return GetCommand(options_, *context_, ui_, out_, err_, stopRequested_).Run();
     if (clean)
         return CleanCommand(options_, *context_, ui_, out_, err_).Run();
     if (diag)
         return DiagCommand(options_, *context_, ui_, out_, err_).Run();
     if (options_.command == "focus")
-        return FocusCommand(options_, *context_, out_, err_, stopRequested_).Run();
+        return FocusCommand(options_, *context_, ui_, out_, err_, stopRequested_).Run();
     return Send();
 }
 

@@ -25,7 +25,8 @@ Options:
                   ~/.config/Scanora/Scanora Prefs)
   --no-prefs      do not read the preferences file: start from the defaults
   --reset-prefs   first replace the preferences file with the built-in one
-  --json          print results as JSON
+  --json          print results as JSON; prescan, scan, get, focus and stage
+                  moves print their events first, one JSON object per line
   --yes           answer yes to every question
   --verbose       write the log to standard error as well (SCANORA_LOG=error,
                   warning, info or debug chooses how much without it); the log

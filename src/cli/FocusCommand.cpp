@@ -11,6 +11,7 @@
 #include "camera/QVCamera.h"
 #include "camera/QVFocus.h"
 #include "cli/CliApp.h"
+#include "cli/EventScope.h"
 #include "context/AppContext.h"
 
 namespace scanora::cli {
@@ -44,9 +45,14 @@ bool ParseInteger(const std::string& text, long long low, long long high, long l
 
 }  // namespace
 
-FocusCommand::FocusCommand(const CliOptions& options, AppContext& context, std::FILE* out,
-                           std::FILE* err, const std::atomic<bool>& stopRequested)
-    : options_(options), context_(context), out_(out), err_(err), stopRequested_(stopRequested)
+FocusCommand::FocusCommand(const CliOptions& options, AppContext& context, CliUiPort& ui,
+                           std::FILE* out, std::FILE* err, const std::atomic<bool>& stopRequested)
+    : options_(options),
+      context_(context),
+      ui_(ui),
+      out_(out),
+      err_(err),
+      stopRequested_(stopRequested)
 {
 }
 
@@ -128,6 +134,14 @@ int FocusCommand::Run()
     focus.SetZoom(settings.zoom);
     focus.PlaceWindow(column, line);
     const FocusWindowWidth width = focus.Width();
+    const EventScope scope(options_.json, out_, ui_, "focus",
+                           JsonObject()
+                               .Integer("column", column)
+                               .Integer("line", line)
+                               .Integer("zoom", settings.zoom)
+                               .Integer("pixels", width.pixels)
+                               .Number("millimetres", width.millimetres)
+                               .Integer("windowStart", focus.WindowStart()));
     if (!options_.json) {
         std::fprintf(out_,
                      "Focus window: column %d, line %d, zoom %d: %d pixels (%.2f mm) from pixel "
@@ -152,7 +166,7 @@ int FocusCommand::Run()
         ++attempts;
         if (focus.MeasureFocus() == 0) {
             history.Add(display.Reading());
-            Print(display.Reading(), history);
+            Print(display.Reading(), history, scope.Events());
         } else {
             ++failed;
         }
@@ -161,30 +175,49 @@ int FocusCommand::Run()
     }
     focus.StopFocus();
 
+    std::string message;
     if (failed > 0) {
-        const std::string message =
+        message =
             std::to_string(failed) + " of " + std::to_string(attempts) + " focus readings failed";
         std::fprintf(err_, "scanora-cli: %s\n", message.c_str());
-        return kExitCameraFailure;
     }
-    return kExitSuccess;
+    if (JsonEvents* events = scope.Events()) {
+        JsonObject best;
+        for (int c = 0; c < FocusReading::kChannels; ++c) {
+            const FocusHistory::Best found = history.BestOf(c);
+            best.Raw(kChannelNames[static_cast<std::size_t>(c)],
+                     JsonObject()
+                         .Integer("score", found.score)
+                         .Integer("reading", found.reading)
+                         .Line());
+        }
+        JsonObject result;
+        result.Integer("readings", attempts).Integer("failed", failed).Raw("best", best.Line());
+        if (!message.empty())
+            result.Text("error", message);
+        events->Result(result);
+    }
+    return failed > 0 ? kExitCameraFailure : kExitSuccess;
 }
 
-void FocusCommand::Print(const FocusReading& reading, const FocusHistory& history) const
+void FocusCommand::Print(const FocusReading& reading, const FocusHistory& history,
+                         JsonEvents* events) const
 {
-    if (options_.json) {
-        std::string text = "{\"reading\": " + std::to_string(history.Count());
+    if (events) {
+        JsonObject fields;
+        fields.Integer("reading", history.Count());
         for (int c = 0; c < FocusReading::kChannels; ++c) {
             const auto i = static_cast<std::size_t>(c);
             const FocusHistory::Best best = history.BestOf(c);
-            text += std::string(", \"") + kChannelNames[i] +
-                    "\": {\"score\": " + std::to_string(reading.scores[i]) +
-                    ", \"enabled\": " + (reading.enabled[i] ? "true" : "false") +
-                    ", \"best\": " + std::to_string(best.score) +
-                    ", \"bestReading\": " + std::to_string(best.reading) + "}";
+            fields.Raw(kChannelNames[i], JsonObject()
+                                             .Integer("score", reading.scores[i])
+                                             .Bool("enabled", reading.enabled[i])
+                                             .Integer("best", best.score)
+                                             .Integer("bestReading", best.reading)
+                                             .Line());
         }
-        text += "}\n";
-        std::fputs(text.c_str(), out_);
+        events->Emit("reading", fields);
+        return;
     } else {
         std::fprintf(out_, "%6d ", history.Count());
         for (int c = 0; c < FocusReading::kChannels; ++c) {

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "cameradisk/DiskDirectory.h"
 #include "cameradisk/Retrieval.h"
@@ -12,7 +13,9 @@
 #include "cli/CliApp.h"
 #include "cli/CliReport.h"
 #include "cli/DiskSlotArguments.h"
+#include "cli/EventScope.h"
 #include "cli/GetProgressBar.h"
+#include "cli/JsonRetrievalProgress.h"
 #include "cli/RetrievalTarget.h"
 #include "context/AppContext.h"
 #include "settings/QVCameraSetting.h"
@@ -43,9 +46,14 @@ const char* StatusWord(RetrievalStatus status)
 
 }  // namespace
 
-GetCommand::GetCommand(const CliOptions& options, AppContext& context, std::FILE* out,
-                       std::FILE* err, const std::atomic<bool>& stopRequested)
-    : options_(options), context_(context), out_(out), err_(err), stopRequested_(stopRequested)
+GetCommand::GetCommand(const CliOptions& options, AppContext& context, CliUiPort& ui,
+                       std::FILE* out, std::FILE* err, const std::atomic<bool>& stopRequested)
+    : options_(options),
+      context_(context),
+      ui_(ui),
+      out_(out),
+      err_(err),
+      stopRequested_(stopRequested)
 {
 }
 
@@ -127,9 +135,16 @@ int GetCommand::Run()
     } else if (!settings.autoSave || settings.saveScansFolder.empty()) {
         chooser = std::make_unique<RetrievalFolderChooser>(".", context_.Ui());
     }
+    std::string slots = "[";
+    for (const DiskEntry& entry : wanted)
+        slots += (slots.size() > 1 ? ", " : "") + std::to_string(entry.slot);
+    const EventScope scope(options_.json, out_, ui_, "get", JsonObject().Raw("slots", slots + "]"));
     GetProgressBar progress(err_, isatty(fileno(err_)) != 0);
+    std::optional<JsonRetrievalProgress> events;
+    if (scope.Events())
+        events.emplace(*scope.Events(), progress);
     Retrieval retrieval(camera, context_.Ui());
-    retrieval.SetProgress(&progress);
+    retrieval.SetProgress(events ? static_cast<RetrievalProgress*>(&*events) : &progress);
     retrieval.SetPathChooser(chooser.get());
     const RetrievalReport report = retrieval.RetrieveEntries(wanted, settings, stopRequested_);
     PrintReport(report);

@@ -10,6 +10,7 @@
 #include "cli/CliApp.h"
 #include "cli/CliReport.h"
 #include "cli/CliUiPort.h"
+#include "cli/EventScope.h"
 #include "context/AppContext.h"
 #include "settings/QVSize.h"
 
@@ -83,6 +84,10 @@ std::string StageCommand::CheckArguments(const CliOptions& options)
 int StageCommand::Run()
 {
     const std::string& action = options_.arguments.front();
+    // Everything but a look at the position turns the stage: with --json it reports as it goes.
+    const EventScope scope(options_.json && action != "position", out_, ui_, "stage",
+                           JsonObject().Text("action", action));
+    events_ = scope.Events();
     if (action == "move")
         return Move(*ParsePosition(options_.arguments[1]));
     if (action == "jog")
@@ -96,9 +101,22 @@ int StageCommand::Run()
 
 int StageCommand::Move(std::uint16_t position)
 {
-    if (!context_.Camera().SetAuxMode(true) || !context_.Pano().RotateTo(position))
+    QVPanoControl& pano = context_.Pano();
+    if (events_) {
+        // The stage's motor waits report where it has got to.
+        pano.SetRedraw([this, &pano] { EmitPosition(pano.StagePosition()); });
+    }
+    const bool moved = context_.Camera().SetAuxMode(true) && pano.RotateTo(position);
+    pano.SetRedraw({});
+    if (!moved)
         return Fail("The stage did not move.");
     return ReportPosition();
+}
+
+void StageCommand::EmitPosition(std::optional<std::uint16_t> position) const
+{
+    if (events_ && position)
+        events_->Emit("progress", JsonObject().Integer("position", *position));
 }
 
 int StageCommand::Jog()
@@ -121,6 +139,8 @@ int StageCommand::Jog()
         const std::optional<bool> moving = pano.StageMoving();
         if (!moving)
             return Fail("The camera did not report the stage.");
+        if (events_)
+            EmitPosition(pano.StagePosition());
         if (!*moving)
             break;
         if (std::chrono::steady_clock::now() >= limit) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "cli/CliOptions.h"
@@ -13,6 +15,7 @@ class AppContext;
 namespace scanora::cli {
 
 class CliUiPort;
+class JsonEvents;
 
 // "stage move POS | jog min|max --fine|--coarse | calibrate | position | home": the motorised
 // stage from a terminal. A move turns the stage onto POS as a capture does (stopping short by
@@ -35,6 +38,8 @@ private:
     // Prints the stage's position (and whether it still turns) as the command's result.
     int ReportPosition();
     int Fail(const std::string& fallback) const;
+    // With --json, where the stage has got to as a "progress" event.
+    void EmitPosition(std::optional<std::uint16_t> position) const;
 
     const CliOptions& options_;
     AppContext& context_;
@@ -42,6 +47,7 @@ private:
     std::FILE* out_;
     std::FILE* err_;
     const std::atomic<bool>& stopRequested_;
+    JsonEvents* events_ = nullptr;  // while a command that turns the stage runs with --json
 };
 
 }  // namespace scanora::cli

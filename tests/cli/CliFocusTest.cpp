@@ -31,7 +31,8 @@ struct GreenReading {
 std::vector<GreenReading> GreenReadings(const std::string& out)
 {
     static const std::regex kLine(
-        R"(\{"reading": (\d+), "red": \{[^}]*\}, "green": \{"score": (\d+), "enabled": true, )"
+        R"("event": "reading", "operation": "focus", "reading": (\d+), "red": \{[^}]*\}, )"
+        R"("green": \{"score": (\d+), "enabled": true, )"
         R"("best": (\d+), "bestReading": (\d+)\})");
     std::vector<GreenReading> readings;
     std::istringstream lines(out);

@@ -1,0 +1,50 @@
+#include "cli/JsonCaptureProgress.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace scanora::cli {
+
+void JsonCaptureProgress::ShowPrescanProgress(int done, int total)
+{
+    shown_.ShowPrescanProgress(done, total);
+    Report("prescan", done, total);
+}
+
+void JsonCaptureProgress::ShowScanProgress(int done, int total)
+{
+    shown_.ShowScanProgress(done, total);
+    Report("scan", done, total);
+}
+
+void JsonCaptureProgress::Report(const char* capture, int done, int total)
+{
+    if (total <= 0)
+        return;
+    done = std::clamp(done, 0, total);
+    const auto now = std::chrono::steady_clock::now();
+    {
+        const std::lock_guard lock(mutex_);
+        // A count that goes back is the next capture of a series.
+        if (done < lastDone_ || lastDone_ < 0)
+            started_ = now;
+        const bool last = done == total;
+        if (done == lastDone_ || (!last && now - last_ < kMinimumGap && lastDone_ >= 0))
+            return;
+        lastDone_ = done;
+        last_ = now;
+    }
+    JsonObject fields;
+    fields.Text("capture", capture)
+        .Integer("done", done)
+        .Integer("total", total)
+        .Text("unit", "lines");
+    const double seconds = std::chrono::duration<double>(now - started_).count();
+    if (done > 0 && seconds > 0.0)
+        fields.Integer("secondsRemaining", std::llround(seconds / done * (total - done)));
+    else
+        fields.Null("secondsRemaining");
+    events_.Emit("progress", fields);
+}
+
+}  // namespace scanora::cli

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <chrono>
+#include <mutex>
+
+#include "acquire/CaptureView.h"
+#include "cli/JsonEvents.h"
+
+namespace scanora::cli {
+
+// A capture's progress as "progress" events, on top of the view that shows it to a person: the
+// lines done and in all, and the seconds remaining at the pace so far. At most one event in
+// kMinimumGap per capture, and always the last line's.
+class JsonCaptureProgress final : public CaptureView {
+public:
+    static constexpr std::chrono::milliseconds kMinimumGap{100};
+
+    JsonCaptureProgress(JsonEvents& events, CaptureView& shown) : events_(events), shown_(shown) {}
+
+    void ShowPrescanProgress(int done, int total) override;
+    void ShowScanProgress(int done, int total) override;
+
+private:
+    void Report(const char* capture, int done, int total);
+
+    JsonEvents& events_;
+    CaptureView& shown_;
+    std::mutex mutex_;
+    std::chrono::steady_clock::time_point started_{};
+    std::chrono::steady_clock::time_point last_{};
+    int lastDone_ = -1;
+};
+
+}  // namespace scanora::cli
