@@ -105,6 +105,10 @@ Commands:
   prefs select size|exposure|curve|histogram NAME
                   make a stored setting the current one in the preferences
                   file
+  prefs get KEY   one preference's value as the file keeps it
+  prefs set KEY VALUE
+                  change one preference in the file; the preferences
+                  dialog's number fields keep their ranges and messages
   prefs check FILE
                   read a preferences file and report what it holds: entries
                   per list, current entries, sections that can not be read

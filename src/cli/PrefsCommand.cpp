@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -10,7 +11,7 @@
 #include "cli/CliReport.h"
 #include "context/AppContext.h"
 #include "platform/OutputStream.h"
-#include "settings/LineReader.h"
+#include "settings/PreferenceKeyEdit.h"
 #include "settings/QVCameraSetting.h"
 #include "settings/SettingLists.h"
 #include "settings/StoredSettingChoice.h"
@@ -47,26 +48,6 @@ std::array<ListView, 4> Views(const SettingLists& lists)
             ViewOf<ExposureSetting>(lists, "exposure", "Exposure settings"),
             ViewOf<CurveSetting>(lists, "curve", "Curve settings"),
             ViewOf<HistogramSetting>(lists, "histogram", "Histogram settings")};
-}
-
-// The preferences as the file keeps them, one key and its value per line, without the section's
-// framing, its name and the comment.
-std::vector<std::pair<std::string, std::string>> PreferenceLines(const QVCameraSetting& camera)
-{
-    MemoryOutputStream out;
-    camera.Write(out);
-    const std::string text(out.Text());
-    std::vector<std::pair<std::string, std::string>> lines;
-    LineReader in(text);
-    std::string_view key;
-    std::string_view value;
-    while (QVSetting::ReadKeyValue(in, key, value)) {
-        if (key == QVCameraSetting::kBeginKey || key == QVCameraSetting::kEndKey ||
-            key == "SettingName" || key == "Changeable" || key == "Comment:")
-            continue;
-        lines.emplace_back(key, value);
-    }
-    return lines;
 }
 
 bool IsDigit(char c)
@@ -156,8 +137,10 @@ PrefsCommand::PrefsCommand(const CliOptions& options, AppContext& context, std::
 std::string PrefsCommand::CheckArguments(const CliOptions& options)
 {
     const std::vector<std::string>& args = options.arguments;
+    constexpr const char* kCommands =
+        "show, reset, check FILE, select KIND NAME, get KEY, set KEY VALUE";
     if (args.empty())
-        return "prefs needs one of: show, reset, check FILE, select KIND NAME";
+        return std::string("prefs needs one of: ") + kCommands;
     if (args[0] == "show" || args[0] == "reset")
         return args.size() == 1 ? std::string() : "prefs " + args[0] + " takes no arguments";
     if (args[0] == "check")
@@ -169,7 +152,17 @@ std::string PrefsCommand::CheckArguments(const CliOptions& options)
             return "prefs select changes the preferences file; it does not go with --no-prefs";
         return {};
     }
-    return "unknown prefs command '" + args[0] + "' (show, reset, check FILE, select KIND NAME)";
+    if (args[0] == "get")
+        return args.size() == 2 ? std::string()
+                                : "prefs get needs one key, e.g. prefs get ScanName";
+    if (args[0] == "set") {
+        if (args.size() != 3)
+            return "prefs set needs a key and its value, e.g. prefs set TimeLapseSeconds 30";
+        if (options.noPrefs)
+            return "prefs set changes the preferences file; it does not go with --no-prefs";
+        return {};
+    }
+    return "unknown prefs command '" + args[0] + "' (" + kCommands + ")";
 }
 
 int PrefsCommand::Run()
@@ -184,7 +177,63 @@ int PrefsCommand::Run()
         return Fail(error);
     if (what == "select")
         return Select();
+    if (what == "get" || what == "set")
+        return what == "get" ? Get() : Set();
     return what == "show" ? Show() : Check();
+}
+
+int PrefsCommand::Get()
+{
+    const SettingsFileReport report =
+        context_.LoadPreferences({options_.prefsFile, options_.noPrefs, /*reset=*/false});
+    if (!report.fileError.empty())
+        return Fail(report.fileError);
+    const std::string& key = options_.arguments[1];
+    const std::optional<std::string> value = PreferenceKeyEdit::Get(context_.CameraSetting(), key);
+    if (!value) {
+        std::fprintf(err_, "scanora-cli: no preference called \"%s\" (prefs show lists them)\n",
+                     key.c_str());
+        return kExitUsage;
+    }
+    if (options_.json)
+        std::fprintf(out_, "{\"key\": %s, \"value\": %s}\n", CliReport::JsonString(key).c_str(),
+                     JsonValue(*value).c_str());
+    else
+        std::fprintf(out_, "%s\n", value->c_str());
+    return kExitSuccess;
+}
+
+int PrefsCommand::Set()
+{
+    const SettingsFileReport report =
+        context_.LoadPreferences({options_.prefsFile, false, /*reset=*/false});
+    if (!report.fileError.empty())
+        return Fail(report.fileError);
+    const std::string& key = options_.arguments[1];
+    const PreferenceKeyEdit::Outcome outcome =
+        PreferenceKeyEdit::Set(context_.CameraSetting(), key, options_.arguments[2]);
+    switch (outcome.result) {
+    case PreferenceKeyEdit::Result::Changed: break;
+    case PreferenceKeyEdit::Result::UnknownKey:
+    case PreferenceKeyEdit::Result::NotAValue:
+        std::fprintf(err_, "scanora-cli: %s\n", outcome.message.c_str());
+        return kExitUsage;
+    case PreferenceKeyEdit::Result::OutOfRange:
+        // The preferences dialog's own message, as it shows it.
+        return Fail(outcome.message);
+    }
+    std::string error;
+    if (!context_.SavePreferences(&error))
+        return Fail(error);
+    const std::string value = *PreferenceKeyEdit::Get(context_.CameraSetting(), key);
+    if (options_.json)
+        std::fprintf(out_, "{\"file\": %s, \"key\": %s, \"value\": %s}\n",
+                     CliReport::JsonString(context_.PreferencesPath().string()).c_str(),
+                     CliReport::JsonString(key).c_str(), JsonValue(value).c_str());
+    else
+        std::fprintf(out_, "%s is now %s in %s\n", key.c_str(), value.c_str(),
+                     context_.PreferencesPath().c_str());
+    return kExitSuccess;
 }
 
 int PrefsCommand::Select()
@@ -269,7 +318,7 @@ void PrefsCommand::PrintShowText(const SettingsFileReport& report) const
         }
     }
     std::fputs("Preferences:\n", out_);
-    for (const auto& [key, value] : PreferenceLines(context_.CameraSetting()))
+    for (const auto& [key, value] : PreferenceKeyEdit::Lines(context_.CameraSetting()))
         std::fprintf(out_, "  %s %s\n", key.c_str(), value.c_str());
 }
 
@@ -292,7 +341,7 @@ void PrefsCommand::PrintShowJson(const SettingsFileReport& report) const
     }
     json += "}, \"preferences\": {";
     std::vector<std::string> seen;
-    for (const auto& [key, value] : PreferenceLines(context_.CameraSetting())) {
+    for (const auto& [key, value] : PreferenceKeyEdit::Lines(context_.CameraSetting())) {
         // A key kept twice ("CropPrescan") is one value; the profile list is one array.
         if (key == "ICCProfile" || std::find(seen.begin(), seen.end(), key) != seen.end())
             continue;

@@ -18,6 +18,9 @@ namespace scanora::cli {
 //   prefs reset        replace the preferences file with the built-in one
 //   prefs check FILE   read a preferences file and report what it holds
 //   prefs select KIND NAME   make a stored setting the current one in the preferences file
+//   prefs get KEY      one preference's value as the file keeps it
+//   prefs set KEY VALUE      change one preference in the file, with the preferences dialog's
+//                      range checks and messages
 class PrefsCommand {
 public:
     // The problem `prefs check` names for a file of which nothing could be read.
@@ -37,6 +40,8 @@ private:
     int Reset();
     int Check();
     int Select();
+    int Get();
+    int Set();
     // Prints why a file could not be used, as text or JSON.
     int Fail(const std::string& message);
 

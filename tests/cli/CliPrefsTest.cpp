@@ -261,6 +261,44 @@ TEST_F(CliPrefsTest, CameraCommandsReadThePreferencesAtStartUp)
               "scanora-cli: cannot read " + PrefsFile().string() + ": it is a folder\n");
 }
 
+TEST_F(CliPrefsTest, GetAndSetOnePreferenceWithTheDialogsChecks)
+{
+    ASSERT_EQ(Cli({"prefs", "reset"}).exitCode, 0);
+    const ProcessResult seconds = Cli({"prefs", "get", "TimeLapseSeconds"});
+    ASSERT_EQ(seconds.exitCode, 0) << seconds.err;
+    EXPECT_EQ(seconds.out, "10\n");
+
+    // A number, a flag and a quoted text go into the file as it writes them, and stay there.
+    ASSERT_EQ(Cli({"prefs", "set", "TimeLapseSeconds", "45"}).exitCode, 0);
+    ASSERT_EQ(Cli({"prefs", "set", "UseAutoSuffixes", "true"}).exitCode, 0);
+    const ProcessResult name = Cli({"prefs", "set", "ScanName", "Harbour at dusk"});
+    ASSERT_EQ(name.exitCode, 0) << name.err;
+    EXPECT_EQ(name.out, "ScanName is now \"Harbour at dusk\" in " + PrefsFile().string() + "\n");
+    const std::string text = ReadFile(PrefsFile());
+    EXPECT_THAT(text, HasSubstr("TimeLapseSeconds 45\r\n"));
+    EXPECT_THAT(text, HasSubstr("UseAutoSuffixes true\r\n"));
+    EXPECT_THAT(text, HasSubstr("ScanName \"Harbour at dusk\"\r\n"));
+    EXPECT_EQ(Cli({"--json", "prefs", "get", "ScanName"}).out,
+              "{\"key\": \"ScanName\", \"value\": \"Harbour at dusk\"}\n");
+
+    // The dialog's range, with its message; the file keeps what it had.
+    const ProcessResult grid = Cli({"prefs", "set", "GridWidth", "2"});
+    EXPECT_EQ(grid.exitCode, 1);
+    EXPECT_THAT(grid.err,
+                HasSubstr("Grid Width Range: 3-500\n\nGrid Width has been changed to: 50 \n"));
+    // A value the file cannot keep, and a key it does not have: usage errors.
+    const ProcessResult flag = Cli({"prefs", "set", "UseAutoSuffixes", "maybe"});
+    EXPECT_EQ(flag.exitCode, 2);
+    EXPECT_THAT(flag.err, HasSubstr("\"maybe\" is not a value UseAutoSuffixes can keep"));
+    EXPECT_EQ(Cli({"prefs", "set", "TimeLapseSeconds", "99999"}).exitCode, 2);
+    EXPECT_EQ(Cli({"prefs", "set", "ScanName", "a \"quoted\" name"}).exitCode, 2);
+    const ProcessResult unknown = Cli({"prefs", "get", "Bogus"});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_THAT(unknown.err, HasSubstr("no preference called \"Bogus\""));
+    EXPECT_EQ(ReadFile(PrefsFile()), text);
+    EXPECT_EQ(Cli({"--no-prefs", "prefs", "set", "GridWidth", "40"}).exitCode, 2);
+}
+
 TEST_F(CliPrefsTest, UsageMistakes)
 {
     EXPECT_EQ(Cli({"prefs"}).exitCode, 2);
