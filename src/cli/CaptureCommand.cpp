@@ -24,6 +24,7 @@
 #include "cli/GetProgressBar.h"
 #include "cli/JsonCaptureProgress.h"
 #include "cli/JsonRetrievalProgress.h"
+#include "cli/NextCaptureNotes.h"
 #include "cli/OutputFileQuestion.h"
 #include "cli/RetrievalTarget.h"
 #include "context/AppContext.h"
@@ -255,6 +256,7 @@ int CaptureCommand::Prescan()
     CaptureCommandQueue queue;
     const QueueSink sink(ui_, queue);
     CaptureSequence sequence(context_.ForCapture(), image, view, &context_.Stage());
+    sequence.SetUserText(NextCaptureNotes::ForUser().Load());
 
     PrescanChoice choice;
     if (Find(options_, "super")) {
@@ -326,6 +328,7 @@ int CaptureCommand::Scan()
     CaptureCommandQueue queue;
     const QueueSink sink(ui_, queue);
     CaptureSequence sequence(context_.ForCapture(), image, view, &context_.Stage());
+    sequence.SetUserText(NextCaptureNotes::ForUser().Load());
 
     // With automatic saving each new image comes home after its scan.
     GetProgressBar retrievalBar(err_, isatty(fileno(err_)) != 0);

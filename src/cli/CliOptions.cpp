@@ -76,6 +76,10 @@ Commands:
   rm SLOT... [--yes]
                   delete images from the camera's disk by their slot numbers
                   (asks first; without a terminal --yes is needed)
+  notes --next [TEXT]
+                  the notes of the next capture: the capture notes the
+                  settings give, and the user notes every following prescan
+                  and scan carries; TEXT replaces those ("" clears them)
   notes SLOT [--set TEXT]
                   an image's capture notes and user notes; --set replaces
                   the user notes on the camera
@@ -196,6 +200,8 @@ bool ParseCliOptions(const std::vector<std::string>& argv, const char* cameraEnv
             options.reverse = true;
         } else if (arg == "--done") {
             options.done = true;
+        } else if (arg == "--next") {
+            options.next = true;
         } else if (arg == "--sort" || arg == "--set") {
             const std::string* text = value(arg.c_str());
             if (!text)

@@ -30,11 +30,12 @@ struct CliOptions {
     std::string retrieveMode;   // none, scan, tone or dng
     std::string retrieveDepth;  // 8 or 16
 
-    // ls: --sort COLUMN and --reverse. notes: --set TEXT, the new user notes. (export-notes
-    // writes the file that -o names.)
+    // ls: --sort COLUMN and --reverse. notes: --set TEXT, the new user notes; --next, the notes
+    // of the next capture instead of an image's. (export-notes writes the file that -o names.)
     std::string sortColumn;
     bool reverse = false;
     std::optional<std::string> userNotes;
+    bool next = false;
 
     // clean: --done, the sensor is clean and the carriage goes back.
     bool done = false;

@@ -1,11 +1,15 @@
 #include "cli/NotesCommand.h"
 
+#include "acquire/CaptureSequence.h"
+#include "acquire/CaptureView.h"
+#include "acquire/PreviewImage.h"
 #include "camera/QVCamera.h"
 #include "cameradisk/DiskDirectory.h"
 #include "cameradisk/ImageNotes.h"
 #include "cli/CliApp.h"
 #include "cli/CliReport.h"
 #include "cli/DiskSlotArguments.h"
+#include "cli/NextCaptureNotes.h"
 #include "context/AppContext.h"
 #include "platform/TextConversion.h"
 
@@ -19,6 +23,12 @@ NotesCommand::NotesCommand(const CliOptions& options, AppContext& context, std::
 
 std::string NotesCommand::CheckArguments(const CliOptions& options)
 {
+    if (options.next) {
+        if (options.arguments.size() > 1 || options.userNotes)
+            return "notes --next takes the new notes as its one argument, e.g. "
+                   "scanora-cli notes --next \"Box 12, folio 3\"";
+        return {};
+    }
     if (options.arguments.size() != 1)
         return "notes needs one slot number, e.g. scanora-cli notes 1 [--set TEXT]";
     std::string error;
@@ -35,8 +45,45 @@ int NotesCommand::Fail(int status, const std::string& message) const
     return status;
 }
 
+int NotesCommand::RunNext()
+{
+    // The capture notes as the next scan would send them, from the current settings.
+    PreviewImage image;
+    CaptureView view;
+    CaptureSequence sequence(context_.ForCapture(), image, view, &context_.Stage());
+    const std::string captureNotes = sequence.NextCaptureNotes();
+    const NextCaptureNotes store = NextCaptureNotes::ForUser();
+    if (!options_.arguments.empty()) {
+        const std::string& text = options_.arguments.front();
+        ImageNotes notes(captureNotes, {});
+        if (!notes.SetUserNotes(TextConversion::ToWindows1252(text))) {
+            return Fail(kExitUsage, "the next capture's user notes can hold at most " +
+                                        std::to_string(notes.UserNotesLimit()) +
+                                        " characters beside its capture notes; the text has " +
+                                        std::to_string(text.size()));
+        }
+        std::string error;
+        if (!store.Save(text, error))
+            return Fail(kExitCameraFailure, error);
+    }
+    const ImageNotes notes(captureNotes, TextConversion::ToWindows1252(store.Load()));
+    CliReport report;
+    report.AddText("captureNotes", "Capture notes", TextConversion::FromCamera(captureNotes));
+    report.AddText("userNotes", "User notes", TextConversion::FromCamera(notes.UserNotes()));
+    report.AddInteger("userNotesLimit", "User notes limit",
+                      static_cast<long long>(notes.UserNotesLimit()),
+                      std::to_string(notes.UserNotesLimit()) + " characters");
+    if (options_.json)
+        report.PrintJson(out_);
+    else
+        report.PrintText(out_);
+    return kExitSuccess;
+}
+
 int NotesCommand::Run()
 {
+    if (options_.next)
+        return RunNext();
     std::string error;
     const auto slots = DiskSlotArguments::Parse(options_.arguments, error);
     DiskDirectory directory(context_.Camera());

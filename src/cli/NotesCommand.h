@@ -14,6 +14,8 @@ namespace scanora::cli {
 // "notes SLOT [--set TEXT]": the notes of an image on the camera's disk, the capture notes the
 // program wrote when it was taken and the user's notes. --set replaces the user's notes in the
 // image's header block on the camera and shows the notes as the camera then holds them.
+// "notes --next [TEXT]": the notes of the next capture, as the desktop program's Notes button
+// shows them; TEXT becomes the user notes of every prescan and scan after it.
 class NotesCommand {
 public:
     NotesCommand(const CliOptions& options, AppContext& context, std::FILE* out, std::FILE* err);
@@ -23,6 +25,7 @@ public:
     int Run();
 
 private:
+    int RunNext();
     int Fail(int status, const std::string& message) const;
 
     const CliOptions& options_;

@@ -164,6 +164,41 @@ TEST_P(CliDiskTest, UserNotesSetThroughTheCliAreWhatTheCameraKeeps)
     EXPECT_EQ(StoredHeader(1), header);
 }
 
+TEST_P(CliDiskTest, NotesForTheNextCaptureGoWithEveryFollowingScan)
+{
+    // The notes live in the state folder: one of this test's own.
+    test::TempDir state;
+    const auto withState = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"/usr/bin/env", "XDG_STATE_HOME=" + state.Path().string()});
+        const std::vector<std::string> cli{SCANORA_CLI_PATH, "--no-prefs", "--camera",
+                                           std::string("sim:speed=0,model=6,link=") + GetParam() +
+                                               ",disk=" + disk_.Path().string()};
+        args.insert(args.begin() + 2, cli.begin(), cli.end());
+        return test::RunProcess(args, 20s);
+    };
+    const ProcessResult shown = withState({"notes", "--next"});
+    ASSERT_EQ(shown.exitCode, 0) << shown.err;
+    EXPECT_THAT(shown.out, HasSubstr("Capture notes:    Untitled, "));
+    EXPECT_THAT(shown.out, HasSubstr("User notes:       \n"));
+
+    ASSERT_EQ(withState({"notes", "--next", "Box 12, folio 3"}).exitCode, 0);
+    for (int scan = 0; scan < 2; ++scan) ASSERT_EQ(withState({"scan"}).exitCode, 0);
+    for (const char* slot : {"4", "5"}) {
+        const ProcessResult notes = withState({"notes", slot});
+        ASSERT_EQ(notes.exitCode, 0) << notes.err;
+        EXPECT_THAT(notes.out, HasSubstr("User notes:       Box 12, folio 3\n")) << slot;
+    }
+
+    // Cleared, the next scan carries none; too long, nothing changes.
+    ASSERT_EQ(withState({"notes", "--next", ""}).exitCode, 0);
+    ASSERT_EQ(withState({"scan"}).exitCode, 0);
+    EXPECT_THAT(withState({"notes", "6"}).out, HasSubstr("User notes:       \n"));
+    const ProcessResult tooLong = withState({"notes", "--next", std::string(300, 'x')});
+    EXPECT_EQ(tooLong.exitCode, 2);
+    EXPECT_THAT(tooLong.err, HasSubstr("beside its capture notes"));
+    EXPECT_EQ(withState({"notes", "--next", "a", "b"}).exitCode, 2);
+}
+
 TEST_P(CliDiskTest, ExportsNotesLastNamedFirst)
 {
     test::TempDir out;
