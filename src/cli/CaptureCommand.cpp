@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -111,6 +112,30 @@ public:
 
 private:
     CliUiPort& ui_;
+};
+
+// What a prescan or a scan runs with: its progress on the terminal (with --json its events on
+// top), the command loop that carries the capture's window commands, and the sequence, which
+// carries the user notes set for the next captures.
+struct CaptureRun {
+    CaptureRun(AppContext& context, CliUiPort& ui, const EventScope& scope, std::FILE* err)
+        : shown(err, isatty(fileno(err)) != 0),
+          json(scope.Events() ? std::make_unique<JsonCaptureProgress>(*scope.Events(), shown)
+                              : nullptr),
+          sink(ui, queue),
+          sequence(context.ForCapture(), image,
+                   json ? static_cast<CaptureView&>(*json) : static_cast<CaptureView&>(shown),
+                   &context.Stage())
+    {
+        sequence.SetUserText(NextCaptureNotes::ForUser().Load());
+    }
+
+    CaptureProgressView shown;
+    std::unique_ptr<JsonCaptureProgress> json;
+    PreviewImage image;
+    CaptureCommandQueue queue;
+    QueueSink sink;
+    CaptureSequence sequence;
 };
 
 }  // namespace
@@ -246,17 +271,10 @@ int CaptureCommand::Prescan()
         (!OutputFileQuestion::MayWrite(ui_, options_.outputDir, err_) ||
          !PrescanSaver(ui_).CheckCanCreate(options_.outputDir)))
         return kExitCameraFailure;
-    PreviewImage image;
     const EventScope scope(options_.json, out_, ui_, "prescan");
-    CaptureProgressView shown(err_, isatty(fileno(err_)) != 0);
-    std::optional<JsonCaptureProgress> json;
-    if (scope.Events())
-        json.emplace(*scope.Events(), shown);
-    CaptureView& view = json ? static_cast<CaptureView&>(*json) : shown;
-    CaptureCommandQueue queue;
-    const QueueSink sink(ui_, queue);
-    CaptureSequence sequence(context_.ForCapture(), image, view, &context_.Stage());
-    sequence.SetUserText(NextCaptureNotes::ForUser().Load());
+    CaptureRun run(context_, ui_, scope, err_);
+    CaptureSequence& sequence = run.sequence;
+    const PreviewImage& image = run.image;
 
     PrescanChoice choice;
     if (Find(options_, "super")) {
@@ -276,8 +294,8 @@ int CaptureCommand::Prescan()
     }
     if (!sequence.Prescan(choice))
         return Failed("the prescan could not start");
-    queue.RunUntilIdle(sequence, stopRequested_);
-    shown.Finish();
+    run.queue.RunUntilIdle(sequence, stopRequested_);
+    run.shown.Finish();
     if (stopRequested_.load()) {
         std::fprintf(err_, "Prescan stopped.\n");
         return Stopped("the prescan was stopped");
@@ -312,7 +330,6 @@ int CaptureCommand::Scan()
             return kExitCameraFailure;
         }
     }
-    PreviewImage image;
     const int images = context_.CameraSetting().Prefs().timeLapse
                            ? context_.CameraSetting().Prefs().timeLapseImages
                            : 1;
@@ -320,15 +337,8 @@ int CaptureCommand::Scan()
     const EventScope scope(
         options_.json, out_, ui_, "scan",
         JsonObject().Integer("images", images).Text("name", DiskDirectory::StoredName(name)));
-    CaptureProgressView shown(err_, isatty(fileno(err_)) != 0);
-    std::optional<JsonCaptureProgress> json;
-    if (scope.Events())
-        json.emplace(*scope.Events(), shown);
-    CaptureView& view = json ? static_cast<CaptureView&>(*json) : shown;
-    CaptureCommandQueue queue;
-    const QueueSink sink(ui_, queue);
-    CaptureSequence sequence(context_.ForCapture(), image, view, &context_.Stage());
-    sequence.SetUserText(NextCaptureNotes::ForUser().Load());
+    CaptureRun run(context_, ui_, scope, err_);
+    CaptureSequence& sequence = run.sequence;
 
     // With automatic saving each new image comes home after its scan.
     GetProgressBar retrievalBar(err_, isatty(fileno(err_)) != 0);
@@ -361,8 +371,8 @@ int CaptureCommand::Scan()
     });
     if (!sequence.Scan())
         return Failed("the scan could not start");
-    queue.RunUntilIdle(sequence, stopRequested_);
-    shown.Finish();
+    run.queue.RunUntilIdle(sequence, stopRequested_);
+    run.shown.Finish();
     if (stopRequested_.load()) {
         std::fprintf(err_, "Scan stopped.\n");
         return Stopped("the scan was stopped");

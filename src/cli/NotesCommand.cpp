@@ -1,5 +1,7 @@
 #include "cli/NotesCommand.h"
 
+#include <utility>
+
 #include "acquire/CaptureSequence.h"
 #include "acquire/CaptureView.h"
 #include "acquire/PreviewImage.h"
@@ -66,9 +68,14 @@ int NotesCommand::RunNext()
         if (!store.Save(text, error))
             return Fail(kExitCameraFailure, error);
     }
-    const ImageNotes notes(captureNotes, TextConversion::ToWindows1252(store.Load()));
-    CliReport report;
-    report.AddText("captureNotes", "Capture notes", TextConversion::FromCamera(captureNotes));
+    return Print(CliReport(),
+                 ImageNotes(captureNotes, TextConversion::ToWindows1252(store.Load())));
+}
+
+int NotesCommand::Print(CliReport report, const ImageNotes& notes) const
+{
+    report.AddText("captureNotes", "Capture notes",
+                   TextConversion::FromCamera(notes.CaptureNotes()));
     report.AddText("userNotes", "User notes", TextConversion::FromCamera(notes.UserNotes()));
     report.AddInteger("userNotesLimit", "User notes limit",
                       static_cast<long long>(notes.UserNotesLimit()),
@@ -113,21 +120,10 @@ int NotesCommand::Run()
     if (options_.userNotes && entry.header != written.header)
         return Fail(kExitCameraFailure, "the camera holds other notes than were written");
 
-    const ImageNotes notes = ImageNotes::FromHeader(entry.header);
     CliReport report;
     report.AddInteger("slot", "Slot", entry.slot);
     report.AddText("name", "Name", entry.name);
-    report.AddText("captureNotes", "Capture notes",
-                   TextConversion::FromCamera(notes.CaptureNotes()));
-    report.AddText("userNotes", "User notes", TextConversion::FromCamera(notes.UserNotes()));
-    report.AddInteger("userNotesLimit", "User notes limit",
-                      static_cast<long long>(notes.UserNotesLimit()),
-                      std::to_string(notes.UserNotesLimit()) + " characters");
-    if (options_.json)
-        report.PrintJson(out_);
-    else
-        report.PrintText(out_);
-    return kExitSuccess;
+    return Print(std::move(report), ImageNotes::FromHeader(entry.header));
 }
 
 }  // namespace scanora::cli

@@ -4,10 +4,12 @@
 #include <string>
 
 #include "cli/CliOptions.h"
+#include "cli/CliReport.h"
 
 namespace scanora {
 class AppContext;
-}
+class ImageNotes;
+}  // namespace scanora
 
 namespace scanora::cli {
 
@@ -26,6 +28,8 @@ public:
 
 private:
     int RunNext();
+    // Prints `report` with the notes' fields added; the exit status.
+    int Print(CliReport report, const ImageNotes& notes) const;
     int Fail(int status, const std::string& message) const;
 
     const CliOptions& options_;
