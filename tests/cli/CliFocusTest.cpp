@@ -9,6 +9,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/CliProcess.h"
@@ -75,7 +76,62 @@ TEST_P(CliFocusSweepTest, GreenPeaksWhereTheLensIsSharpest)
     EXPECT_LT(readings.back().score, peak->score / 2) << "the lens is far out of focus again";
 }
 
+// Each zoom level's window on a 6000-pixel sensor (model 4, eight size steps), as the start
+// event gives it: 100 x 8 / (8 - step) pixels with the camera steps 7, 6, 4 and 0.
+TEST_P(CliFocusSweepTest, EachZoomLevelGivesItsWindowWidth)
+{
+    for (const auto& [zoom, pixels] : {std::pair{"0", 800}, {"1", 400}, {"2", 200}, {"3", 100}}) {
+        const test::ProcessResult result =
+            test::RunCli({"--camera", std::string("sim:speed=0,model=4,link=") + GetParam(),
+                          "--json", "focus", "--zoom", zoom, "--readings", "1", "--pause", "0"});
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_NE(result.out.find("\"zoom\": " + std::string(zoom) +
+                                  ", \"pixels\": " + std::to_string(pixels) + ","),
+                  std::string::npos)
+            << result.out.substr(0, result.out.find('\n'));
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Links, CliFocusSweepTest, ::testing::Values("usb", "scsi"));
+
+// The carriage moves a focus run makes before its first reading, from the trace.
+int CarriageMovesBeforeTheFirstReading(const std::string& trace)
+{
+    std::ifstream file(trace);
+    int moves = 0;
+    for (std::string line; std::getline(file, line);) {
+        if (line.find(">> CLF") != std::string::npos)
+            break;
+        moves += line.find(">> CMV") != std::string::npos ? 1 : 0;
+    }
+    return moves;
+}
+
+// The carriage always comes down onto the focus line: from below it goes past and comes back
+// (two moves), from above it comes straight down (one). One simulated camera for every step,
+// so that the carriage stays where the last command left it.
+TEST(CliFocusTest, TheCarriageComesDownOntoTheFocusLine)
+{
+    test::TempDir dir;
+    const std::string socket = (dir.Path() / "camera").string();
+    test::BackgroundProcess camera(
+        {SCANORA_CAMSIM_PATH, "--listen", socket, "--model", "6", "--speed", "0"});
+    ASSERT_TRUE(camera.WaitForOutput("listening"));
+    const std::string spec = "socket:" + socket;
+    const std::string trace = (dir.Path() / "trace.txt").string();
+    const auto focusAtTheBottom = [&] {
+        const test::ProcessResult result =
+            test::RunCli({"--camera", spec, "--trace", trace, "focus", "--line", "888",
+                          "--readings", "1", "--pause", "0"});
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        return CarriageMovesBeforeTheFirstReading(trace);
+    };
+
+    ASSERT_EQ(test::RunCli({"--camera", spec, "diag", "position", "4096"}).exitCode, 0);
+    EXPECT_EQ(focusAtTheBottom(), 2) << "from below";
+    ASSERT_EQ(test::RunCli({"--camera", spec, "diag", "position", "7552"}).exitCode, 0);
+    EXPECT_EQ(focusAtTheBottom(), 1) << "from above";
+}
 
 TEST(CliFocusTest, CtrlCStopsAndCentresTheCarriage)
 {
