@@ -11,11 +11,13 @@
 #include <vector>
 
 #include "acquire/CaptureCommandQueue.h"
+#include "acquire/CaptureProgressEvents.h"
 #include "acquire/CaptureSequence.h"
 #include "acquire/PrescanSaver.h"
 #include "acquire/PreviewImage.h"
 #include "camera/QVExposure.h"
 #include "cameradisk/DiskDirectory.h"
+#include "cameradisk/RetrievalProgressEvents.h"
 #include "cameradisk/ScanRetrieval.h"
 #include "cli/CaptureProgressView.h"
 #include "cli/CliApp.h"
@@ -23,8 +25,6 @@
 #include "cli/CliUiPort.h"
 #include "cli/EventScope.h"
 #include "cli/GetProgressBar.h"
-#include "cli/JsonCaptureProgress.h"
-#include "cli/JsonRetrievalProgress.h"
 #include "cli/NextCaptureNotes.h"
 #include "cli/OutputFileQuestion.h"
 #include "cli/RetrievalTarget.h"
@@ -120,7 +120,7 @@ private:
 struct CaptureRun {
     CaptureRun(AppContext& context, CliUiPort& ui, const EventScope& scope, std::FILE* err)
         : shown(err, isatty(fileno(err)) != 0),
-          json(scope.Events() ? std::make_unique<JsonCaptureProgress>(*scope.Events(), shown)
+          json(scope.Events() ? std::make_unique<CaptureProgressEvents>(*scope.Events(), shown)
                               : nullptr),
           sink(ui, queue),
           sequence(context.ForCapture(), image,
@@ -131,7 +131,7 @@ struct CaptureRun {
     }
 
     CaptureProgressView shown;
-    std::unique_ptr<JsonCaptureProgress> json;
+    std::unique_ptr<CaptureProgressEvents> json;
     PreviewImage image;
     CaptureCommandQueue queue;
     QueueSink sink;
@@ -342,7 +342,7 @@ int CaptureCommand::Scan()
 
     // With automatic saving each new image comes home after its scan.
     GetProgressBar retrievalBar(err_, isatty(fileno(err_)) != 0);
-    std::optional<JsonRetrievalProgress> retrievalEvents;
+    std::optional<RetrievalProgressEvents> retrievalEvents;
     if (scope.Events())
         retrievalEvents.emplace(*scope.Events(), retrievalBar);
     ScanRetrieval retrieval(context_.ForRetrieval());

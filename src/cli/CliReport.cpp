@@ -3,34 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/JsonObject.h"
 #include "platform/TextConversion.h"
 
 namespace scanora::cli {
 
 std::string CliReport::JsonString(std::string_view text)
 {
-    // JSON is UTF-8: bytes that are not become U+FFFD. Controls (C0, DEL, C1) are escaped, so
-    // none reaches a terminal the document is shown on.
-    std::string out = "\"";
-    for (std::size_t position = 0; position < text.size();) {
-        const char32_t c = TextConversion::NextUtf8(text, position);
-        switch (c) {
-        case U'"': out += "\\\""; break;
-        case U'\\': out += "\\\\"; break;
-        case U'\n': out += "\\n"; break;
-        case U'\r': out += "\\r"; break;
-        case U'\t': out += "\\t"; break;
-        default:
-            if (TextConversion::IsControl(c)) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-                out += escaped;
-            } else {
-                TextConversion::AppendUtf8(out, c);
-            }
-        }
-    }
-    return out + "\"";
+    return JsonObject::Quote(text);
 }
 
 void CliReport::AddText(std::string_view key, std::string_view label, std::string_view value)

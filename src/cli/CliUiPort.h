@@ -6,7 +6,7 @@
 #include <mutex>
 #include <string>
 
-#include "cli/JsonEvents.h"
+#include "platform/JsonEvents.h"
 #include "platform/Logger.h"
 #include "platform/UiPort.h"
 

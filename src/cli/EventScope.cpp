@@ -10,7 +10,14 @@ EventScope::EventScope(bool json, std::FILE* out, CliUiPort& ui, std::string ope
 {
     if (!json)
         return;
-    events_ = std::make_unique<JsonEvents>(out, std::move(operation));
+    // Each line is printed and flushed as it comes, for a program that acts on it at once.
+    events_ = std::make_unique<JsonEvents>(
+        [out](const std::string& line) {
+            std::fputs(line.c_str(), out);
+            std::fputc('\n', out);
+            std::fflush(out);
+        },
+        std::move(operation));
     ui_.SetEvents(events_.get());
     events_->Emit("start", start);
 }

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "cli/JsonEvents.h"
+#include "platform/JsonEvents.h"
 
 namespace scanora::cli {
 

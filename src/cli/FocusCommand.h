@@ -10,13 +10,13 @@
 namespace scanora {
 class AppContext;
 class FocusHistory;
+class JsonEvents;
 struct FocusReading;
 }  // namespace scanora
 
 namespace scanora::cli {
 
 class CliUiPort;
-class JsonEvents;
 
 // "focus": the focus aid in the terminal. Parks the carriage at the line picked with --line
 // (preview lines; default the middle), reads the window at --column (preview columns; default

@@ -10,12 +10,12 @@
 #include "cameradisk/DiskDirectory.h"
 #include "cameradisk/Retrieval.h"
 #include "cameradisk/RetrievalFolderChooser.h"
+#include "cameradisk/RetrievalProgressEvents.h"
 #include "cli/CliApp.h"
 #include "cli/CliReport.h"
 #include "cli/DiskSlotArguments.h"
 #include "cli/EventScope.h"
 #include "cli/GetProgressBar.h"
-#include "cli/JsonRetrievalProgress.h"
 #include "cli/RetrievalTarget.h"
 #include "context/AppContext.h"
 #include "settings/QVCameraSetting.h"
@@ -140,7 +140,7 @@ int GetCommand::Run()
         slots += (slots.size() > 1 ? ", " : "") + std::to_string(entry.slot);
     const EventScope scope(options_.json, out_, ui_, "get", JsonObject().Raw("slots", slots + "]"));
     GetProgressBar progress(err_, isatty(fileno(err_)) != 0);
-    std::optional<JsonRetrievalProgress> events;
+    std::optional<RetrievalProgressEvents> events;
     if (scope.Events())
         events.emplace(*scope.Events(), progress);
     Retrieval retrieval(camera, context_.Ui());

@@ -10,12 +10,12 @@
 
 namespace scanora {
 class AppContext;
-}
+class JsonEvents;
+}  // namespace scanora
 
 namespace scanora::cli {
 
 class CliUiPort;
-class JsonEvents;
 
 // "stage move POS | jog min|max --fine|--coarse | calibrate | position | home": the motorised
 // stage from a terminal. A move turns the stage onto POS as a capture does (stopping short by

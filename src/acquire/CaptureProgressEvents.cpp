@@ -1,23 +1,23 @@
-#include "cli/JsonCaptureProgress.h"
+#include "acquire/CaptureProgressEvents.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace scanora::cli {
+namespace scanora {
 
-void JsonCaptureProgress::ShowPrescanProgress(int done, int total)
+void CaptureProgressEvents::ShowPrescanProgress(int done, int total)
 {
     shown_.ShowPrescanProgress(done, total);
     Report("prescan", done, total);
 }
 
-void JsonCaptureProgress::ShowScanProgress(int done, int total)
+void CaptureProgressEvents::ShowScanProgress(int done, int total)
 {
     shown_.ShowScanProgress(done, total);
     Report("scan", done, total);
 }
 
-void JsonCaptureProgress::Report(const char* capture, int done, int total)
+void CaptureProgressEvents::Report(const char* capture, int done, int total)
 {
     if (total <= 0)
         return;
@@ -52,4 +52,4 @@ void JsonCaptureProgress::Report(const char* capture, int done, int total)
     events_.Emit("progress", fields);
 }
 
-}  // namespace scanora::cli
+}  // namespace scanora

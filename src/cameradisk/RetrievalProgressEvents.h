@@ -5,16 +5,16 @@
 #include <string_view>
 
 #include "cameradisk/RetrievalProgress.h"
-#include "cli/JsonEvents.h"
+#include "platform/JsonEvents.h"
 
-namespace scanora::cli {
+namespace scanora {
 
 // A retrieval's progress as events, on top of the progress shown to a person: "status" for its
 // texts, "transfer" when the blocks start to come, and "progress" after each block with the
 // blocks done and in all, the seconds remaining and the bytes read from the camera per second.
-class JsonRetrievalProgress final : public RetrievalProgress {
+class RetrievalProgressEvents final : public RetrievalProgress {
 public:
-    JsonRetrievalProgress(JsonEvents& events, RetrievalProgress& shown)
+    RetrievalProgressEvents(JsonEvents& events, RetrievalProgress& shown)
         : events_(events), shown_(shown)
     {
     }
@@ -31,4 +31,4 @@ private:
     std::chrono::steady_clock::time_point started_{};
 };
 
-}  // namespace scanora::cli
+}  // namespace scanora

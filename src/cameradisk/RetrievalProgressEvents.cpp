@@ -1,18 +1,18 @@
-#include "cli/JsonRetrievalProgress.h"
+#include "cameradisk/RetrievalProgressEvents.h"
 
 #include <cmath>
 
 #include "cameradisk/RetrievalTransfer.h"
 
-namespace scanora::cli {
+namespace scanora {
 
-void JsonRetrievalProgress::OnStatus(std::string_view text)
+void RetrievalProgressEvents::OnStatus(std::string_view text)
 {
     shown_.OnStatus(text);
     events_.Emit("status", JsonObject().Text("text", text));
 }
 
-void JsonRetrievalProgress::OnTransferStarted(std::uint32_t blockCount)
+void RetrievalProgressEvents::OnTransferStarted(std::uint32_t blockCount)
 {
     shown_.OnTransferStarted(blockCount);
     started_ = std::chrono::steady_clock::now();
@@ -21,9 +21,9 @@ void JsonRetrievalProgress::OnTransferStarted(std::uint32_t blockCount)
                                  .Integer("blockBytes", RetrievalTransfer::kBlockBytes));
 }
 
-void JsonRetrievalProgress::OnProgress(std::uint32_t blocksDone, std::uint32_t blockCount,
-                                       std::string_view remainingText,
-                                       std::uint32_t remainingSeconds)
+void RetrievalProgressEvents::OnProgress(std::uint32_t blocksDone, std::uint32_t blockCount,
+                                         std::string_view remainingText,
+                                         std::uint32_t remainingSeconds)
 {
     shown_.OnProgress(blocksDone, blockCount, remainingText, remainingSeconds);
     const double seconds =
@@ -41,9 +41,9 @@ void JsonRetrievalProgress::OnProgress(std::uint32_t blocksDone, std::uint32_t b
     events_.Emit("progress", fields);
 }
 
-void JsonRetrievalProgress::OnTransferEnded()
+void RetrievalProgressEvents::OnTransferEnded()
 {
     shown_.OnTransferEnded();
 }
 
-}  // namespace scanora::cli
+}  // namespace scanora

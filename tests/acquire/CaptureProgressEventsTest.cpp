@@ -1,45 +1,19 @@
-#include "cli/JsonCaptureProgress.h"
+#include "acquire/CaptureProgressEvents.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "cli/JsonEvents.h"
+#include "platform/JsonEvents.h"
 
-namespace scanora::cli {
+namespace scanora {
 namespace {
 
-// The progress events of a capture, written into memory.
-class Events {
-public:
-    Events() : file_(open_memstream(&buffer_, &size_)), events_(file_, "scan") {}
-    ~Events()
-    {
-        std::fclose(file_);
-        std::free(buffer_);
-    }
-    Events(const Events&) = delete;
-    Events& operator=(const Events&) = delete;
-
-    JsonEvents& Sink() { return events_; }
-    std::vector<std::string> Lines()
-    {
-        std::fflush(file_);
-        std::vector<std::string> lines;
-        std::istringstream text(std::string(buffer_, size_));
-        for (std::string line; std::getline(text, line);) lines.push_back(line);
-        return lines;
-    }
-
-private:
-    char* buffer_ = nullptr;
-    std::size_t size_ = 0;
-    std::FILE* file_;
-    JsonEvents events_;
+// The lines of the events, kept.
+struct Events {
+    std::vector<std::string> lines;
+    JsonEvents sink{[this](const std::string& line) { lines.push_back(line); }, "scan"};
 };
 
 class ShownProgress final : public CaptureView {
@@ -48,11 +22,11 @@ public:
     std::vector<int> shown;
 };
 
-TEST(JsonCaptureProgressTest, ReportsAtMostTenTimesASecondAndAlwaysTheLastLineAndANewCapture)
+TEST(CaptureProgressEventsTest, ReportsAtMostTenTimesASecondAndAlwaysTheLastLineAndANewCapture)
 {
     Events events;
     ShownProgress shown;
-    JsonCaptureProgress progress(events.Sink(), shown);
+    CaptureProgressEvents progress(events.sink, shown);
     // A fast capture: everything but its first and last counts falls within the gap.
     for (int done = 1; done <= 100; ++done) progress.ShowScanProgress(done, 100);
     // The series' next image counts from the start again.
@@ -60,7 +34,7 @@ TEST(JsonCaptureProgressTest, ReportsAtMostTenTimesASecondAndAlwaysTheLastLineAn
     progress.ShowScanProgress(0, 100);
 
     EXPECT_EQ(shown.shown.size(), 102u) << "the person's view sees every count";
-    const std::vector<std::string> lines = events.Lines();
+    const std::vector<std::string>& lines = events.lines;
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_NE(lines[0].find("\"done\": 1, \"total\": 100, \"unit\": \"lines\""), std::string::npos)
         << lines[0];
@@ -75,4 +49,4 @@ TEST(JsonCaptureProgressTest, ReportsAtMostTenTimesASecondAndAlwaysTheLastLineAn
 }
 
 }  // namespace
-}  // namespace scanora::cli
+}  // namespace scanora

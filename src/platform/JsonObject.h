@@ -3,10 +3,11 @@
 #include <string>
 #include <string_view>
 
-namespace scanora::cli {
+namespace scanora {
 
-// One JSON object built field by field, for the lines that --json prints. Keys are written as
-// given (the program's own names); text values become valid UTF-8 JSON strings.
+// One JSON object built field by field, for the programs' machine-readable output (the CLI's
+// --json lines, the desktop program's D-Bus events). Keys are written as given (the program's
+// own names); text values become valid UTF-8 JSON strings.
 class JsonObject {
 public:
     JsonObject& Text(std::string_view key, std::string_view value);
@@ -23,10 +24,14 @@ public:
     // The fields without the braces: "key": value, ...
     [[nodiscard]] const std::string& Members() const { return members_; }
 
+    // A JSON string literal for `text`: valid UTF-8 (other bytes become U+FFFD), and control
+    // characters escaped, so that none reaches a terminal the text is shown on.
+    [[nodiscard]] static std::string Quote(std::string_view text);
+
 private:
     JsonObject& Add(std::string_view key, std::string_view json);
 
     std::string members_;
 };
 
-}  // namespace scanora::cli
+}  // namespace scanora

@@ -4,18 +4,20 @@
 #include <mutex>
 
 #include "acquire/CaptureView.h"
-#include "cli/JsonEvents.h"
+#include "platform/JsonEvents.h"
 
-namespace scanora::cli {
+namespace scanora {
 
 // A capture's progress as "progress" events, on top of the view that shows it to a person: the
 // lines done and in all, and the seconds remaining at the pace so far. At most one event in
 // kMinimumGap per capture, and always the last line's.
-class JsonCaptureProgress final : public CaptureView {
+class CaptureProgressEvents final : public CaptureView {
 public:
     static constexpr std::chrono::milliseconds kMinimumGap{100};
 
-    JsonCaptureProgress(JsonEvents& events, CaptureView& shown) : events_(events), shown_(shown) {}
+    CaptureProgressEvents(JsonEvents& events, CaptureView& shown) : events_(events), shown_(shown)
+    {
+    }
 
     void ShowPrescanProgress(int done, int total) override;
     void ShowScanProgress(int done, int total) override;
@@ -31,4 +33,4 @@ private:
     int lastDone_ = -1;
 };
 
-}  // namespace scanora::cli
+}  // namespace scanora
