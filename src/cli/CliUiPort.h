@@ -6,8 +6,8 @@
 #include <mutex>
 #include <string>
 
-#include "platform/JsonEvents.h"
 #include "platform/Logger.h"
+#include "platform/UiEvents.h"
 #include "platform/UiPort.h"
 
 namespace scanora::cli {
@@ -35,7 +35,7 @@ public:
 
     // With --json during a long operation: status texts and messages become events too, each
     // message with the cause the core logged just before it. Null for none.
-    void SetEvents(JsonEvents* events);
+    void SetEvents(JsonEvents* events) { events_.Attach(events); }
 
     // The last message shown, and whether any was shown since the last Forget.
     [[nodiscard]] std::string LastMessage() const;
@@ -45,12 +45,6 @@ public:
 private:
     // The answer to a message with `buttons`: --yes, the terminal, or no when nobody can answer.
     MessageResult Answer(MessageButtons buttons);
-    // A series' state read from its status text ("Scanning image k of n", "Time Lapse k of n, in
-    // s seconds") as a "series" event; other texts give none.
-    static void EmitSeriesState(JsonEvents& events, std::string_view text);
-    // The message as an event, with the cause logged before it.
-    static void EmitMessage(JsonEvents& events, std::string_view text, MessageIcon icon,
-                            MessageButtons buttons, MessageResult answer, const std::string& cause);
 
     std::FILE* errors_;
     const bool answerYes_;
@@ -59,8 +53,7 @@ private:
     std::string lastMessage_;
     std::function<void(WindowCommand)> sink_;
     Logger* logger_ = nullptr;
-    JsonEvents* events_ = nullptr;
-    std::string lastCause_;  // the last warning or error logged, until a message takes it
+    UiEvents events_;
     std::atomic<bool> shown_{false};
 };
 
