@@ -22,6 +22,19 @@ public:
     void ShowPrescanProgress(int done, int total) override;
     void ShowScanProgress(int done, int total) override;
 
+    // Everything else goes to the view that shows the capture, as it is.
+    void ShowPreviewRows(int first, int count) override { shown_.ShowPreviewRows(first, count); }
+    void ShowProgressRow(int row) override { shown_.ShowProgressRow(row); }
+    void ShowStageRow(int row) override { shown_.ShowStageRow(row); }
+    void RepaintAndWait(std::chrono::milliseconds limit) override { shown_.RepaintAndWait(limit); }
+    void RefreshAll() override { shown_.RefreshAll(); }
+    void HoldPreview() override { shown_.HoldPreview(); }
+    void SetCaptureControlsEnabled(bool enabled) override
+    {
+        shown_.SetCaptureControlsEnabled(enabled);
+    }
+    [[nodiscard]] bool AbortKeysDown() const override { return shown_.AbortKeysDown(); }
+
 private:
     void Report(const char* capture, int done, int total);
 

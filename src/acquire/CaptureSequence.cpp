@@ -104,18 +104,24 @@ bool CaptureSequence::IsIdle() const
     return state_.Quiet() && !monitor_->HasThread();
 }
 
-bool CaptureSequence::Admitted(CaptureCall call)
+std::optional<std::string_view> CaptureSequence::Refusal(CaptureCall call) const
 {
     switch (state_.Admit(call)) {
-    case CaptureRefusal::None: return true;
-    case CaptureRefusal::Quietly: return false;
-    case CaptureRefusal::ScanInProgress:
-        app_.Ui().ShowMessage(kScanInProgressMessage, MessageIcon::Exclamation, MessageButtons::Ok);
-        return false;
-    case CaptureRefusal::CaptureRunning:
-        app_.Ui().ShowMessage(kCaptureRunningMessage, MessageIcon::Exclamation, MessageButtons::Ok);
-        return false;
+    case CaptureRefusal::None: return std::nullopt;
+    case CaptureRefusal::Quietly: return std::string_view();
+    case CaptureRefusal::ScanInProgress: return kScanInProgressMessage;
+    case CaptureRefusal::CaptureRunning: return kCaptureRunningMessage;
     }
+    return std::string_view();
+}
+
+bool CaptureSequence::Admitted(CaptureCall call)
+{
+    const std::optional<std::string_view> refusal = Refusal(call);
+    if (!refusal)
+        return true;
+    if (!refusal->empty())
+        app_.Ui().ShowMessage(*refusal, MessageIcon::Exclamation, MessageButtons::Ok);
     return false;
 }
 

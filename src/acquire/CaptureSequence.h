@@ -7,7 +7,9 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "acquire/CaptureRequestBuilder.h"
@@ -129,6 +131,10 @@ public:
     // The time-lapse status text for image k of n with `seconds` left.
     [[nodiscard]] static std::string TimeLapseText(int k, int n, int seconds);
     [[nodiscard]] static std::string ScanningText(int k, int n);
+
+    // What the capture makes of `call` now: nothing when it may go on, else the refusal's
+    // message (empty for a call that is dropped without a word). Shows nothing.
+    [[nodiscard]] std::optional<std::string_view> Refusal(CaptureCall call) const;
 
 private:
     friend class ScanMonitor;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "camera/QVCamera.h"
+#include "cli/AttachCommand.h"
 #include "cli/CaptureCommand.h"
 #include "cli/CleanCommand.h"
 #include "cli/DiagCommand.h"
@@ -143,6 +144,11 @@ int CliApp::RunCommand()
     }
     if (options_.command == "prefs")
         return Prefs();
+    if (options_.attach) {
+        if (const std::string usage = AttachCommand::CheckArguments(options_); !usage.empty())
+            return Usage(usage);
+        return AttachCommand(options_, out_, err_, stopRequested_).Run();
+    }
     const bool disk = DiskCommands::Handles(options_.command);
     if (disk) {
         if (const std::string usage = DiskCommands::CheckArguments(options_, interactive_);

@@ -25,6 +25,8 @@ Options:
                   ~/.config/Scanora/Scanora Prefs)
   --no-prefs      do not read the preferences file: start from the defaults
   --reset-prefs   first replace the preferences file with the built-in one
+  --attach        send status, prescan, scan or abort to the running desktop
+                  program over the session bus instead of opening the camera
   --json          print results as JSON; prescan, scan, get, focus and stage
                   moves print their events first, one JSON object per line
   --yes           answer yes to every question
@@ -157,6 +159,8 @@ bool ParseCliOptions(const std::vector<std::string>& argv, const char* cameraEnv
             options.verbose = true;
         } else if (arg == "--no-prefs") {
             options.noPrefs = true;
+        } else if (arg == "--attach") {
+            options.attach = true;
         } else if (arg == "--reset-prefs") {
             options.resetPrefs = true;
         } else if (arg == "--camera" || arg == "--trace" || arg == "--prefs") {

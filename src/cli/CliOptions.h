@@ -17,6 +17,7 @@ struct CliOptions {
     bool verbose = false;     // --verbose: the log on standard error as well
     std::string prefsFile;    // --prefs: the preferences file instead of the default one
     bool noPrefs = false;     // --no-prefs: start from the defaults, do not read the file
+    bool attach = false;      // --attach: the command goes to the running desktop program
     bool resetPrefs = false;  // --reset-prefs: rewrite the file from the built-in text first
     // prescan/scan: --step, --crop, --insert, --line-time, --curve, --size, --exposure,
     // --histogram, --series, --interval, --name, --retrieve with their values; --fast and

@@ -23,14 +23,15 @@ public:
     {
     }
 
+    // Where the lines go from now on (none: nowhere), and the operation later events name.
+    void SetSink(LineSink sink);
+    void SetOperation(std::string operation);
+
     void Emit(std::string_view kind, const JsonObject& fields = {});
     // The result line that ends the events: the object as it is, without "event".
     void Result(const JsonObject& result);
-    [[nodiscard]] const std::string& Operation() const { return operation_; }
 
 private:
-    void Send(const std::string& line);
-
     std::mutex mutex_;
     LineSink sink_;
     std::string operation_;

@@ -49,7 +49,9 @@ PreviewDocument::~PreviewDocument()
 
 void PreviewDocument::AttachDisplay(CaptureView& display)
 {
-    sequence_ = std::make_unique<CaptureSequence>(app_.ForCapture(), *image_, display,
+    // The capture reports to the display, and through it its progress as events.
+    progressEvents_ = std::make_unique<CaptureProgressEvents>(captureEvents_, display);
+    sequence_ = std::make_unique<CaptureSequence>(app_.ForCapture(), *image_, *progressEvents_,
                                                   &app_.Stage(), timing_);
     sequence_->SetPreviewMarks(marks_);
 }

@@ -11,12 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "acquire/CaptureProgressEvents.h"
 #include "acquire/CaptureSequence.h"
 #include "acquire/PaintEvent.h"
 #include "acquire/PreviewImage.h"
 #include "acquire/TileRenderer.h"
 #include "imaging/ColorCorrectingToneCurve.h"
 #include "imaging/LevelHistogram.h"
+#include "platform/JsonEvents.h"
 #include "settings/SuperPrescanRegion.h"
 #include "ui/DisplayProfile.h"
 #include "ui/PreviewColorManagement.h"
@@ -55,6 +57,8 @@ public:
     [[nodiscard]] PreviewImage& Image() { return *image_; }
     [[nodiscard]] const PreviewImage& Image() const { return *image_; }
     [[nodiscard]] CaptureSequence& Capture() { return *sequence_; }
+    // The captures' progress as events (their sink set by whoever follows them, else none).
+    [[nodiscard]] JsonEvents& CaptureEvents() { return captureEvents_; }
     [[nodiscard]] bool CaptureRunning() const;
     [[nodiscard]] const CaptureTiming& Timing() const { return timing_; }
 
@@ -113,6 +117,8 @@ private:
     AppContext& app_;
     const CaptureTiming timing_;
     std::unique_ptr<PreviewImage> image_;
+    JsonEvents captureEvents_{{}, "capture"};
+    std::unique_ptr<CaptureProgressEvents> progressEvents_;
     std::unique_ptr<CaptureSequence> sequence_;
     PreviewMarks marks_;
     ColorCorrectingToneCurve displayCurve_;

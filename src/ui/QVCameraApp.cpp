@@ -11,6 +11,7 @@
 
 #include "platform/Logger.h"
 #include "platform/UserFolders.h"
+#include "ui/BusService.h"
 #include "ui/QVMainFrame.h"
 #include "ui/QtUiPort.h"
 
@@ -28,6 +29,7 @@ QVCameraApp::QVCameraApp() = default;
 QVCameraApp::~QVCameraApp()
 {
     ShutDown();
+    bus_.reset();    // it follows the window
     frame_.reset();  // the views borrow the tools: they go first
     app_.reset();
 }
@@ -139,6 +141,15 @@ QVCameraApp::StartResult QVCameraApp::Start(const StartOptions& options)
     frame_->show();
     frame_->Start();
     connect(frame_.get(), &QVMainFrame::closing, this, &QVCameraApp::ShutDown);
+    if (options.busService) {
+        // Scripts reach the program over the session bus; without one it goes on alone.
+        bus_ = std::make_unique<BusService>(*app_, *frame_, *ui_);
+        QString why;
+        if (!bus_->Register(why)) {
+            ui_->Log(LogLevel::Info, LogCategory::Ui, "no D-Bus service: " + why.toStdString());
+            bus_.reset();
+        }
+    }
     return StartResult::Started;
 }
 

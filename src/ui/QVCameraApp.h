@@ -20,6 +20,7 @@ class Logger;
 
 namespace scanora::ui {
 
+class BusService;
 class QtUiPort;
 class QVMainFrame;
 
@@ -40,6 +41,8 @@ struct StartOptions {
     std::function<MessageResult(const QString&, MessageIcon, MessageButtons)> messagePresenter;
     // Where a line for the terminal goes; standard error when unset.
     std::function<void(const QString&)> notice;
+    // Offer the program on the session bus (the tests that do not look at it leave it off).
+    bool busService = true;
 };
 
 // The application object: enforces the single running instance, creates the program-wide tools
@@ -89,6 +92,7 @@ private:
     std::unique_ptr<QtUiPort> ui_;
     std::unique_ptr<AppContext> app_;
     std::unique_ptr<QVMainFrame> frame_;  // the top-level window; destroyed before the tools
+    std::unique_ptr<BusService> bus_;     // while the session bus carries the program
     QLocalServer* server_ = nullptr;      // owned by this object
     bool shutDown_ = false;
 };

@@ -91,18 +91,24 @@ void QtUiPort::SetMessagePresenter(MessagePresenter presenter)
 
 MessageResult QtUiPort::Present(const QString& text, MessageIcon icon, MessageButtons buttons)
 {
-    if (presenter_)
-        return presenter_(text, icon, buttons);
-    // Over a dialog that is open (the preferences telling of a number out of range), else over
-    // the main window.
-    QWidget* modal = QApplication::activeModalWidget();
-    return ShowMessageBox(modal ? modal : dialogParent_, text, icon, buttons);
+    MessageResult answer = MessageResult::Ok;
+    if (presenter_) {
+        answer = presenter_(text, icon, buttons);
+    } else {
+        // Over a dialog that is open (the preferences telling of a number out of range), else
+        // over the main window.
+        QWidget* modal = QApplication::activeModalWidget();
+        answer = ShowMessageBox(modal ? modal : dialogParent_, text, icon, buttons);
+    }
+    events_.MessageShown(text.toStdString(), icon, buttons, answer);
+    return answer;
 }
 
 void QtUiPort::Log(LogLevel level, LogCategory category, std::string_view text)
 {
     if (logger_)
         logger_->Write(level, category, text);
+    events_.Logged(level, text);
 }
 
 MessageResult QtUiPort::ShowMessage(std::string_view text, MessageIcon icon, MessageButtons buttons)
@@ -149,6 +155,8 @@ MessageResult QtUiPort::SafeAnswer(MessageButtons buttons)
 
 void QtUiPort::PostCommand(WindowCommand command, std::string_view text)
 {
+    if (command == WindowCommand::ShowStatus)
+        events_.StatusShown(text);
     // Queued even on the GUI thread: a posted command never runs inside its sender.
     QMetaObject::invokeMethod(
         this,

@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "platform/Logger.h"
+#include "platform/UiEvents.h"
 #include "platform/UiPort.h"
 
 namespace scanora::ui {
@@ -41,6 +42,8 @@ public:
     void SetMessagePresenter(MessagePresenter presenter);
     // The window that message boxes are centred on.
     void SetDialogParent(QWidget* parent) { dialogParent_ = parent; }
+    // Status texts and messages as events, for a program following along over D-Bus.
+    [[nodiscard]] UiEvents& Events() { return events_; }
 
     // The program is closing: waiting workers get the safe answer (No or Cancel) at once and no
     // further message is shown.
@@ -67,6 +70,7 @@ private:
     MessagePresenter presenter_;
     QWidget* dialogParent_ = nullptr;
     Logger* logger_ = nullptr;
+    UiEvents events_;
     std::mutex waitMutex_;
     std::condition_variable answered_;
     std::atomic<bool> closed_{false};

@@ -35,6 +35,7 @@ public:
             "scanora-test-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
         options_.pollInterval = poll;
         options_.savedPosition = false;
+        options_.busService = false;
         options_.timing.finishPause = std::chrono::milliseconds(0);
         options_.timing.paintWait = std::chrono::milliseconds(50);
         options_.messagePresenter = [this](const QString& text, MessageIcon, MessageButtons) {

@@ -1,0 +1,232 @@
+// The desktop program on a private session bus, driven as a script drives it: the status, a
+// prescan and a scan called over D-Bus, their events as signals while the window shows the same
+// captures, and a second scan refused with the program's own message.
+
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusPendingReply>
+#include <QObject>
+#include <QTest>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "UiTestSupport.h"
+#include "support/JsonReader.h"
+#include "support/ProcessRunner.h"
+#include "support/TempDir.h"
+#include "ui/BusService.h"
+
+namespace scanora::ui {
+namespace {
+
+using test::StartedApp;
+using namespace std::chrono_literals;
+
+// The lines of the Event signal, in the order they came, with the time each came.
+class EventRecorder final : public QObject {
+    Q_OBJECT
+
+public:
+    struct Received {
+        QString line;
+        std::chrono::steady_clock::time_point at;
+    };
+    std::vector<Received> received;
+
+    [[nodiscard]] bool Has(const QString& piece) const
+    {
+        for (const Received& event : received)
+            if (event.line.contains(piece))
+                return true;
+        return false;
+    }
+
+public Q_SLOTS:
+    void Record(const QString& line)
+    {
+        received.push_back({line, std::chrono::steady_clock::now()});
+    }
+};
+
+// A session bus of the test program's own: the program's connection to the session bus is made
+// once per process, so every test here shares one.
+class PrivateBus {
+public:
+    explicit PrivateBus(const std::filesystem::path& folder)
+        : address_("unix:path=" + (folder / "bus").string()),
+          daemon_({"/usr/bin/dbus-daemon", "--session", "--nofork", "--nopidfile",
+                   "--print-address", "--address=" + address_})
+    {
+        ready_ = daemon_.WaitForOutput("unix:path=");
+        setenv("DBUS_SESSION_BUS_ADDRESS", address_.c_str(), 1);
+    }
+    [[nodiscard]] bool Ready() const { return ready_; }
+    [[nodiscard]] QString Address() const { return QString::fromStdString(address_); }
+
+    static PrivateBus& Shared()
+    {
+        static scanora::test::TempDir folder;
+        static PrivateBus bus(folder.Path());
+        return bus;
+    }
+
+private:
+    std::string address_;
+    scanora::test::BackgroundProcess daemon_;
+    bool ready_ = false;
+};
+
+// A call as a script makes it, on a connection of its own; the finished call.
+QDBusMessage Call(QDBusConnection& client, const char* method)
+{
+    const QDBusMessage message = QDBusMessage::createMethodCall(
+        BusService::kServiceName, BusService::kObjectPath, BusService::kInterface, method);
+    QDBusPendingCall pending = client.asyncCall(message, 10000);
+    if (!QTest::qWaitFor([&] { return pending.isFinished(); }, 12000))
+        ADD_FAILURE() << method << " got no answer";
+    return pending.reply();
+}
+
+TEST(BusServiceTest, AScriptScansOverTheBusAndFollowsItsEvents)
+{
+    StartedApp started("sim:speed=0,fault=stall:200");
+    PrivateBus& bus = PrivateBus::Shared();
+    ASSERT_TRUE(bus.Ready()) << "dbus-daemon did not start";
+    started.Options().busService = true;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    QVMainFrame& frame = started.Frame();
+
+    QDBusConnection client = QDBusConnection::connectToBus(bus.Address(), "scanora-test-script");
+    ASSERT_TRUE(client.isConnected()) << client.lastError().message().toStdString();
+    EventRecorder events;
+    ASSERT_TRUE(client.connect(BusService::kServiceName, BusService::kObjectPath,
+                               BusService::kInterface, "Event", &events, SLOT(Record(QString))));
+
+    const QDBusMessage status = Call(client, "Status");
+    ASSERT_EQ(status.type(), QDBusMessage::ReplyMessage) << status.errorMessage().toStdString();
+    const QString statusText = status.arguments().value(0).toString();
+    EXPECT_TRUE(statusText.contains("\"model\": \"Model Cedar\"")) << statusText.toStdString();
+    EXPECT_TRUE(statusText.contains("\"capture\": \"idle\"")) << statusText.toStdString();
+
+    // A prescan called by the script runs in the window, and its events arrive as signals.
+    const CaptureSequence& capture = frame.Document().Capture();
+    ASSERT_EQ(Call(client, "Prescan").type(), QDBusMessage::ReplyMessage);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return events.Has("{\"succeeded\": true}"); }, 20000));
+    EXPECT_TRUE(capture.LastPrescanSucceeded());
+    EXPECT_TRUE(events.Has("{\"event\": \"start\", \"operation\": \"prescan\"}"));
+    EXPECT_TRUE(events.Has("\"event\": \"progress\", \"operation\": \"prescan\""));
+
+    // A scan, which the simulated camera stalls in: a second one is refused with the program's
+    // message, and no box comes up in the window for it.
+    events.received.clear();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return frame.Panel().Button(MainControl::kScan)->isEnabled(); }, 5000));
+    const QDBusMessage scan = Call(client, "Scan");
+    ASSERT_EQ(scan.type(), QDBusMessage::ReplyMessage) << scan.errorMessage().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return events.Has("\"capture\": \"scan\""); }, 20000));
+    const QDBusMessage second = Call(client, "Scan");
+    EXPECT_EQ(second.type(), QDBusMessage::ErrorMessage);
+    EXPECT_EQ(second.errorName(), BusService::kRefusedError);
+    EXPECT_EQ(second.errorMessage(), "Scan in Progress");
+    EXPECT_TRUE(
+        Call(client, "Status").arguments().value(0).toString().contains("\"capture\": \"scan\""));
+
+    // Aborted, the scan ends and its result follows at once.
+    const auto aborted = std::chrono::steady_clock::now();
+    Call(client, "Abort");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return events.Has("{\"succeeded\": false}"); }, 20000));
+    const auto delay = events.received.back().at - aborted;
+    std::cout << "abort to the result signal: "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(delay).count() << " ms\n";
+    EXPECT_TRUE(events.Has("{\"event\": \"start\", \"operation\": \"scan\"}"));
+    EXPECT_TRUE(started.messages.empty() || started.messages.front() != "Scan in Progress");
+}
+
+// scanora-cli run on a thread of its own while the window's event loop goes on.
+class CliRun {
+public:
+    explicit CliRun(std::vector<std::string> args)
+        : thread_([this, args = std::move(args)]() mutable {
+              args.insert(args.begin(), SCANORA_CLI_PATH);
+              result_ = scanora::test::RunProcess(args, std::chrono::seconds(60));
+              done_.store(true);
+          })
+    {
+    }
+    ~CliRun() { thread_.join(); }
+    CliRun(const CliRun&) = delete;
+    CliRun& operator=(const CliRun&) = delete;
+
+    // The finished run (waiting for it with the event loop going).
+    const scanora::test::ProcessResult& Result()
+    {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done_.load(); }, 65000));
+        return result_;
+    }
+    [[nodiscard]] bool Done() const { return done_.load(); }
+
+private:
+    scanora::test::ProcessResult result_;
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+
+TEST(BusServiceTest, TheTerminalProgramAttachesToTheRunningWindow)
+{
+    // Without the program on the bus, --attach says so.
+    StartedApp started("sim:speed=0,fault=stall:200");
+    ASSERT_TRUE(PrivateBus::Shared().Ready()) << "dbus-daemon did not start";
+    CliRun aloneRun({"--attach", "status"});
+    const auto& alone = aloneRun.Result();
+    EXPECT_EQ(alone.exitCode, 1);
+    EXPECT_NE(alone.err.find("Scanora is not running"), std::string::npos) << alone.err;
+
+    started.Options().busService = true;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    QVMainFrame& frame = started.Frame();
+    CliRun statusRun({"--attach", "status"});
+    const auto& status = statusRun.Result();
+    ASSERT_EQ(status.exitCode, 0) << status.err;
+    EXPECT_EQ(status.out, "Model:   Model Cedar\nCapture: idle\n");
+    test::PrescanFromPanel(frame);
+
+    // A scan sent from the terminal runs in the window; a second one is refused with the
+    // program's message; aborted in the window, the terminal gets the result and ends.
+    CliRun scan({"--attach", "--json", "scan"});
+    const CaptureSequence& capture = frame.Document().Capture();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return capture.LastScanStarted(); }, 20000));
+    CliRun secondRun({"--attach", "scan"});
+    const auto& second = secondRun.Result();
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_NE(second.err.find("Scan in Progress"), std::string::npos) << second.err;
+    EXPECT_FALSE(scan.Done());
+    frame.Execute(QVMainFrame::kAbort);
+    const auto& scanned = scan.Result();
+    EXPECT_EQ(scanned.exitCode, 1) << "an aborted scan did not succeed";
+    std::vector<std::string> lines;
+    std::istringstream out(scanned.out);
+    for (std::string line; std::getline(out, line);) lines.push_back(line);
+    ASSERT_GE(lines.size(), 3u) << scanned.out;
+    EXPECT_EQ(lines.front(), "{\"event\": \"start\", \"operation\": \"scan\"}");
+    EXPECT_EQ(lines.back(), "{\"succeeded\": false}");
+    for (const std::string& line : lines) {
+        std::string error;
+        EXPECT_TRUE(scanora::test::ParseJson(line, error).has_value()) << line << ": " << error;
+    }
+    EXPECT_TRUE(started.messages.empty()) << started.messages.front().toStdString();
+}
+
+}  // namespace
+}  // namespace scanora::ui
+
+#include "BusServiceTest.moc"
