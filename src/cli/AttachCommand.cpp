@@ -68,7 +68,7 @@ int AttachCommand::Run()
         return Fail(kNotRunning);
     const std::string& command = options_.command;
     if (command == "prescan" || command == "scan")
-        return Follow(command == "scan" ? "Scan" : "Prescan");
+        return Follow(bus, command == "scan" ? "Scan" : "Prescan");
     const SessionBusClient::Reply reply = bus.Call(command == "status" ? "Status" : "Abort");
     if (!reply.ok)
         return Fail(reply.text);
@@ -83,12 +83,9 @@ int AttachCommand::Run()
     return kExitSuccess;
 }
 
-int AttachCommand::Follow(const char* method)
+int AttachCommand::Follow(SessionBusClient& bus, const char* method)
 {
-    SessionBusClient bus;
     std::string error;
-    if (!bus.Open(error))
-        return Fail(std::string(kNotRunning) + " (" + error + ")");
     std::string result;
     const bool watched = bus.WatchEvents(
         [&](const std::string& line) {

@@ -8,6 +8,8 @@
 
 namespace scanora::cli {
 
+class SessionBusClient;
+
 // "--attach COMMAND": the command goes to the running desktop program over the session bus
 // instead of to a camera this program opens, so that a script and the photographer share one
 // camera: status, prescan, scan and abort. A prescan or a scan is followed through the program's
@@ -29,7 +31,8 @@ public:
 
 private:
     int Fail(const std::string& message) const;
-    int Follow(const char* method);
+    // Starts a capture with `method` and follows its events to the result.
+    int Follow(SessionBusClient& bus, const char* method);
 
     const CliOptions& options_;
     std::FILE* out_;
