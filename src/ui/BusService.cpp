@@ -8,7 +8,10 @@
 #include "acquire/CaptureSequence.h"
 #include "camera/QVCamera.h"
 #include "context/AppContext.h"
+#include "platform/BusyMessages.h"
 #include "platform/JsonObject.h"
+#include "settings/SettingLists.h"
+#include "settings/StoredSettingChoice.h"
 #include "ui/GuiThread.h"
 #include "ui/PreviewDocument.h"
 #include "ui/QVMainFrame.h"
@@ -103,6 +106,32 @@ QString BusService::Scan()
 void BusService::Abort()
 {
     frame_.Execute(QVMainFrame::kAbort);
+}
+
+QString BusService::SelectSetting(const QString& kind, const QString& name)
+{
+    const std::optional<SettingKind> found = StoredSettingChoice::KindNamed(kind.toStdString());
+    if (!found) {
+        sendErrorReply(QDBusError::InvalidArgs,
+                       "the kind is size, exposure, curve or histogram, not " + kind);
+        return {};
+    }
+    // The window refuses its settings boxes while a capture runs; so does the bus.
+    if (frame_.Document().CaptureRunning()) {
+        sendErrorReply(kRefusedError,
+                       QString::fromUtf8(kCaptureRunningMessage.data(),
+                                         static_cast<int>(kCaptureRunningMessage.size())));
+        return {};
+    }
+    SettingLists& lists = app_.Lists();
+    if (!StoredSettingChoice::Select(lists, app_.Tools(), *found, name.toStdString())) {
+        sendErrorReply(QDBusError::InvalidArgs,
+                       QString::fromStdString(
+                           StoredSettingChoice::UnknownName(lists, *found, name.toStdString())));
+        return {};
+    }
+    return QString::fromStdString(
+        JsonObject().Text("kind", kind.toStdString()).Text("current", name.toStdString()).Line());
 }
 
 QString BusService::Start(int id, int call, const char* what)

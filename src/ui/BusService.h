@@ -49,6 +49,9 @@ public Q_SLOTS:
     Q_SCRIPTABLE QString Scan();
     // As the abort key.
     Q_SCRIPTABLE void Abort();
+    // Makes the stored setting `name` of `kind` (size, exposure, curve, histogram) the current
+    // one, as choosing it in its page's box does; {"kind": ..., "current": ...}.
+    Q_SCRIPTABLE QString SelectSetting(const QString& kind, const QString& name);
 
 Q_SIGNALS:
     Q_SCRIPTABLE void Event(const QString& line);

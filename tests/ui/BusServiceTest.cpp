@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "UiTestSupport.h"
+#include "settings/SettingLists.h"
 #include "support/JsonReader.h"
 #include "support/ProcessRunner.h"
 #include "support/TempDir.h"
@@ -87,10 +88,11 @@ private:
 };
 
 // A call as a script makes it, on a connection of its own; the finished call.
-QDBusMessage Call(QDBusConnection& client, const char* method)
+QDBusMessage Call(QDBusConnection& client, const char* method, const QVariantList& arguments = {})
 {
-    const QDBusMessage message = QDBusMessage::createMethodCall(
+    QDBusMessage message = QDBusMessage::createMethodCall(
         BusService::kServiceName, BusService::kObjectPath, BusService::kInterface, method);
+    message.setArguments(arguments);
     QDBusPendingCall pending = client.asyncCall(message, 10000);
     if (!QTest::qWaitFor([&] { return pending.isFinished(); }, 12000))
         ADD_FAILURE() << method << " got no answer";
@@ -150,6 +152,38 @@ TEST(BusServiceTest, AScriptScansOverTheBusAndFollowsItsEvents)
               << std::chrono::duration_cast<std::chrono::milliseconds>(delay).count() << " ms\n";
     EXPECT_TRUE(events.Has("{\"event\": \"start\", \"operation\": \"scan\"}"));
     EXPECT_TRUE(started.messages.empty() || started.messages.front() != "Scan in Progress");
+}
+
+TEST(BusServiceTest, AScriptChoosesAStoredSettingByName)
+{
+    StartedApp started("sim:speed=0");
+    ASSERT_TRUE(PrivateBus::Shared().Ready()) << "dbus-daemon did not start";
+    started.Options().busService = true;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    QDBusConnection client =
+        QDBusConnection::connectToBus(PrivateBus::Shared().Address(), "scanora-test-settings");
+    ASSERT_TRUE(client.isConnected());
+
+    const SettingLists& lists = started.Context().Lists();
+    const auto before = lists.CurrentIndex<CurveSetting>();
+    const QDBusMessage chosen = Call(client, "SelectSetting", {"curve", "None 14 bit"});
+    ASSERT_EQ(chosen.type(), QDBusMessage::ReplyMessage) << chosen.errorMessage().toStdString();
+    EXPECT_EQ(chosen.arguments().value(0).toString(),
+              "{\"kind\": \"curve\", \"current\": \"None 14 bit\"}");
+    const auto current = lists.CurrentIndex<CurveSetting>();
+    ASSERT_GT(current, 0);
+    EXPECT_NE(current, before);
+    const CurveSetting* record = lists.List<CurveSetting>().Get(static_cast<std::size_t>(current));
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->GetName(), "None 14 bit");
+
+    const QDBusMessage unknown = Call(client, "SelectSetting", {"curve", "bent 9 stops"});
+    EXPECT_EQ(unknown.type(), QDBusMessage::ErrorMessage);
+    EXPECT_TRUE(unknown.errorMessage().contains("\"Default Setting\""))
+        << unknown.errorMessage().toStdString();
+    EXPECT_EQ(Call(client, "SelectSetting", {"colour", "Default Setting"}).type(),
+              QDBusMessage::ErrorMessage);
+    EXPECT_TRUE(started.messages.empty());
 }
 
 // scanora-cli run on a thread of its own while the window's event loop goes on.
