@@ -43,4 +43,17 @@ RetrievalSettings RetrievalSettings::From(const RetrievalTools& tools,
     return settings;
 }
 
+void RetrievalSettings::ChooseForScript(RetrievalMode mode, int depth, bool toneCurveIs16Bit)
+{
+    choice.automatic = false;
+    choice.mode = mode;
+    if (depth != 0)
+        choice.depth = depth;
+    else if (mode == RetrievalMode::FromTonePanel)
+        choice.depth = toneCurveIs16Bit ? 16 : 8;
+    else
+        choice.depth = 0;
+    openAfter = false;
+}
+
 }  // namespace scanora

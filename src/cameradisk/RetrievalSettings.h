@@ -30,6 +30,11 @@ struct RetrievalSettings {
     // file manager's defaults ("saved with scan", 8 bits).
     [[nodiscard]] static RetrievalSettings From(const RetrievalTools& tools,
                                                 const std::filesystem::path& programFolder);
+
+    // A retrieval a script asks for (scanora-cli get, Retrieve on the session bus): `mode`, and
+    // `depth` 8 or 16, or 0 for the mode's own (the tone panel's curve depth for a tone-panel
+    // retrieval, else as each scan was taken). Opening the files is left to the script.
+    void ChooseForScript(RetrievalMode mode, int depth, bool toneCurveIs16Bit);
 };
 
 }  // namespace scanora

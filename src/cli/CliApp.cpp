@@ -142,13 +142,13 @@ int CliApp::RunCommand()
         std::fputs(CliUsage().c_str(), out_);
         return kExitSuccess;
     }
-    if (options_.command == "prefs")
-        return Prefs();
     if (options_.attach) {
         if (const std::string usage = AttachCommand::CheckArguments(options_); !usage.empty())
             return Usage(usage);
         return AttachCommand(options_, out_, err_, stopRequested_).Run();
     }
+    if (options_.command == "prefs")
+        return Prefs();
     const bool disk = DiskCommands::Handles(options_.command);
     if (disk) {
         if (const std::string usage = DiskCommands::CheckArguments(options_, interactive_);

@@ -25,8 +25,9 @@ Options:
                   ~/.config/Scanora/Scanora Prefs)
   --no-prefs      do not read the preferences file: start from the defaults
   --reset-prefs   first replace the preferences file with the built-in one
-  --attach        send status, prescan, scan or abort to the running desktop
-                  program over the session bus instead of opening the camera
+  --attach        send status, prescan, scan, abort, ls (with --json), get or
+                  prefs select to the running desktop program over the session
+                  bus instead of opening the camera
   --json          print results as JSON; prescan, scan, get, focus and stage
                   moves print their events first, one JSON object per line
   --yes           answer yes to every question

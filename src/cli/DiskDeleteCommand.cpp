@@ -36,10 +36,10 @@ int DiskDeleteCommand::Run()
     const auto slots = DiskSlotArguments::Parse(options_.arguments, error);
     QVCamera& camera = context_.Camera();
     DiskDirectory directory(camera);
-    const DiskSelection selection = DiskSlotArguments::Select(directory.Read(), *slots);
+    const DiskSelection selection = DiskSelection::Of(directory.Read(), *slots);
     if (!selection.Ok()) {
         std::fprintf(err_, "scanora-cli: %s\n", selection.error.c_str());
-        return selection.exitStatus;
+        return DiskSlotArguments::ExitStatus(selection);
     }
     const DiskDeletionResult result =
         DiskDeletion(camera, context_.Ui(), directory).Delete(selection.images);

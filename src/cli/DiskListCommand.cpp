@@ -7,16 +7,14 @@
 #include "cameradisk/DiskDirectory.h"
 #include "cameradisk/DiskListText.h"
 #include "cameradisk/DiskListing.h"
+#include "cameradisk/DiskListingJson.h"
 #include "cli/CliApp.h"
-#include "cli/CliReport.h"
 #include "context/AppContext.h"
 #include "platform/TextConversion.h"
 
 namespace scanora::cli {
 
 namespace {
-
-constexpr std::string_view kColumnNames[] = {"slot", "name", "size", "time", "date", "notes"};
 
 // `text` padded with blanks to `width` characters.
 std::string Padded(std::string text, std::size_t width, bool left)
@@ -62,7 +60,7 @@ int DiskListCommand::Run()
                                   : *DiskListing::ColumnFromName(options_.sortColumn);
     listing.Sort(column, !options_.reverse);
     if (options_.json)
-        PrintJson(listing, unread);
+        std::fprintf(out_, "%s\n", DiskListingJson::Line(listing, unread).c_str());
     else
         PrintText(listing);
     if (unread == 0)
@@ -108,50 +106,6 @@ void DiskListCommand::PrintText(const DiskListing& listing) const
     std::fprintf(out_, "%s\n%s\n",
                  DiskListText::TotalAvailable(listing.TotalAvailableMegabytes()).c_str(),
                  DiskListText::LargestAvailable(listing.LargestAvailableMegabytes()).c_str());
-}
-
-void DiskListCommand::PrintJson(const DiskListing& listing, std::size_t unread) const
-{
-    const std::optional<std::uint16_t> newest = listing.NewestSlot();
-    std::string json = "{\"items\": " + std::to_string(listing.Entries().size()) +
-                       ", \"unreadable\": " + std::to_string(unread) + ", \"sort\": \"" +
-                       std::string(kColumnNames[static_cast<int>(listing.SortColumn())]) +
-                       "\", \"ascending\": " + (listing.Ascending() ? "true" : "false") +
-                       ", \"entries\": [";
-    for (std::size_t i = 0; i < listing.Entries().size(); ++i) {
-        const DiskEntry& entry = listing.Entries()[i];
-        json += std::string(i ? ", " : "") + "{\"slot\": " + std::to_string(entry.slot) +
-                ", \"readable\": " + (entry.unread ? "false" : "true");
-        if (entry.unread) {
-            // Whatever the fields hold, it is not what the camera has in the slot.
-            json +=
-                ", \"free\": null, \"name\": null, \"sizeMB\": null, \"kind\": null, "
-                "\"block\": null, \"width\": null, \"height\": null, \"time\": null, "
-                "\"timeText\": null, \"dateText\": null, \"notes\": null, \"newest\": false}";
-            continue;
-        }
-        const DiskListRow row = listing.Row(i);
-        json +=
-            std::string(", \"free\": ") + (entry.IsFree() ? "true" : "false") +
-            ", \"name\": " + CliReport::JsonString(entry.IsFree() ? "" : entry.name) +
-            ", \"sizeMB\": " +
-            DiskListText::Fixed1(DiskListText::Megabytes(entry, listing.FourMegabyteUnits()), 0) +
-            ", \"kind\": " + std::to_string(entry.kind) +
-            ", \"block\": " + std::to_string(entry.block) +
-            ", \"width\": " + std::to_string(entry.width) +
-            ", \"height\": " + std::to_string(entry.height) +
-            ", \"time\": " + std::to_string(entry.time) +
-            ", \"timeText\": " + CliReport::JsonString(row.time == " " ? "" : row.time) +
-            ", \"dateText\": " + CliReport::JsonString(row.date == " " ? "" : row.date) +
-            ", \"notes\": " + CliReport::JsonString(row.notes) +
-            ", \"newest\": " + (newest == entry.slot ? "true" : "false") + "}";
-    }
-    json +=
-        "], \"totalAvailableMB\": " + DiskListText::Fixed1(listing.TotalAvailableMegabytes(), 0) +
-        ", \"largestAvailableMB\": " +
-        DiskListText::Fixed1(listing.LargestAvailableMegabytes(), 0) +
-        ", \"newestSlot\": " + (newest ? std::to_string(*newest) : std::string("null")) + "}\n";
-    std::fputs(json.c_str(), out_);
 }
 
 }  // namespace scanora::cli

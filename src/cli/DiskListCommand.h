@@ -28,7 +28,6 @@ public:
 
 private:
     void PrintText(const DiskListing& listing) const;
-    void PrintJson(const DiskListing& listing, std::size_t unread) const;
 
     const CliOptions& options_;
     AppContext& context_;

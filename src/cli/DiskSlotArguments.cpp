@@ -1,9 +1,7 @@
 #include "cli/DiskSlotArguments.h"
 
-#include <algorithm>
 #include <charconv>
 
-#include "cameradisk/DiskDirectory.h"
 #include "cli/CliApp.h"
 
 namespace scanora::cli {
@@ -25,38 +23,9 @@ std::optional<std::vector<std::uint16_t>> DiskSlotArguments::Parse(
     return slots;
 }
 
-DiskSelection DiskSlotArguments::Select(const std::vector<DiskEntry>& entries,
-                                        const std::vector<std::uint16_t>& slots)
+int DiskSlotArguments::ExitStatus(const DiskSelection& selection)
 {
-    DiskSelection selection;
-    const auto fail = [&](int status, std::string error) {
-        selection.images.clear();
-        selection.error = std::move(error);
-        selection.exitStatus = status;
-        return selection;
-    };
-    for (const std::uint16_t slot : slots) {
-        const auto found = std::find_if(entries.begin(), entries.end(),
-                                        [slot](const DiskEntry& e) { return e.slot == slot; });
-        if (found == entries.end()) {
-            return fail(kExitUsage, "slot " + std::to_string(slot) +
-                                        " does not exist: the camera disk has " +
-                                        std::to_string(entries.size()) + " slots");
-        }
-        // An unread slot's fields say nothing, not even whether it is free.
-        if (found->unread || (!found->IsFree() && !DiskDirectory::HasHeaderBlock(*found)))
-            return fail(kExitCameraFailure, UnreadError(slot));
-        if (found->IsFree())
-            return fail(kExitUsage,
-                        "slot " + std::to_string(slot) + " is free space, not an image");
-        selection.images.push_back(*found);
-    }
-    return selection;
-}
-
-std::string DiskSlotArguments::UnreadError(std::uint16_t slot)
-{
-    return "slot " + std::to_string(slot) + " could not be read from the camera";
+    return selection.cameraFailure ? kExitCameraFailure : kExitUsage;
 }
 
 }  // namespace scanora::cli

@@ -37,10 +37,10 @@ int ExportNotesCommand::Run()
     std::string error;
     const auto slots = DiskSlotArguments::Parse(options_.arguments, error);
     QVCamera& camera = context_.Camera();
-    const DiskSelection selection = DiskSlotArguments::Select(DiskDirectory(camera).Read(), *slots);
+    const DiskSelection selection = DiskSelection::Of(DiskDirectory(camera).Read(), *slots);
     if (!selection.Ok()) {
         std::fprintf(err_, "scanora-cli: %s\n", selection.error.c_str());
-        return selection.exitStatus;
+        return DiskSlotArguments::ExitStatus(selection);
     }
     const std::vector<DiskEntry>& selected = selection.images;
     const std::string& file = options_.outputDir;

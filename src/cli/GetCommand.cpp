@@ -11,8 +11,8 @@
 #include "cameradisk/Retrieval.h"
 #include "cameradisk/RetrievalFolderChooser.h"
 #include "cameradisk/RetrievalProgressEvents.h"
+#include "cameradisk/RetrievalReportJson.h"
 #include "cli/CliApp.h"
-#include "cli/CliReport.h"
 #include "cli/DiskSlotArguments.h"
 #include "cli/EventScope.h"
 #include "cli/GetProgressBar.h"
@@ -31,17 +31,6 @@ std::optional<int> ParseSlot(const std::string& text)
     if (error != std::errc() || end != text.data() + text.size() || slot < 1 || slot > 256)
         return std::nullopt;
     return slot;
-}
-
-const char* StatusWord(RetrievalStatus status)
-{
-    switch (status) {
-    case RetrievalStatus::Written: return "written";
-    case RetrievalStatus::Skipped: return "skipped";
-    case RetrievalStatus::Cancelled: return "cancelled";
-    case RetrievalStatus::Failed: return "failed";
-    }
-    return "failed";
 }
 
 }  // namespace
@@ -92,17 +81,9 @@ int GetCommand::Run()
     // "DNGColor" lives beside the preferences file.
     RetrievalSettings settings =
         RetrievalSettings::From(context_.ForRetrieval(), context_.PreferencesPath().parent_path());
-    RetrievalChoice& choice = settings.choice;
-    choice.automatic = false;
-    choice.mode = mode;
-    if (!options_.retrieveDepth.empty())
-        choice.depth = options_.retrieveDepth == "16" ? 16 : 8;
-    else if (choice.mode == RetrievalMode::FromTonePanel)
-        choice.depth = context_.CameraSetting().Prefs().use16BitCurve ? 16 : 8;
-    else
-        choice.depth = 0;  // as each scan was taken
-    // The terminal leaves opening the files to its user.
-    settings.openAfter = false;
+    settings.ChooseForScript(mode,
+                             options_.retrieveDepth.empty() ? 0 : std::stoi(options_.retrieveDepth),
+                             context_.CameraSetting().Prefs().use16BitCurve);
 
     const std::vector<DiskEntry> directory = DiskDirectory(camera).Read();
     std::vector<DiskEntry> wanted;
@@ -115,8 +96,7 @@ int GetCommand::Run()
         }
         const DiskEntry& entry = directory[static_cast<std::size_t>(slot - 1)];
         if (entry.unread) {
-            std::fprintf(err_, "scanora-cli: %s\n",
-                         DiskSlotArguments::UnreadError(entry.slot).c_str());
+            std::fprintf(err_, "scanora-cli: %s\n", DiskSelection::UnreadError(entry.slot).c_str());
             return kExitCameraFailure;
         }
         wanted.push_back(entry);
@@ -159,16 +139,7 @@ int GetCommand::Run()
 void GetCommand::PrintReport(const RetrievalReport& report) const
 {
     if (options_.json) {
-        std::fprintf(out_, "{\"cancelled\": %s, \"files\": [", report.cancelled ? "true" : "false");
-        const char* separator = "";
-        for (const RetrievalItem& item : report.items) {
-            std::fprintf(out_, "%s{\"slot\": %u, \"name\": %s, \"status\": \"%s\", \"path\": %s}",
-                         separator, unsigned{item.slot}, CliReport::JsonString(item.name).c_str(),
-                         StatusWord(item.status),
-                         CliReport::JsonString(item.path.string()).c_str());
-            separator = ", ";
-        }
-        std::fprintf(out_, "]}\n");
+        std::fprintf(out_, "%s\n", RetrievalReportJson::Of(report).Line().c_str());
         return;
     }
     for (const RetrievalItem& item : report.items) {

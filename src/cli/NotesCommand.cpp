@@ -94,9 +94,9 @@ int NotesCommand::Run()
     std::string error;
     const auto slots = DiskSlotArguments::Parse(options_.arguments, error);
     DiskDirectory directory(context_.Camera());
-    DiskSelection selection = DiskSlotArguments::Select(directory.Read(), *slots);
+    DiskSelection selection = DiskSelection::Of(directory.Read(), *slots);
     if (!selection.Ok())
-        return Fail(selection.exitStatus, selection.error);
+        return Fail(DiskSlotArguments::ExitStatus(selection), selection.error);
     DiskEntry& entry = selection.images.front();
 
     if (options_.userNotes) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <variant>
 
 #include <systemd/sd-bus.h>
 
@@ -58,13 +59,30 @@ bool SessionBusClient::ServiceRunning()
     return ok && has != 0;
 }
 
-SessionBusClient::Reply SessionBusClient::Call(const char* method)
+SessionBusClient::Reply SessionBusClient::Call(const char* method,
+                                               const std::vector<Argument>& arguments)
 {
     sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_message* call = nullptr;
     sd_bus_message* message = nullptr;
+    int result = sd_bus_message_new_method_call(bus_, &call, kService, kPath, kInterface, method);
+    for (const Argument& argument : arguments) {
+        if (result < 0)
+            break;
+        if (const auto* text = std::get_if<std::string>(&argument)) {
+            result = sd_bus_message_append_basic(call, 's', text->c_str());
+        } else {
+            const auto& numbers = std::get<std::vector<std::uint32_t>>(argument);
+            result = sd_bus_message_append_array(call, 'u', numbers.data(),
+                                                 numbers.size() * sizeof(std::uint32_t));
+        }
+    }
+    if (result >= 0)
+        result = sd_bus_call(bus_, call, 0, &error, &message);
     Reply reply;
-    if (sd_bus_call_method(bus_, kService, kPath, kInterface, method, &error, &message, "") < 0) {
-        reply.text = error.message ? error.message : "the call failed";
+    if (result < 0) {
+        reply.text = error.message ? error.message
+                                   : std::string("the call failed: ") + std::strerror(-result);
         reply.errorName = error.name ? error.name : "";
     } else {
         reply.ok = true;
@@ -76,6 +94,7 @@ SessionBusClient::Reply SessionBusClient::Call(const char* method)
     }
     sd_bus_error_free(&error);
     sd_bus_message_unref(message);
+    sd_bus_message_unref(call);
     return reply;
 }
 

@@ -1,9 +1,16 @@
 #include "ui/BusService.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusError>
+#include <QDBusMessage>
 #include <QMetaObject>
+#include <QPointer>
+
+#include <filesystem>
+#include <optional>
+#include <vector>
 
 #include "acquire/CaptureSequence.h"
 #include "camera/QVCamera.h"
@@ -12,6 +19,7 @@
 #include "platform/JsonObject.h"
 #include "settings/SettingLists.h"
 #include "settings/StoredSettingChoice.h"
+#include "ui/BusDiskCalls.h"
 #include "ui/GuiThread.h"
 #include "ui/PreviewDocument.h"
 #include "ui/QVMainFrame.h"
@@ -37,13 +45,20 @@ const char* CaptureWord(CaptureState state)
 BusService::BusService(AppContext& app, QVMainFrame& frame, QtUiPort& ui, QObject* parent)
     : QObject(parent), app_(app), frame_(frame), ui_(ui)
 {
-    // Every event goes out as a signal from the GUI thread, with a copy of its line.
-    JsonEvents& events = frame_.Document().CaptureEvents();
-    events.SetSink([this](const std::string& line) {
+    // Every event goes out as a signal from the GUI thread, with a copy of its line; a line
+    // that comes after this object has gone is dropped.
+    const auto send = [self = QPointer<BusService>(this)](const std::string& line) {
         QMetaObject::invokeMethod(
-            this, [this, text = QString::fromStdString(line)] { Q_EMIT Event(text); },
+            qApp,
+            [self, text = QString::fromStdString(line)] {
+                if (self)
+                    Q_EMIT self->Event(text);
+            },
             Qt::QueuedConnection);
-    });
+    };
+    disk_ = std::make_unique<BusDiskCalls>(app_, frame_, ui_, send);
+    JsonEvents& events = frame_.Document().CaptureEvents();
+    events.SetSink(send);
     ui_.Events().Attach(&events);
     connect(&frame_.View(), &QorvaneView::captureControlsEnabled, this,
             &BusService::CaptureControlsChanged);
@@ -51,6 +66,7 @@ BusService::BusService(AppContext& app, QVMainFrame& frame, QtUiPort& ui, QObjec
 
 BusService::~BusService()
 {
+    disk_.reset();
     ui_.Events().Attach(nullptr);
     frame_.Document().CaptureEvents().SetSink({});
     if (registered_) {
@@ -105,7 +121,57 @@ QString BusService::Scan()
 
 void BusService::Abort()
 {
+    disk_->Cancel();
     frame_.Execute(QVMainFrame::kAbort);
+}
+
+QString BusService::List()
+{
+    setDelayedReply(true);
+    const QDBusMessage call = message();
+    QDBusConnection bus = connection();
+    const std::string refused = disk_->List([call, bus](bool ok, const std::string& text) mutable {
+        const QString answer = QString::fromStdString(text);
+        bus.send(ok ? call.createReply(answer) : call.createErrorReply(kRefusedError, answer));
+    });
+    if (!refused.empty())
+        bus.send(call.createErrorReply(kRefusedError, QString::fromStdString(refused)));
+    return {};
+}
+
+QString BusService::Retrieve(const QList<uint>& slots, const QString& folder, const QString& mode)
+{
+    const std::vector<std::uint32_t> numbers(slots.begin(), slots.end());
+    if (const std::string wrong = BusDiskCalls::CheckSlots(numbers); !wrong.empty()) {
+        sendErrorReply(QDBusError::InvalidArgs, QString::fromStdString(wrong));
+        return {};
+    }
+    const std::optional<RetrievalMode> parsed =
+        mode.isEmpty() ? RetrievalMode::SavedWithScan
+                       : RetrievalFormat::ParseMode(mode.toStdString());
+    if (!parsed) {
+        sendErrorReply(
+            QDBusError::InvalidArgs,
+            "the mode is none, scan, tone or dng (empty: as saved with the scan), not " + mode);
+        return {};
+    }
+    const std::filesystem::path path = folder.toStdString();
+    if (!path.empty() && path.is_relative()) {
+        sendErrorReply(QDBusError::InvalidArgs,
+                       "the folder must be an absolute path, not " + folder);
+        return {};
+    }
+    const std::vector<std::uint16_t> chosen(numbers.begin(), numbers.end());
+    if (const std::string refused = disk_->Retrieve(chosen, path, *parsed); !refused.empty()) {
+        Refuse(refused);
+        return {};
+    }
+    return QString::fromStdString(JsonObject().Bool("started", true).Line());
+}
+
+void BusService::Refuse(const std::string& why)
+{
+    sendErrorReply(kRefusedError, QString::fromStdString(why));
 }
 
 QString BusService::SelectSetting(const QString& kind, const QString& name)
@@ -142,6 +208,11 @@ QString BusService::Start(int id, int call, const char* what)
                        refusal->empty()
                            ? QString("%1 refused").arg(what)
                            : QString::fromUtf8(refusal->data(), static_cast<int>(refusal->size())));
+        return {};
+    }
+    // The camera's disk is read meanwhile (the File Manager, or a script's retrieval).
+    if (disk_->DiskInUse()) {
+        Refuse(kDiskInUse);
         return {};
     }
     frame_.UpdateCommands();

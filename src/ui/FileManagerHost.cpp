@@ -1,5 +1,7 @@
 #include "ui/FileManagerHost.h"
 
+#include <utility>
+
 #include "acquire/CaptureSequence.h"
 #include "camera/QVCamera.h"
 #include "cameradisk/DiskDirectory.h"
@@ -34,16 +36,22 @@ FileManagerHost::FileManagerHost(QVMainFrame& frame, AppContext& app, QtUiPort& 
       app_(app),
       ui_(ui),
       gui_(std::make_unique<GuiThread>()),
-      chooseModel_(&AskForModel)
+      chooseModel_(&AskForModel),
+      scriptJobs_(std::make_unique<DiskJobRunner>(*gui_, disk_))
 {
     frame_.Document().Capture().SetAfterScanRetrieval([this] { return RetrieveAfterScan(); });
     // A transfer still running when the program ends stops after its block.
-    connect(&frame_, &QVMainFrame::closing, this, [this] { afterScanCancel_ = true; });
+    connect(&frame_, &QVMainFrame::closing, this, [this] {
+        afterScanCancel_ = true;
+        scriptCancel_ = true;
+    });
 }
 
 FileManagerHost::~FileManagerHost()
 {
+    scriptCancel_ = true;
     gui_->Close();
+    scriptJobs_.reset();
     if (window_) {
         // The frame is going: nothing is to be switched back on.
         disconnect(window_, nullptr, this, nullptr);
@@ -76,9 +84,7 @@ void FileManagerHost::Open()
     }
     QVFileManager* window = MakeWindow();
     madeForScan_ = false;
-    frame_.Handler().DisableForCapture();
-    holdsCaptureControls_ = true;
-    frame_.UpdateCommands();
+    HoldCaptureControls(windowHoldsControls_);
     window->show();
     window->Refresh();
 }
@@ -86,12 +92,8 @@ void FileManagerHost::Open()
 QVFileManager* FileManagerHost::MakeWindow()
 {
     window_ = new QVFileManager(app_, disk_, &frame_);
-    connect(window_, &QObject::destroyed, this, [this] {
-        if (holdsCaptureControls_ && !frame_.Document().CaptureRunning())
-            frame_.Handler().EnableAfterCapture();
-        holdsCaptureControls_ = false;
-        frame_.UpdateCommands();
-    });
+    connect(window_, &QObject::destroyed, this,
+            [this] { ReleaseCaptureControls(windowHoldsControls_); });
     return window_;
 }
 
@@ -139,6 +141,46 @@ void FileManagerHost::EndForScan()
     window_->EndExternalRetrieval();
     if (madeForScan_)
         window_->close();
+}
+
+std::string FileManagerHost::StartScriptJob(DiskJobRunner::Job job)
+{
+    SCANORA_ASSERT_GUI_THREAD();
+    if (frame_.Document().CaptureRunning())
+        return std::string(QVMainFrame::kScanningRunning);
+    if (scriptJobs_->Busy())
+        return "the camera disk is busy with a script's earlier call";
+    scriptCancel_ = false;
+    HoldCaptureControls(scriptHoldsControls_);
+    scriptJobs_->Start([this, job = std::move(job)]() -> DiskJobRunner::Continuation {
+        DiskJobRunner::Continuation then = job();
+        return [this, then = std::move(then)] {
+            ReleaseCaptureControls(scriptHoldsControls_);
+            if (then)
+                then();
+        };
+    });
+    return {};
+}
+
+void FileManagerHost::HoldCaptureControls(bool& holder)
+{
+    SCANORA_ASSERT_GUI_THREAD();
+    if (!windowHoldsControls_ && !scriptHoldsControls_)
+        frame_.Handler().DisableForCapture();
+    holder = true;
+    frame_.UpdateCommands();
+}
+
+void FileManagerHost::ReleaseCaptureControls(bool& holder)
+{
+    SCANORA_ASSERT_GUI_THREAD();
+    const bool held = std::exchange(holder, false);
+    // Given back when the last holder lets go, unless a capture has them now.
+    if (held && !windowHoldsControls_ && !scriptHoldsControls_ &&
+        !frame_.Document().CaptureRunning())
+        frame_.Handler().EnableAfterCapture();
+    frame_.UpdateCommands();
 }
 
 QVFileManager* FileManagerHost::Window() const

@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "ui/DiskJobRunner.h"
+
 namespace scanora {
 class AppContext;
 }
@@ -44,6 +46,18 @@ public:
     // controls off until it closes.
     void Open();
     [[nodiscard]] QVFileManager* Window() const;
+
+    // Camera disk work for a script (the session bus): runs `job` on a worker holding the
+    // camera disk, and its continuation on the GUI thread. Refused, with the reason, while a
+    // capture runs or other work of a script is busy; empty when started. The capture controls
+    // stay off until it is done, as while the window is open. A job reads ScriptCancel() and
+    // stops when it is set (CancelScriptJob, or the program closing).
+    std::string StartScriptJob(DiskJobRunner::Job job);
+    [[nodiscard]] bool ScriptJobBusy() const { return scriptJobs_->Busy(); }
+    void CancelScriptJob() { scriptCancel_ = true; }
+    // The seam the jobs report through (closed before they are ended).
+    [[nodiscard]] GuiThread& Gui() const { return *gui_; }
+    [[nodiscard]] const std::atomic<bool>& ScriptCancel() const { return scriptCancel_; }
     void SetModelChooser(ModelChooser chooser) { chooseModel_ = std::move(chooser); }
 
 private:
@@ -53,6 +67,9 @@ private:
     void BeginForScan();
     void EndForScan();
     [[nodiscard]] TransferView* TransferTarget() const;
+    // The window and a script's work each keep the capture controls off while they last.
+    void HoldCaptureControls(bool& holder);
+    void ReleaseCaptureControls(bool& holder);
 
     QVMainFrame& frame_;
     AppContext& app_;
@@ -63,8 +80,12 @@ private:
     std::atomic<bool> afterScanCancel_{false};
     QPointer<QVFileManager> window_;
     bool madeForScan_ = false;  // the window open now was made by the automatic save
-    bool holdsCaptureControls_ = false;
+    bool windowHoldsControls_ = false;
+    bool scriptHoldsControls_ = false;
     ModelChooser chooseModel_;
+    std::atomic<bool> scriptCancel_{false};
+    // Made after the seam and the disk it uses, and ended before them.
+    std::unique_ptr<DiskJobRunner> scriptJobs_;
 };
 
 }  // namespace scanora::ui

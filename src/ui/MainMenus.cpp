@@ -144,10 +144,10 @@ void MainMenus::BuildFileMenu(QMenu* file)
         .Runs([this] { ImportCurve(); })
         .RefusedDuringCapture();
     file->addSeparator();
-    auto* fileManager = new FileManagerHost(frame_, app_, ui_);  // owned by the frame
+    fileManager_ = new FileManagerHost(frame_, app_, ui_);
     commands_->Add(file, QVMainFrame::kFileManager, "File Manager")
         .Keys({QKeySequence(Qt::CTRL | Qt::Key_M)})
-        .Runs([fileManager] { fileManager->Open(); });
+        .Runs([this] { fileManager_->Open(); });
     file->addSeparator();
     QAction* exit = file->addAction("Exit");
     connect(exit, &QAction::triggered, &frame_, &QWidget::close);

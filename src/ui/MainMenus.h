@@ -22,6 +22,7 @@ class PreferenceCommands;
 namespace scanora::ui {
 
 class CommandTable;
+class FileManagerHost;
 class QVMainFrame;
 class QtUiPort;
 
@@ -42,6 +43,8 @@ public:
     void Update();
     [[nodiscard]] QToolBar* FirstToolBar() const { return firstToolBar_; }
     [[nodiscard]] QToolBar* MainToolBar() const { return mainToolBar_; }
+    // The camera disk's window and its other users (the File Manager command).
+    [[nodiscard]] FileManagerHost& FileManager() const { return *fileManager_; }
     // What opens a folder for the user (the desktop's file manager unless a test sets it).
     void SetFolderOpener(std::function<void(const QString&)> opener);
 
@@ -74,7 +77,8 @@ private:
     QVMainFrame& frame_;
     AppContext& app_;
     QtUiPort& ui_;
-    CommandTable* commands_ = nullptr;  // owned by this object
+    CommandTable* commands_ = nullptr;        // owned by this object
+    FileManagerHost* fileManager_ = nullptr;  // owned by the frame
     std::unique_ptr<PreferenceCommands> preferenceCommands_;
     QToolBar* firstToolBar_ = nullptr;
     QToolBar* mainToolBar_ = nullptr;

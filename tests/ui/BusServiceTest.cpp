@@ -8,12 +8,14 @@
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDBusPendingReply>
+#include <QLabel>
 #include <QObject>
 #include <QTest>
 
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -32,6 +34,7 @@ namespace {
 
 using test::StartedApp;
 using namespace std::chrono_literals;
+namespace fs = std::filesystem;
 
 // The lines of the Event signal, in the order they came, with the time each came.
 class EventRecorder final : public QObject {
@@ -99,6 +102,39 @@ QDBusMessage Call(QDBusConnection& client, const char* method, const QVariantLis
     return pending.reply();
 }
 
+// The slot of the image `name` in a listing's JSON, or 0.
+int SlotOf(const QString& listing, const std::string& name)
+{
+    std::string error;
+    const auto parsed = scanora::test::ParseJson(listing.toStdString(), error);
+    if (!parsed) {
+        ADD_FAILURE() << error;
+        return 0;
+    }
+    const auto* entries = parsed->Find("entries");
+    if (!entries)
+        return 0;
+    for (const auto& entry : std::get<scanora::test::JsonValue::Array>(entries->value)) {
+        const auto* entryName = entry.Find("name");
+        if (entryName && std::get_if<std::string>(&entryName->value) &&
+            std::get<std::string>(entryName->value) == name)
+            return static_cast<int>(std::get<double>(entry.Find("slot")->value));
+    }
+    return 0;
+}
+
+// The last line the recorder holds that is a result (no "event"), once one has come.
+bool ResultCame(const EventRecorder& events, QString& result)
+{
+    for (const EventRecorder::Received& event : events.received) {
+        if (!event.line.startsWith("{\"event\": ")) {
+            result = event.line;
+            return true;
+        }
+    }
+    return false;
+}
+
 TEST(BusServiceTest, AScriptScansOverTheBusAndFollowsItsEvents)
 {
     StartedApp started("sim:speed=0,fault=stall:200");
@@ -142,6 +178,14 @@ TEST(BusServiceTest, AScriptScansOverTheBusAndFollowsItsEvents)
     EXPECT_EQ(second.errorMessage(), "Scan in Progress");
     EXPECT_TRUE(
         Call(client, "Status").arguments().value(0).toString().contains("\"capture\": \"scan\""));
+    // The camera's disk is not read while it scans.
+    const QDBusMessage list = Call(client, "List");
+    EXPECT_EQ(list.errorName(), BusService::kRefusedError);
+    EXPECT_EQ(list.errorMessage(), "Scanning in Progress");
+    EXPECT_EQ(
+        Call(client, "Retrieve", {QVariant::fromValue(QList<uint>{1}), QString("/tmp"), QString()})
+            .errorMessage(),
+        "Scanning in Progress");
 
     // Aborted, the scan ends and its result follows at once.
     const auto aborted = std::chrono::steady_clock::now();
@@ -184,6 +228,116 @@ TEST(BusServiceTest, AScriptChoosesAStoredSettingByName)
     EXPECT_EQ(Call(client, "SelectSetting", {"colour", "Default Setting"}).type(),
               QDBusMessage::ErrorMessage);
     EXPECT_TRUE(started.messages.empty());
+}
+
+TEST(BusServiceTest, AScriptListsTheDiskAndRetrievesAnImageWhileTheWindowWaits)
+{
+    StartedApp started("sim:speed=0,samples=off,bigimage=1200x800");
+    ASSERT_TRUE(PrivateBus::Shared().Ready()) << "dbus-daemon did not start";
+    started.Options().busService = true;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    QVMainFrame& frame = started.Frame();
+    QDBusConnection client =
+        QDBusConnection::connectToBus(PrivateBus::Shared().Address(), "scanora-test-disk");
+    ASSERT_TRUE(client.isConnected());
+    EventRecorder events;
+    ASSERT_TRUE(client.connect(BusService::kServiceName, BusService::kObjectPath,
+                               BusService::kInterface, "Event", &events, SLOT(Record(QString))));
+
+    const QDBusMessage list = Call(client, "List");
+    ASSERT_EQ(list.type(), QDBusMessage::ReplyMessage) << list.errorMessage().toStdString();
+    const QString listing = list.arguments().value(0).toString();
+    const int slot = SlotOf(listing, "Big Image");
+    ASSERT_GT(slot, 0) << listing.toStdString();
+    EXPECT_TRUE(frame.Panel().Button(MainControl::kPrescan)->isEnabled())
+        << "the controls come back after the listing";
+
+    // Arguments a script got wrong are named, and nothing starts.
+    const auto retrieve = [&](QList<uint> slots, const QString& folder, const QString& mode) {
+        return Call(client, "Retrieve", {QVariant::fromValue(slots), folder, mode});
+    };
+    const fs::path folder = started.Folder() / "from the script";
+    EXPECT_EQ(retrieve({}, QString::fromStdString(folder.string()), "").errorName(),
+              "org.freedesktop.DBus.Error.InvalidArgs");
+    EXPECT_EQ(retrieve({300}, QString::fromStdString(folder.string()), "").errorName(),
+              "org.freedesktop.DBus.Error.InvalidArgs");
+    EXPECT_TRUE(retrieve({1}, "relative/folder", "").errorMessage().contains("absolute"));
+    EXPECT_TRUE(retrieve({1}, QString::fromStdString(folder.string()), "jpeg")
+                    .errorMessage()
+                    .contains("none, scan, tone or dng"));
+    EXPECT_TRUE(events.received.empty());
+
+    // The retrieval runs with the window's capture controls off, which come back after it.
+    const QDBusMessage accepted =
+        retrieve({static_cast<uint>(slot)}, QString::fromStdString(folder.string()), "");
+    ASSERT_EQ(accepted.type(), QDBusMessage::ReplyMessage) << accepted.errorMessage().toStdString();
+    EXPECT_EQ(accepted.arguments().value(0).toString(), "{\"started\": true}");
+    EXPECT_FALSE(frame.Panel().Button(MainControl::kPrescan)->isEnabled());
+    QString result;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ResultCame(events, result); }, 30000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return frame.Panel().Button(MainControl::kPrescan)->isEnabled(); }, 5000));
+    const fs::path file = folder / "Big Image.tif";
+    EXPECT_EQ(result.toStdString(),
+              "{\"cancelled\": false, \"files\": [{\"slot\": " + std::to_string(slot) +
+                  ", \"name\": \"Big Image\", \"status\": \"written\", \"path\": \"" +
+                  file.string() + "\"}]}");
+    ASSERT_TRUE(fs::exists(file));
+    EXPECT_GT(fs::file_size(file), 1200u * 800u * 6u);
+    ASSERT_GE(events.received.size(), 4u);
+    EXPECT_EQ(events.received.front().line,
+              QString("{\"event\": \"start\", \"operation\": \"get\", \"slots\": [%1]}").arg(slot));
+    EXPECT_TRUE(events.Has("{\"event\": \"transfer\", \"operation\": \"get\""));
+    EXPECT_TRUE(events.Has("{\"event\": \"progress\", \"operation\": \"get\""));
+    for (const EventRecorder::Received& event : events.received) {
+        std::string error;
+        EXPECT_TRUE(scanora::test::ParseJson(event.line.toStdString(), error).has_value())
+            << event.line.toStdString() << ": " << error;
+    }
+    EXPECT_TRUE(frame.StatusPane(1).text().startsWith("Retrieving"))
+        << frame.StatusPane(1).text().toStdString();
+
+    // A slot of free space is the script's mistake, told in the result.
+    events.received.clear();
+    ASSERT_EQ(
+        retrieve({static_cast<uint>(slot + 1)}, QString::fromStdString(folder.string()), "").type(),
+        QDBusMessage::ReplyMessage);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ResultCame(events, result); }, 30000));
+    EXPECT_TRUE(result.startsWith("{\"error\": \"slot ")) << result.toStdString();
+    EXPECT_TRUE(started.messages.empty()) << started.messages.front().toStdString();
+}
+
+TEST(BusServiceTest, AnAbortedRetrievalLeavesNoFileBehind)
+{
+    StartedApp started("sim:speed=0,samples=off,bigimage=6000x4000");
+    ASSERT_TRUE(PrivateBus::Shared().Ready()) << "dbus-daemon did not start";
+    started.Options().busService = true;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    QDBusConnection client =
+        QDBusConnection::connectToBus(PrivateBus::Shared().Address(), "scanora-test-abort");
+    ASSERT_TRUE(client.isConnected());
+    EventRecorder events;
+    ASSERT_TRUE(client.connect(BusService::kServiceName, BusService::kObjectPath,
+                               BusService::kInterface, "Event", &events, SLOT(Record(QString))));
+    const int slot = SlotOf(Call(client, "List").arguments().value(0).toString(), "Big Image");
+    ASSERT_GT(slot, 0);
+    const fs::path folder = started.Folder() / "cut";
+    ASSERT_EQ(Call(client, "Retrieve",
+                   {QVariant::fromValue(QList<uint>{static_cast<uint>(slot)}),
+                    QString::fromStdString(folder.string()), QString("scan")})
+                  .type(),
+              QDBusMessage::ReplyMessage);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return events.Has("{\"event\": \"progress\", \"operation\": \"get\""); }, 30000));
+    // Meanwhile a capture is refused: the camera's disk is being read.
+    const QDBusMessage scan = Call(client, "Scan");
+    EXPECT_EQ(scan.errorName(), BusService::kRefusedError);
+    EXPECT_EQ(scan.errorMessage(), BusService::kDiskInUse);
+    Call(client, "Abort");
+    QString result;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ResultCame(events, result); }, 30000));
+    EXPECT_TRUE(result.startsWith("{\"cancelled\": true")) << result.toStdString();
+    EXPECT_TRUE(fs::is_empty(folder)) << "nothing half written under any name";
 }
 
 // scanora-cli run on a thread of its own while the window's event loop goes on.
