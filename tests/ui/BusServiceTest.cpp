@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QTest>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -23,11 +24,13 @@
 #include <vector>
 
 #include "UiTestSupport.h"
+#include "camsim/SimCamera.h"
 #include "settings/SettingLists.h"
 #include "support/JsonReader.h"
 #include "support/ProcessRunner.h"
 #include "support/TempDir.h"
 #include "ui/BusService.h"
+#include "ui/CameraPoll.h"
 
 namespace scanora::ui {
 namespace {
@@ -100,6 +103,14 @@ QDBusMessage Call(QDBusConnection& client, const char* method, const QVariantLis
     if (!QTest::qWaitFor([&] { return pending.isFinished(); }, 12000))
         ADD_FAILURE() << method << " got no answer";
     return pending.reply();
+}
+
+std::string Lines(const EventRecorder& events)
+{
+    std::string lines;
+    for (const EventRecorder::Received& event : events.received)
+        lines += event.line.toStdString() + "\n";
+    return lines;
 }
 
 // The slot of the image `name` in a listing's JSON, or 0.
@@ -340,6 +351,53 @@ TEST(BusServiceTest, AnAbortedRetrievalLeavesNoFileBehind)
     EXPECT_TRUE(fs::is_empty(folder)) << "nothing half written under any name";
 }
 
+// How soon a script hears of a change at the camera: the cable pulled during a scan the script
+// started, until the error's signal reaches the script, five times, each with a fresh program
+// (plugged back in, the simulated camera would still be in its stalled scan).
+TEST(BusServiceTest, ACameraGoneDuringAScanReachesTheScriptAtOnce)
+{
+    ASSERT_TRUE(PrivateBus::Shared().Ready()) << "dbus-daemon did not start";
+    QDBusConnection client =
+        QDBusConnection::connectToBus(PrivateBus::Shared().Address(), "scanora-test-unplug");
+    ASSERT_TRUE(client.isConnected());
+    EventRecorder events;
+    ASSERT_TRUE(client.connect(BusService::kServiceName, BusService::kObjectPath,
+                               BusService::kInterface, "Event", &events, SLOT(Record(QString))));
+    std::vector<long long> delays;
+    std::string message;
+    for (int round = 0; round < 5; ++round) {
+        StartedApp started("sim:speed=0,fault=stall:200");
+        started.Options().busService = true;
+        ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+        QVMainFrame& frame = started.Frame();
+        test::PrescanFromPanel(frame);
+        events.received.clear();
+        ASSERT_EQ(Call(client, "Scan").type(), QDBusMessage::ReplyMessage);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return events.Has("\"event\": \"progress\", \"operation\": \"scan\""); }, 20000))
+            << "round " << round << ": " << Lines(events);
+        const auto pulled = std::chrono::steady_clock::now();
+        started.Context().Simulator()->Unplug();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return events.Has("\"event\": \"error\""); }, 20000));
+        for (const EventRecorder::Received& event : events.received) {
+            if (event.line.contains("\"event\": \"error\"")) {
+                delays.push_back(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(event.at - pulled)
+                        .count());
+                break;
+            }
+        }
+        EXPECT_EQ(started.messages.size(), 1u) << "round " << round << ": " << Lines(events);
+        if (!started.messages.empty())
+            message = started.messages.front().toStdString();
+    }
+    std::sort(delays.begin(), delays.end());
+    std::cout << "cable pulled to the error signal: median " << delays[delays.size() / 2]
+              << " ms, slowest " << delays.back() << " ms (the message: " << message << ")\n";
+    // The scan monitor asks the camera every few hundred milliseconds.
+    EXPECT_LT(delays.back(), 3000);
+}
+
 // scanora-cli run on a thread of its own while the window's event loop goes on.
 class CliRun {
 public:
@@ -412,6 +470,68 @@ TEST(BusServiceTest, TheTerminalProgramAttachesToTheRunningWindow)
         EXPECT_TRUE(scanora::test::ParseJson(line, error).has_value()) << line << ": " << error;
     }
     EXPECT_TRUE(started.messages.empty()) << started.messages.front().toStdString();
+}
+
+TEST(BusServiceTest, TheTerminalProgramListsRetrievesAndChoosesThroughTheWindow)
+{
+    StartedApp started("sim:speed=0,samples=off,bigimage=1200x800");
+    ASSERT_TRUE(PrivateBus::Shared().Ready()) << "dbus-daemon did not start";
+    started.Options().busService = true;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+
+    CliRun listRun({"--attach", "--json", "ls"});
+    const auto& listed = listRun.Result();
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+    const int slot = SlotOf(QString::fromStdString(listed.out), "Big Image");
+    ASSERT_GT(slot, 0) << listed.out;
+    CliRun textRun({"--attach", "ls"});
+    EXPECT_EQ(textRun.Result().exitCode, 2) << "the listing comes as JSON only";
+
+    // The files land where the terminal says, whatever the program's own folder.
+    const fs::path folder = started.Folder() / "attached";
+    CliRun getRun({"--attach", "--json", "get", std::to_string(slot), "-o", folder.string()});
+    const auto& got = getRun.Result();
+    ASSERT_EQ(got.exitCode, 0) << got.err;
+    std::vector<std::string> lines;
+    std::istringstream out(got.out);
+    for (std::string line; std::getline(out, line);) lines.push_back(line);
+    ASSERT_GE(lines.size(), 3u) << got.out;
+    EXPECT_EQ(lines.front(), "{\"event\": \"start\", \"operation\": \"get\", \"slots\": [" +
+                                 std::to_string(slot) + "]}");
+    EXPECT_NE(lines.back().find("\"status\": \"written\""), std::string::npos) << lines.back();
+    for (const std::string& line : lines) {
+        std::string error;
+        EXPECT_TRUE(scanora::test::ParseJson(line, error).has_value()) << line << ": " << error;
+    }
+    EXPECT_TRUE(fs::exists(folder / "Big Image.tif"));
+
+    // An existing file is not replaced without the photographer's yes, asked in the window.
+    started.answer = MessageResult::No;
+    CliRun againRun({"--attach", "get", std::to_string(slot), "-o", folder.string()});
+    const auto& again = againRun.Result();
+    EXPECT_EQ(again.exitCode, 1) << again.out << again.err;
+    EXPECT_NE(again.out.find("get failed in the desktop program"), std::string::npos) << again.out;
+    ASSERT_EQ(started.messages.size(), 1u);
+    std::cout << "asked in the window: " << started.messages.front().toStdString() << "\n";
+    EXPECT_TRUE(fs::exists(folder / "Big Image.tif"));
+
+    CliRun freeRun({"--attach", "get", std::to_string(slot + 1), "-o", folder.string()});
+    const auto& free = freeRun.Result();
+    EXPECT_EQ(free.exitCode, 1);
+    EXPECT_NE(free.err.find("is free space"), std::string::npos) << free.err;
+    EXPECT_EQ(started.messages.size(), 1u) << "a script's wrong slot brings up no box";
+
+    CliRun selectRun({"--attach", "prefs", "select", "curve", "None 14 bit"});
+    const auto& selected = selectRun.Result();
+    ASSERT_EQ(selected.exitCode, 0) << selected.err;
+    EXPECT_EQ(selected.out, "Current curve setting in the desktop program: None 14 bit\n");
+    const SettingLists& lists = started.Context().Lists();
+    const CurveSetting* record = lists.List<CurveSetting>().Get(
+        static_cast<std::size_t>(lists.CurrentIndex<CurveSetting>()));
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->GetName(), "None 14 bit");
+    CliRun unknownRun({"--attach", "prefs", "select", "curve", "bent"});
+    EXPECT_EQ(unknownRun.Result().exitCode, 1);
 }
 
 }  // namespace
