@@ -93,6 +93,29 @@ private:
     bool ready_ = false;
 };
 
+// A script on the private bus: a connection of its own, and the Event signals it has received.
+struct Script {
+    explicit Script(const char* name)
+        : client(QDBusConnection::connectToBus(PrivateBus::Shared().Address(), name))
+    {
+    }
+    // Connected and following the program's events.
+    ::testing::AssertionResult Ready()
+    {
+        if (!PrivateBus::Shared().Ready())
+            return ::testing::AssertionFailure() << "dbus-daemon did not start";
+        if (!client.isConnected())
+            return ::testing::AssertionFailure() << client.lastError().message().toStdString();
+        if (!client.connect(BusService::kServiceName, BusService::kObjectPath,
+                            BusService::kInterface, "Event", &events, SLOT(Record(QString))))
+            return ::testing::AssertionFailure() << "cannot follow the Event signal";
+        return ::testing::AssertionSuccess();
+    }
+
+    QDBusConnection client;
+    EventRecorder events;
+};
+
 // A call as a script makes it, on a connection of its own; the finished call.
 QDBusMessage Call(QDBusConnection& client, const char* method, const QVariantList& arguments = {})
 {
@@ -148,18 +171,14 @@ bool ResultCame(const EventRecorder& events, QString& result)
 
 TEST(BusServiceTest, AScriptScansOverTheBusAndFollowsItsEvents)
 {
+    Script script("scanora-test-script");
+    ASSERT_TRUE(script.Ready());
+    QDBusConnection& client = script.client;
+    EventRecorder& events = script.events;
     StartedApp started("sim:speed=0,fault=stall:200");
-    PrivateBus& bus = PrivateBus::Shared();
-    ASSERT_TRUE(bus.Ready()) << "dbus-daemon did not start";
     started.Options().busService = true;
     ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
     QVMainFrame& frame = started.Frame();
-
-    QDBusConnection client = QDBusConnection::connectToBus(bus.Address(), "scanora-test-script");
-    ASSERT_TRUE(client.isConnected()) << client.lastError().message().toStdString();
-    EventRecorder events;
-    ASSERT_TRUE(client.connect(BusService::kServiceName, BusService::kObjectPath,
-                               BusService::kInterface, "Event", &events, SLOT(Record(QString))));
 
     const QDBusMessage status = Call(client, "Status");
     ASSERT_EQ(status.type(), QDBusMessage::ReplyMessage) << status.errorMessage().toStdString();
@@ -211,13 +230,12 @@ TEST(BusServiceTest, AScriptScansOverTheBusAndFollowsItsEvents)
 
 TEST(BusServiceTest, AScriptChoosesAStoredSettingByName)
 {
+    Script script("scanora-test-settings");
+    ASSERT_TRUE(script.Ready());
+    QDBusConnection& client = script.client;
     StartedApp started("sim:speed=0");
-    ASSERT_TRUE(PrivateBus::Shared().Ready()) << "dbus-daemon did not start";
     started.Options().busService = true;
     ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
-    QDBusConnection client =
-        QDBusConnection::connectToBus(PrivateBus::Shared().Address(), "scanora-test-settings");
-    ASSERT_TRUE(client.isConnected());
 
     const SettingLists& lists = started.Context().Lists();
     const auto before = lists.CurrentIndex<CurveSetting>();
@@ -243,17 +261,14 @@ TEST(BusServiceTest, AScriptChoosesAStoredSettingByName)
 
 TEST(BusServiceTest, AScriptListsTheDiskAndRetrievesAnImageWhileTheWindowWaits)
 {
+    Script script("scanora-test-disk");
+    ASSERT_TRUE(script.Ready());
+    QDBusConnection& client = script.client;
+    EventRecorder& events = script.events;
     StartedApp started("sim:speed=0,samples=off,bigimage=1200x800");
-    ASSERT_TRUE(PrivateBus::Shared().Ready()) << "dbus-daemon did not start";
     started.Options().busService = true;
     ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
     QVMainFrame& frame = started.Frame();
-    QDBusConnection client =
-        QDBusConnection::connectToBus(PrivateBus::Shared().Address(), "scanora-test-disk");
-    ASSERT_TRUE(client.isConnected());
-    EventRecorder events;
-    ASSERT_TRUE(client.connect(BusService::kServiceName, BusService::kObjectPath,
-                               BusService::kInterface, "Event", &events, SLOT(Record(QString))));
 
     const QDBusMessage list = Call(client, "List");
     ASSERT_EQ(list.type(), QDBusMessage::ReplyMessage) << list.errorMessage().toStdString();
@@ -320,16 +335,13 @@ TEST(BusServiceTest, AScriptListsTheDiskAndRetrievesAnImageWhileTheWindowWaits)
 
 TEST(BusServiceTest, AnAbortedRetrievalLeavesNoFileBehind)
 {
+    Script script("scanora-test-abort");
+    ASSERT_TRUE(script.Ready());
+    QDBusConnection& client = script.client;
+    EventRecorder& events = script.events;
     StartedApp started("sim:speed=0,samples=off,bigimage=6000x4000");
-    ASSERT_TRUE(PrivateBus::Shared().Ready()) << "dbus-daemon did not start";
     started.Options().busService = true;
     ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
-    QDBusConnection client =
-        QDBusConnection::connectToBus(PrivateBus::Shared().Address(), "scanora-test-abort");
-    ASSERT_TRUE(client.isConnected());
-    EventRecorder events;
-    ASSERT_TRUE(client.connect(BusService::kServiceName, BusService::kObjectPath,
-                               BusService::kInterface, "Event", &events, SLOT(Record(QString))));
     const int slot = SlotOf(Call(client, "List").arguments().value(0).toString(), "Big Image");
     ASSERT_GT(slot, 0);
     const fs::path folder = started.Folder() / "cut";
@@ -356,13 +368,10 @@ TEST(BusServiceTest, AnAbortedRetrievalLeavesNoFileBehind)
 // (plugged back in, the simulated camera would still be in its stalled scan).
 TEST(BusServiceTest, ACameraGoneDuringAScanReachesTheScriptAtOnce)
 {
-    ASSERT_TRUE(PrivateBus::Shared().Ready()) << "dbus-daemon did not start";
-    QDBusConnection client =
-        QDBusConnection::connectToBus(PrivateBus::Shared().Address(), "scanora-test-unplug");
-    ASSERT_TRUE(client.isConnected());
-    EventRecorder events;
-    ASSERT_TRUE(client.connect(BusService::kServiceName, BusService::kObjectPath,
-                               BusService::kInterface, "Event", &events, SLOT(Record(QString))));
+    Script script("scanora-test-unplug");
+    ASSERT_TRUE(script.Ready());
+    QDBusConnection& client = script.client;
+    EventRecorder& events = script.events;
     std::vector<long long> delays;
     std::string message;
     for (int round = 0; round < 5; ++round) {
