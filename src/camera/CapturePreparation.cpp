@@ -46,13 +46,22 @@ bool CapturePreparation::LoadSensorTables()
         "CLL0C\r", "CFR05\r", "CLL01\r", "CFR06\r", "CLL0C\r", "CFR07\r", "CLL02\r"};
     static constexpr std::array<std::string_view, 4> kUsbExtra = {"CFR08\r", "CLL0C\r", "CFR09\r",
                                                                   "CLL03\r"};
-    // Only the last command's answer decides, as each reply wait starts from no error.
+    // Only the last command's answer decides, as each reply wait starts from no error. A camera
+    // that refuses them (busy with a scan it still runs) is shown once for the whole series,
+    // not once a command.
     std::uint16_t lastError = 0;
+    bool shown = false;
+    const auto send = [&](std::string_view command) {
+        const CameraReply reply = camera_.Exchange(
+            command, {}, -1, shown ? QVCamera::Reporting::Quiet : QVCamera::Reporting::Show);
+        shown = shown || !reply.accepted;
+        lastError = reply.cameraError;
+    };
     for (const std::string_view command : kCommon)
-        lastError = camera_.Exchange(command).cameraError;
+        send(command);
     if (camera_.GetTransportKind() == TransportKind::Usb) {
         for (const std::string_view command : kUsbExtra)
-            lastError = camera_.Exchange(command).cameraError;
+            send(command);
     }
     return lastError == 0;
 }

@@ -93,6 +93,20 @@ TEST_F(CapturePreparationTest, SensorTablesOnUsbAndScsi)
     EXPECT_FALSE(prep_->LoadSensorTables());
 }
 
+// A camera that refuses every table command (busy with a scan it still runs) fails the series
+// with one message, not one a command; every command is still sent.
+TEST_F(CapturePreparationTest, ACameraRefusingTheSensorTablesIsShownOnce)
+{
+    Make(TransportKind::Usb);
+    for (const auto* commands : {&kSensorSequence, &kUsbExtra})
+        for (const std::string& command : *commands)
+            transport_->Answer(command, "#E11");
+    const std::size_t before = ui_.Messages().size();
+    EXPECT_FALSE(prep_->LoadSensorTables());
+    EXPECT_EQ(ui_.Messages().size(), before + 1);
+    EXPECT_EQ(Sent().size(), kSensorSequence.size() + kUsbExtra.size());
+}
+
 TEST_F(CapturePreparationTest, CaptureTablesByModeAndTransport)
 {
     Make(TransportKind::Usb);
