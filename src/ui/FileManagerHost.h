@@ -54,6 +54,12 @@ public:
     // stops when it is set (CancelScriptJob, or the program closing).
     std::string StartScriptJob(DiskJobRunner::Job job);
     [[nodiscard]] bool ScriptJobBusy() const { return scriptJobs_->Busy(); }
+    // While the window is open or a script's work runs, no capture may start: the camera's
+    // disk is being read.
+    [[nodiscard]] bool HoldsCaptureControls() const
+    {
+        return windowHoldsControls_ || scriptHoldsControls_;
+    }
     void CancelScriptJob() { scriptCancel_ = true; }
     // The seam the jobs report through (closed before they are ended).
     [[nodiscard]] GuiThread& Gui() const { return *gui_; }

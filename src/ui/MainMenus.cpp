@@ -163,14 +163,14 @@ void MainMenus::BuildCameraMenu(QMenu* camera)
                                 [this] { return FileDialogs::SavedPreviewToLoad(&frame_); });
         })
         .Shows([this] {
-            return State{frame_.Panel().CameraPresent(), std::nullopt};
+            return State{CaptureMayStart(), std::nullopt};
         })
         .Keys({QKeySequence(Qt::CTRL | Qt::Key_P)})
         .RefusedDuringCapture();
     commands_->Add(camera, QVMainFrame::kScan, "Scan")
         .Runs([&view] { view.ScanCommand(); })
         .Shows([this] {
-            return State{frame_.Panel().CameraPresent() && app_.Size().ScanAllowed(), std::nullopt};
+            return State{CaptureMayStart() && app_.Size().ScanAllowed(), std::nullopt};
         })
         .Keys({QKeySequence(Qt::CTRL | Qt::Key_R)})
         .RefusedDuringCapture();
@@ -391,6 +391,11 @@ bool MainMenus::Execute(int command)
 void MainMenus::Update()
 {
     commands_->Update();
+}
+
+bool MainMenus::CaptureMayStart() const
+{
+    return frame_.Panel().CameraPresent() && !fileManager_->HoldsCaptureControls();
 }
 
 bool MainMenus::HasPreview() const

@@ -58,6 +58,9 @@ private:
     // True (after the message) when a capture runs and the command must not disturb it.
     bool RefusedDuringCapture();
     [[nodiscard]] bool CaptureRunning() const;
+    // A camera is there and its disk is not being read (the File Manager, a script's retrieval):
+    // Prescan and Scan are on. During a capture they stay on and say why they do nothing.
+    [[nodiscard]] bool CaptureMayStart() const;
     // A prescan (or a loaded preview) is there to save, zoom and measure.
     [[nodiscard]] bool HasPreview() const;
     // The view's mouse tool, through one place.

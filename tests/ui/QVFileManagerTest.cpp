@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,7 +27,9 @@
 #include "ui/DiskListView.h"
 #include "ui/FileManagerHost.h"
 #include "ui/MainControl.h"
+#include "ui/MainMenus.h"
 #include "ui/NoInsertDialog.h"
+#include "ui/PreviewDocument.h"
 #include "ui/QVFileManager.h"
 #include "ui/QVNotesWindow.h"
 #include "ui/QVUIHandler.h"
@@ -188,6 +191,28 @@ TEST(FileManagerTest, RetrievesWithProgressAndACancelLeavesNoFile)
     QObject::disconnect(cancel);
     EXPECT_LT(bar.value(), bar.maximum()) << "the transfer stopped early";
     EXPECT_EQ(FilesIn(folder), std::set<std::string>{"Big Image.tif"});
+    EXPECT_TRUE(started.messages.empty()) << started.messages.front().toStdString();
+}
+
+// The panel's buttons and the menu's commands alike: no capture starts while the camera's disk
+// is open, and both come back when the window closes.
+TEST(FileManagerTest, NoCaptureStartsWhileTheWindowIsOpen)
+{
+    StartedApp started;
+    ASSERT_EQ(started.Start(), QVCameraApp::StartResult::Started);
+    QVMainFrame& frame = started.Frame();
+    QPointer<QVFileManager> manager = OpenManager(started);
+    ASSERT_TRUE(manager);
+    EXPECT_FALSE(frame.Panel().Button(MainControl::kPrescan)->isEnabled());
+    EXPECT_FALSE(frame.Execute(QVMainFrame::kPrescan)) << "Ctrl+P";
+    EXPECT_FALSE(frame.Execute(QVMainFrame::kScan)) << "Ctrl+R";
+    EXPECT_EQ(frame.Document().Capture().State(), CaptureState::Idle);
+
+    manager->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.isNull(); }, kWait));
+    EXPECT_TRUE(frame.Panel().Button(MainControl::kPrescan)->isEnabled());
+    frame.UpdateCommands();
+    EXPECT_TRUE(frame.Menus().Action(QVMainFrame::kPrescan)->isEnabled());
     EXPECT_TRUE(started.messages.empty()) << started.messages.front().toStdString();
 }
 
