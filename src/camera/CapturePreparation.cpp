@@ -57,11 +57,9 @@ bool CapturePreparation::LoadSensorTables()
         shown = shown || !reply.accepted;
         lastError = reply.cameraError;
     };
-    for (const std::string_view command : kCommon)
-        send(command);
+    for (const std::string_view command : kCommon) send(command);
     if (camera_.GetTransportKind() == TransportKind::Usb) {
-        for (const std::string_view command : kUsbExtra)
-            send(command);
+        for (const std::string_view command : kUsbExtra) send(command);
     }
     return lastError == 0;
 }

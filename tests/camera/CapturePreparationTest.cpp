@@ -99,8 +99,7 @@ TEST_F(CapturePreparationTest, ACameraRefusingTheSensorTablesIsShownOnce)
 {
     Make(TransportKind::Usb);
     for (const auto* commands : {&kSensorSequence, &kUsbExtra})
-        for (const std::string& command : *commands)
-            transport_->Answer(command, "#E11");
+        for (const std::string& command : *commands) transport_->Answer(command, "#E11");
     const std::size_t before = ui_.Messages().size();
     EXPECT_FALSE(prep_->LoadSensorTables());
     EXPECT_EQ(ui_.Messages().size(), before + 1);
