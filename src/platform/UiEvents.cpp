@@ -62,6 +62,15 @@ void UiEvents::Attach(JsonEvents* events)
     lastCause_.clear();
 }
 
+void UiEvents::Detach(const JsonEvents* events)
+{
+    const std::lock_guard lock(mutex_);
+    if (events_ != events)
+        return;
+    events_ = nullptr;
+    lastCause_.clear();
+}
+
 void UiEvents::Logged(LogLevel level, std::string_view text)
 {
     if (level != LogLevel::Error && level != LogLevel::Warning)

@@ -18,6 +18,8 @@ class UiEvents {
 public:
     // Where the events go from now on; null for nowhere. Forgets the last cause.
     void Attach(JsonEvents* events);
+    // Detaches `events` if they are the ones attached; others stay.
+    void Detach(const JsonEvents* events);
 
     void Logged(LogLevel level, std::string_view text);
     void StatusShown(std::string_view text);

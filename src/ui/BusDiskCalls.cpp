@@ -115,18 +115,19 @@ std::string BusDiskCalls::Retrieve(std::vector<std::uint16_t> slots, std::filesy
     }
     settings.autoSave = false;
 
-    // The retrieval's messages are its events meanwhile; the captures' come back after it.
-    ui_.Events().Attach(events_.get());
-
     FileManagerHost& host = Host();
     const std::string refused = host.StartScriptJob(
         [&camera = app_.Camera(), &ui = ui_, &gui = host.Gui(), &cancel = host.ScriptCancel(),
          pane = QPointer<QLabel>(&frame_.StatusPane(1)), events = events_, slots = std::move(slots),
          folder = std::move(folder), settings = std::move(settings),
-         capture = &frame_.Document().CaptureEvents(), uiPort = &ui_,
+         capture = &frame_.Document().CaptureEvents(),
          alive = std::weak_ptr<const bool>(alive_)]() -> DiskJobRunner::Continuation {
+            // The retrieval's messages are its events meanwhile; the captures' come back after
+            // it, unless the bus service has gone.
+            ui.Events().Attach(events.get());
             const auto finish = [&](const JsonObject& result) -> DiskJobRunner::Continuation {
-                return [events, result, capture, uiPort, alive] {
+                ui.Events().Detach(events.get());
+                return [events, result, capture, uiPort = &ui, alive] {
                     if (alive.expired())
                         return;
                     uiPort->Events().Attach(capture);
@@ -158,8 +159,6 @@ std::string BusDiskCalls::Retrieve(std::vector<std::uint16_t> slots, std::filesy
             return finish(RetrievalReportJson::Of(
                 retrieval.RetrieveEntries(selection.images, settings, cancel)));
         });
-    if (!refused.empty())
-        ui_.Events().Attach(&frame_.Document().CaptureEvents());
     return refused;
 }
 

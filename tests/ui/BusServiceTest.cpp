@@ -356,6 +356,12 @@ TEST(BusServiceTest, AnAbortedRetrievalLeavesNoFileBehind)
     const QDBusMessage scan = Call(client, "Scan");
     EXPECT_EQ(scan.errorName(), BusService::kRefusedError);
     EXPECT_EQ(scan.errorMessage(), BusService::kDiskInUse);
+    // And so is a second retrieval, while the first goes on.
+    const QDBusMessage second = Call(client, "Retrieve",
+                                     {QVariant::fromValue(QList<uint>{static_cast<uint>(slot)}),
+                                      QString::fromStdString(folder.string()), QString()});
+    EXPECT_EQ(second.errorName(), BusService::kRefusedError);
+    EXPECT_TRUE(second.errorMessage().contains("busy")) << second.errorMessage().toStdString();
     Call(client, "Abort");
     QString result;
     ASSERT_TRUE(QTest::qWaitFor([&] { return ResultCame(events, result); }, 30000));
